@@ -1,0 +1,21 @@
+// Gives a scene node its own standard material with one bitmap texture.
+#pragma once
+
+#include <string>
+
+struct ModelMesh;
+class ImportNode;
+
+namespace zenthor {
+
+// Material slots and flag that the import fills.
+inline constexpr int kDiffuseMapSlot = 1;
+inline constexpr int kOpacityMapSlot = 6;
+inline constexpr int kShowTextureInViewportFlag = 8;
+
+// Makes a bitmap texture for the mesh's resolved texture path (alpha as opacity) and a
+// standard material named after the mesh's material name with that bitmap as its
+// diffuse and opacity map, and assigns the material to the node. Always returns 1.
+int CreateMaterial(const ModelMesh& mesh, ImportNode* node, const std::string& contentRoot);
+
+}  // namespace zenthor

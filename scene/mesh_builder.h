@@ -1,0 +1,16 @@
+// Turns one model mesh into the host mesh of a triangle object.
+#pragma once
+
+#include <cstdint>
+
+struct ModelMesh;
+class Mesh;
+
+namespace zenthor {
+
+// Fills hostMesh from mesh: axes exchanged, corners reversed, v flipped, the file's
+// normals set, every face in smoothing group meshIndex + 1; then welds coincident
+// vertices and cleans the mesh with the host's own operations. Always returns 1.
+int BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex);
+
+}  // namespace zenthor
