@@ -1,0 +1,20 @@
+// Finding files named by paths that were composed for a case-insensitive file system
+// with backslash separators.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The path under which the operating system finds `path`. On Windows the path itself. On
+// POSIX every `\` becomes `/`; when that path does not exist, each component is matched
+// case-insensitively (ASCII) against the entries of its folder, so "meshes\Body.mesh"
+// finds "meshes/body.mesh". When several entries match, the one that sorts first wins, so
+// the answer does not depend on directory order. A component that matches nothing is kept
+// as written.
+std::string ResolvePath(const std::string& path);
+
+// True when `path` names an existing file or folder, found as ResolvePath finds it.
+bool FileExists(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+#include "platform/path_lookup.h"
+
+#include "platform/windows_api.h"
+
+#include <shlwapi.h>
+
+namespace platform {
+
+// Windows file names are matched without regard to case already.
+std::string ResolvePath(const std::string& path)
+{
+    return path;
+}
+
+bool FileExists(const std::string& path)
+{
+    return ::PathFileExistsA(path.c_str()) != FALSE;
+}
+
+}  // namespace platform
