@@ -1,0 +1,3 @@
+#include "host/cstr.h"
+
+CStr::CStr(const char* text) : m_text(text != nullptr ? text : "") {}

@@ -1,0 +1,4 @@
+#include "host/host_interface.h"
+
+HostInterface::HostInterface() = default;
+HostInterface::~HostInterface() = default;

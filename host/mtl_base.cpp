@@ -1,0 +1,5 @@
+#include "host/mtl_base.h"
+
+MtlBase::MtlBase() = default;
+MtlBase::~MtlBase() = default;
+Texmap::~Texmap() = default;

@@ -1,0 +1,6 @@
+#include "host/scene_import.h"
+
+SceneImport::SceneImport() = default;
+SceneImport::~SceneImport() = default;
+
+int SceneImport::ZoomExtents() { return -1; }

@@ -1,0 +1,45 @@
+#include "host/tri_object.h"
+
+#include <mutex>
+
+#include "host/scene_ownership.h"
+
+namespace {
+
+struct CreationFailures {
+    std::mutex mutex;
+    std::function<bool(int)> fail;
+    int calls = 0;
+};
+
+CreationFailures& Failures() {
+    static CreationFailures failures;
+    return failures;
+}
+
+}  // namespace
+
+TriObject::TriObject() = default;
+TriObject::~TriObject() = default;
+
+void SetTriObjectCreationFailures(std::function<bool(int callIndex)> fail) {
+    CreationFailures& failures = Failures();
+    std::lock_guard lock(failures.mutex);
+    failures.fail = std::move(fail);
+    failures.calls = 0;
+}
+
+TriObject* CreateNewTriObject() {
+    {
+        CreationFailures& failures = Failures();
+        std::lock_guard lock(failures.mutex);
+        const int call = failures.calls++;
+        if (failures.fail && failures.fail(call)) {
+            return nullptr;
+        }
+    }
+    auto object = std::make_unique<TriObject>();
+    TriObject* made = object.get();
+    zenthor::AdoptByCurrentScene(std::move(object));
+    return made;
+}
