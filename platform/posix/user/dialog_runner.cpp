@@ -1,0 +1,237 @@
+// DialogBoxParamA: the modal dialog loop, fed by the installed UI backend.
+#include <strings.h>
+
+#include "platform/posix/user/dialog_actions.h"
+#include "platform/posix/user/dialog_template.h"
+#include "platform/posix/user/resource_registry.h"
+#include "platform/posix/user/window_table.h"
+
+using platform::UiAction;
+using platform::user::Window;
+using platform::user::WindowKind;
+using platform::user::WindowTable;
+
+namespace {
+
+constexpr DWORD kWsTabStop = 0x00010000;
+constexpr DWORD kWsDisabled = 0x08000000;
+constexpr DWORD kWsVisible = 0x10000000;
+constexpr DWORD kButtonTypeMask = 0x0F;
+constexpr DWORD kBsDefPushButton = 1;
+constexpr DWORD kBsAutoCheckBox = 3;
+constexpr DWORD kBsAuto3State = 6;
+constexpr DWORD kBsGroupBox = 7;
+constexpr DWORD kSsNotify = 0x0100;
+
+bool IsClass(const Window& window, WORD atom, const char* name) {
+    return window.classAtom == atom || strcasecmp(window.className.c_str(), name) == 0;
+}
+
+void SendCommand(HWND dialog, int id, WORD notification, HWND control) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(control));
+}
+
+// The dialog and its controls as windows, for the length of one DialogBoxParamA; while
+// they exist the dialog is the active window.
+class DialogWindows {
+public:
+    DialogWindows(const platform::user::DialogTemplate& dialog, HWND owner, DLGPROC proc) {
+        WindowTable& table = WindowTable::Instance();
+        Window window;
+        window.kind = WindowKind::Dialog;
+        window.parent = owner;
+        window.className = dialog.windowClass.empty() ? "#32770" : dialog.windowClass;
+        window.text = dialog.title;
+        window.style = dialog.style;
+        window.exStyle = dialog.exStyle;
+        window.helpId = dialog.helpId;
+        window.unitRect = dialog.rect;
+        window.menu = dialog.menu;
+        window.windowClass = dialog.windowClass;
+        window.font = dialog.font;
+        window.proc = proc;
+        window.rect = InitialRect(dialog, owner);
+        m_dialog = table.Create(std::move(window));
+
+        for (const platform::user::DialogItemTemplate& item : dialog.items) {
+            Window control;
+            control.kind = WindowKind::Control;
+            control.parent = m_dialog;
+            control.className = item.className;
+            control.classAtom = item.classAtom;
+            control.text = item.text;
+            control.id = item.id;
+            control.style = item.style;
+            control.exStyle = item.exStyle;
+            control.helpId = item.helpId;
+            control.unitRect = item.rect;
+            LONG left = platform::user::DialogUnitsToPixelsX(item.rect.x);
+            LONG top = platform::user::DialogUnitsToPixelsY(item.rect.y);
+            control.rect = {left, top, left + platform::user::DialogUnitsToPixelsX(item.rect.cx),
+                            top + platform::user::DialogUnitsToPixelsY(item.rect.cy)};
+            table.Create(std::move(control));
+        }
+        table.PushDialog(m_dialog);
+    }
+
+    ~DialogWindows() {
+        WindowTable::Instance().PopDialog(m_dialog);
+        WindowTable::Instance().Destroy(m_dialog);
+    }
+
+    DialogWindows(const DialogWindows&) = delete;
+    DialogWindows& operator=(const DialogWindows&) = delete;
+
+    HWND Handle() const { return m_dialog; }
+
+private:
+    // The template's position counts from the owner's client area, or from the screen's
+    // corner when there is no owner; the size is the client area plus the frame.
+    static RECT InitialRect(const platform::user::DialogTemplate& dialog, HWND owner) {
+        RECT origin{};
+        if (owner == nullptr || !GetWindowRect(owner, &origin)) GetWindowRect(GetDesktopWindow(), &origin);
+        if (auto ownerWindow = WindowTable::Instance().Get(owner); ownerWindow && ownerWindow->kind == WindowKind::Dialog) {
+            RECT insets = platform::user::FrameInsets(ownerWindow->style);
+            origin.left += insets.left;
+            origin.top += insets.top;
+        }
+        RECT frame = platform::user::FrameInsets(dialog.style);
+        LONG left = origin.left + platform::user::DialogUnitsToPixelsX(dialog.rect.x);
+        LONG top = origin.top + platform::user::DialogUnitsToPixelsY(dialog.rect.y);
+        LONG width = platform::user::DialogUnitsToPixelsX(dialog.rect.cx) + frame.left + frame.right;
+        LONG height = platform::user::DialogUnitsToPixelsY(dialog.rect.cy) + frame.top + frame.bottom;
+        return {left, top, left + width, top + height};
+    }
+
+    HWND m_dialog = nullptr;
+};
+
+// The first visible, enabled control with a tab stop: where the focus starts.
+HWND FirstTabStop(HWND dialog) {
+    auto window = WindowTable::Instance().Get(dialog);
+    if (!window) return nullptr;
+    for (HWND child : window->children) {
+        auto control = WindowTable::Instance().Get(child);
+        if (control && (control->style & kWsTabStop) && (control->style & kWsVisible) &&
+            !(control->style & kWsDisabled)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+// The id that Enter sends: the default push button's, else IDOK.
+int DefaultButtonId(HWND dialog) {
+    auto window = WindowTable::Instance().Get(dialog);
+    if (!window) return IDOK;
+    for (HWND child : window->children) {
+        auto control = WindowTable::Instance().Get(child);
+        if (control && IsClass(*control, 0x80, "Button") && (control->style & kButtonTypeMask) == kBsDefPushButton) {
+            return control->id;
+        }
+    }
+    return IDOK;
+}
+
+bool HasEnded(HWND dialog) {
+    auto window = WindowTable::Instance().Get(dialog);
+    return !window || window->ended;
+}
+
+}  // namespace
+
+namespace platform::user {
+
+void ClickControl(HWND control) {
+    auto window = WindowTable::Instance().Get(control);
+    if (!window || window->kind != WindowKind::Control || (window->style & kWsDisabled)) return;
+    HWND dialog = window->parent;
+    if (IsClass(*window, 0x80, "Button")) {
+        DWORD type = window->style & kButtonTypeMask;
+        if (type == kBsGroupBox) return;
+        // The mark changes, and the button takes the focus, before the dialog hears of it.
+        WindowTable::Instance().Update(control, [&](Window& w) {
+            if (type == kBsAutoCheckBox) w.check = w.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+            if (type == kBsAuto3State) w.check = (w.check + 1) % 3;
+        });
+        WindowTable::Instance().Update(dialog, [&](Window& w) { w.focus = control; });
+        SendCommand(dialog, window->id, BN_CLICKED, control);
+    } else if (IsClass(*window, 0x82, "Static") && (window->style & kSsNotify)) {
+        SendCommand(dialog, window->id, 0 /* STN_CLICKED */, control);
+    }
+}
+
+void DeliverAction(HWND dialog, const UiAction& action) {
+    switch (action.kind) {
+    case UiAction::Kind::Click:
+        if (HWND control = GetDlgItem(dialog, action.controlId)) ClickControl(control);
+        break;
+    case UiAction::Kind::Close:
+        // The default dialog procedure turns an unhandled close into Cancel.
+        if (SendMessageA(dialog, WM_CLOSE, 0, 0) == 0 && !HasEnded(dialog)) {
+            SendCommand(dialog, IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL));
+        }
+        break;
+    case UiAction::Kind::Enter: {
+        int id = DefaultButtonId(dialog);
+        SendCommand(dialog, id, BN_CLICKED, GetDlgItem(dialog, id));
+        break;
+    }
+    case UiAction::Kind::Escape:
+        SendCommand(dialog, IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL));
+        break;
+    }
+}
+
+}  // namespace platform::user
+
+// Runs a modal dialog from the template resource `templateName` of `instance` and
+// returns what the dialog procedure gave EndDialog. -1 when the dialog cannot be
+// created: no backend that shows dialogs, no dialog procedure, no such template or a
+// malformed one. A backend that runs out of input closes the dialog as the caption's
+// close button would (and a dialog that stays open even so ends with -1); a backend
+// that throws ends it with -1.
+extern "C" INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
+                                          DLGPROC dialogProc, LPARAM initParam) {
+    platform::UiBackend& backend = platform::CurrentUiBackend();
+    if (!backend.CanShowDialogs() || dialogProc == nullptr || templateName == nullptr) return -1;
+    auto data = platform::user::CopyResourceData(instance, RT_DIALOG, templateName);
+    if (!data) return -1;
+    auto dialogTemplate = platform::user::ParseDialogTemplateEx(*data);
+    if (!dialogTemplate) return -1;
+
+    DialogWindows windows(*dialogTemplate, IsWindow(parent) ? parent : nullptr, dialogProc);
+    HWND dialog = windows.Handle();
+    HWND firstTabStop = FirstTabStop(dialog);
+    // A non-zero answer asks for the focus on the first tab stop.
+    if (SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop), initParam) != 0) {
+        WindowTable::Instance().Update(dialog, [&](Window& w) {
+            if (w.focus == nullptr) w.focus = firstTabStop;
+        });
+    }
+
+    while (!HasEnded(dialog)) {
+        std::optional<UiAction> action;
+        try {
+            action = backend.NextDialogAction(*WindowTable::Instance().View(dialog));
+        } catch (...) {
+            EndDialog(dialog, -1);
+            break;
+        }
+        if (action) {
+            platform::user::DeliverAction(dialog, *action);
+            continue;
+        }
+        platform::user::DeliverAction(dialog, UiAction::Close());
+        if (!HasEnded(dialog)) EndDialog(dialog, -1);
+    }
+
+    auto last = WindowTable::Instance().Get(dialog);
+    INT_PTR result = last ? last->result : -1;
+    try {
+        backend.DialogEnded(*WindowTable::Instance().View(dialog), result);
+    } catch (...) {
+        // The dialog is over either way.
+    }
+    return result;
+}
