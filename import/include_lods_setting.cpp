@@ -1,0 +1,3 @@
+#include "import/include_lods_setting.h"
+
+bool includeLodsSetting = false;
