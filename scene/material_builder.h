@@ -3,10 +3,11 @@
 
 #include <string>
 
-struct ModelMesh;
 class ImportNode;
 
 namespace zenthor {
+
+struct ModelMesh;
 
 // Material slots and flag that the import fills.
 inline constexpr int kDiffuseMapSlot = 1;

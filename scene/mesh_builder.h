@@ -3,10 +3,11 @@
 
 #include <cstdint>
 
-struct ModelMesh;
 class Mesh;
 
 namespace zenthor {
+
+struct ModelMesh;
 
 // Fills hostMesh from mesh: axes exchanged, corners reversed, v flipped, the file's
 // normals set, every face in smoothing group meshIndex + 1; then welds coincident

@@ -3,10 +3,11 @@
 
 #include <string>
 
-class CZenthorModel;
 class ImportInterface;
 
 namespace zenthor {
+
+class CZenthorModel;
 
 // One triangle object per model mesh, in model order: built by BuildMesh, named,
 // placed at the identity transform, given its own material and added to the scene.

@@ -6,7 +6,7 @@ namespace zenthor {
 
 std::string ResolveTexturePath(const std::string& contentRoot, const std::string& textureName) {
   return ResolveTexturePath(contentRoot, textureName,
-                            [](const std::string& path) { return platform::FileExists(path.c_str()); });
+                            [](const std::string& path) { return platform::FileExists(path); });
 }
 
 std::string ResolveTexturePath(const std::string& contentRoot, const std::string& textureName,
@@ -27,13 +27,13 @@ std::string ResolveTexturePath(const std::string& contentRoot, const std::string
 std::vector<TextureCandidate> TextureCandidates(const std::string& contentRoot, const std::string& textureName) {
   std::vector<TextureCandidate> candidates;
   if (contentRoot.empty()) {
-    candidates.push_back({textureName, platform::FileExists(textureName.c_str())});
+    candidates.push_back({textureName, platform::FileExists(textureName)});
     return candidates;
   }
   const std::string base = contentRoot + "textures\\" + textureName;
   for (const char* ending : kTextureSizeEndings) {
     std::string path = base + ending;
-    const bool exists = platform::FileExists(path.c_str());
+    const bool exists = platform::FileExists(path);
     candidates.push_back({std::move(path), exists});
   }
   return candidates;
