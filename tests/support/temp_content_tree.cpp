@@ -1,0 +1,58 @@
+#include "tests/support/temp_content_tree.h"
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include <stdlib.h>
+
+namespace zenthor::test {
+
+TempContentTree::TempContentTree(const std::string& folder)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "zenthor-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    m_base = pattern;
+    m_root = m_base / folder;
+    std::filesystem::create_directories(m_root);
+}
+
+TempContentTree::~TempContentTree()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_base, ignored);
+}
+
+std::string TempContentTree::Path(const std::string& relative) const
+{
+    std::string slashed = relative;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    return (m_root / slashed).string();
+}
+
+std::string TempContentTree::Write(const std::string& relative, std::span<const std::uint8_t> bytes)
+{
+    const std::string path = Path(relative);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path);
+    }
+    return path;
+}
+
+std::string TempContentTree::Write(const std::string& relative, const std::vector<Chunk>& chunks)
+{
+    return Write(relative, Serialize(chunks));
+}
+
+std::string TempContentTree::WriteMesh(const std::string& name, const std::vector<Chunk>& chunks)
+{
+    return Write("meshes/" + name + ".mesh", chunks);
+}
+
+}  // namespace zenthor::test
