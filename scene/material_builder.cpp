@@ -10,26 +10,26 @@
 namespace zenthor {
 
 int CreateMaterial(const ModelMesh& mesh, ImportNode* node, const std::string& contentRoot) {
-  BitmapTex* bitmap = NewDefaultBitmapTex();
-  const std::string path = ResolveTexturePath(contentRoot, mesh.textureName);
-  bitmap->SetMapName(CStr(path.c_str()).data(), false);
-  bitmap->SetAlphaAsMono(TRUE);
-  bitmap->SetName(CStr(path.c_str()));
+    BitmapTex* bitmap = NewDefaultBitmapTex();
+    const std::string path = ResolveTexturePath(contentRoot, mesh.textureName);
+    bitmap->SetMapName(CStr(path.c_str()).data(), false);
+    bitmap->SetAlphaAsMono(TRUE);
+    bitmap->SetName(CStr(path.c_str()));
 
-  StdMat2* material = NewDefaultStdMat();
-  material->SetName(CStr(mesh.materialName.c_str()));
-  material->SetSubTexmap(kDiffuseMapSlot, bitmap);
-  material->SetSubTexmap(kOpacityMapSlot, bitmap);
-  material->SetActiveTexmap(bitmap);
-  material->SetMtlFlag(kShowTextureInViewportFlag, TRUE);
+    StdMat2* material = NewDefaultStdMat();
+    material->SetName(CStr(mesh.materialName.c_str()));
+    material->SetSubTexmap(kDiffuseMapSlot, bitmap);
+    material->SetSubTexmap(kOpacityMapSlot, bitmap);
+    material->SetActiveTexmap(bitmap);
+    material->SetMtlFlag(kShowTextureInViewportFlag, TRUE);
 
-  // The host may refuse the assignment by throwing; the node then simply keeps no
-  // material and the import goes on.
-  try {
-    node->GetSceneNode()->SetMaterial(material);
-  } catch (...) {
-  }
-  return 1;
+    // The host may refuse the assignment by throwing; the node then simply keeps no
+    // material and the import goes on.
+    try {
+        node->GetSceneNode()->SetMaterial(material);
+    } catch (...) {
+    }
+    return 1;
 }
 
 }  // namespace zenthor

@@ -13,81 +13,81 @@ namespace {
 constexpr float kWeldThreshold = 0.001f;
 
 bool TriangleInRange(const ModelMesh& mesh, std::uint32_t first) {
-  return mesh.indices[first] < mesh.vertexCount && mesh.indices[first + 1] < mesh.vertexCount &&
-         mesh.indices[first + 2] < mesh.vertexCount;
+    return mesh.indices[first] < mesh.vertexCount && mesh.indices[first + 1] < mesh.vertexCount &&
+           mesh.indices[first + 2] < mesh.vertexCount;
 }
 
 // The file does not promise that every index names a vertex of its mesh. A triangle
 // that points outside the vertex array is left out, and the rest of the mesh imports.
 std::uint32_t CountTrianglesInRange(const ModelMesh& mesh, std::uint32_t faceCount) {
-  std::uint32_t inRange = 0;
-  for (std::uint32_t f = 0; f < faceCount; ++f) {
-    inRange += TriangleInRange(mesh, 3 * f) ? 1 : 0;
-  }
-  return inRange;
+    std::uint32_t inRange = 0;
+    for (std::uint32_t f = 0; f < faceCount; ++f) {
+        inRange += TriangleInRange(mesh, 3 * f) ? 1 : 0;
+    }
+    return inRange;
 }
 
 void WriteVertex(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t k) {
-  const ModelVertex& vertex = mesh.vertices[k];
-  hostMesh.setVert(static_cast<int>(k), ModelToHostAxes(vertex.position));
-  hostMesh.setTVert(static_cast<int>(k), ModelToHostTextureVertex(vertex.uv));
+    const ModelVertex& vertex = mesh.vertices[k];
+    hostMesh.setVert(static_cast<int>(k), ModelToHostAxes(vertex.position));
+    hostMesh.setTVert(static_cast<int>(k), ModelToHostTextureVertex(vertex.uv));
 }
 
 void Weld(Mesh& hostMesh, std::uint32_t vertexCount) {
-  MeshDelta delta(hostMesh);
-  BitArray everyVertex;
-  everyVertex.SetSize(static_cast<int>(vertexCount), 0);
-  everyVertex.SetAll();
-  delta.WeldByThreshold(hostMesh, everyVertex, kWeldThreshold);
-  delta.Apply(hostMesh);
+    MeshDelta delta(hostMesh);
+    BitArray everyVertex;
+    everyVertex.SetSize(static_cast<int>(vertexCount), 0);
+    everyVertex.SetAll();
+    delta.WeldByThreshold(hostMesh, everyVertex, kWeldThreshold);
+    delta.Apply(hostMesh);
 }
 
 void CleanUp(Mesh& hostMesh) {
-  hostMesh.RemoveDegenerateFaces();
-  hostMesh.RemoveIllegalFaces();
-  hostMesh.buildNormals();
-  hostMesh.buildBoundingBox();
-  hostMesh.InvalidateEdgeList();
+    hostMesh.RemoveDegenerateFaces();
+    hostMesh.RemoveIllegalFaces();
+    hostMesh.buildNormals();
+    hostMesh.buildBoundingBox();
+    hostMesh.InvalidateEdgeList();
 }
 
 }  // namespace
 
 int BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex) {
-  const std::uint32_t storedFaces = mesh.indexCount / 3;
-  const std::uint32_t faceCount = CountTrianglesInRange(mesh, storedFaces);
-  const int vertexCount = static_cast<int>(mesh.vertexCount);
+    const std::uint32_t storedFaces = mesh.indexCount / 3;
+    const std::uint32_t faceCount = CountTrianglesInRange(mesh, storedFaces);
+    const int vertexCount = static_cast<int>(mesh.vertexCount);
 
-  hostMesh.setNumTVerts(vertexCount, FALSE);
-  hostMesh.setNumTVFaces(static_cast<int>(faceCount), FALSE, 0);
-  hostMesh.setNumVerts(vertexCount, FALSE, TRUE);
-  hostMesh.setNumFaces(static_cast<int>(faceCount), FALSE, TRUE);
+    hostMesh.setNumTVerts(vertexCount, FALSE);
+    hostMesh.setNumTVFaces(static_cast<int>(faceCount), FALSE, 0);
+    hostMesh.setNumVerts(vertexCount, FALSE, TRUE);
+    hostMesh.setNumFaces(static_cast<int>(faceCount), FALSE, TRUE);
 
-  const DWORD smoothingGroup = meshIndex + 1;  // the number, not a bit per mesh
-  int face = 0;
-  for (std::uint32_t f = 0; f < storedFaces; ++f) {
-    if (!TriangleInRange(mesh, 3 * f)) {
-      continue;
+    const DWORD smoothingGroup = meshIndex + 1;  // the number, not a bit per mesh
+    int face = 0;
+    for (std::uint32_t f = 0; f < storedFaces; ++f) {
+        if (!TriangleInRange(mesh, 3 * f)) {
+            continue;
+        }
+        const int a = mesh.indices[3 * f];
+        const int b = mesh.indices[3 * f + 1];
+        const int c = mesh.indices[3 * f + 2];
+        for (int corner : {c, b, a}) {
+            WriteVertex(mesh, hostMesh, static_cast<std::uint32_t>(corner));
+        }
+        hostMesh.tvFace(face).setTVerts(c, b, a);
+        for (int corner : {c, b, a}) {
+            hostMesh.setNormal(corner, ModelToHostAxes(mesh.vertices[corner].normal).Normalize());
+        }
+        Face& hostFace = hostMesh.face(face);
+        hostFace.setVerts(c, b, a);
+        hostFace.setEdgeVisFlags(1, 1, 1);
+        hostFace.setSmGroup(smoothingGroup);
+        ++face;
     }
-    const int a = mesh.indices[3 * f];
-    const int b = mesh.indices[3 * f + 1];
-    const int c = mesh.indices[3 * f + 2];
-    for (int corner : {c, b, a}) {
-      WriteVertex(mesh, hostMesh, static_cast<std::uint32_t>(corner));
-    }
-    hostMesh.tvFace(face).setTVerts(c, b, a);
-    for (int corner : {c, b, a}) {
-      hostMesh.setNormal(corner, ModelToHostAxes(mesh.vertices[corner].normal).Normalize());
-    }
-    Face& hostFace = hostMesh.face(face);
-    hostFace.setVerts(c, b, a);
-    hostFace.setEdgeVisFlags(1, 1, 1);
-    hostFace.setSmGroup(smoothingGroup);
-    ++face;
-  }
 
-  Weld(hostMesh, mesh.vertexCount);
-  CleanUp(hostMesh);
-  return 1;
+    Weld(hostMesh, mesh.vertexCount);
+    CleanUp(hostMesh);
+    return 1;
 }
 
 }  // namespace zenthor

@@ -22,9 +22,10 @@ std::string ResolveTexturePath(const std::string& contentRoot, const std::string
 
 // What a lookup tried, for reports: every candidate with whether it exists.
 struct TextureCandidate {
-  std::string path;
-  bool exists = false;
+    std::string path;
+    bool exists = false;
 };
-std::vector<TextureCandidate> TextureCandidates(const std::string& contentRoot, const std::string& textureName);
+std::vector<TextureCandidate> TextureCandidates(const std::string& contentRoot,
+                                                const std::string& textureName);
 
 }  // namespace zenthor

@@ -12,52 +12,52 @@
 namespace zenthor::testing {
 
 struct VertexSpec {
-  float position[3];
-  float uv[2];
-  float normal[3] = {0.0f, 1.0f, 0.0f};
+    float position[3];
+    float uv[2];
+    float normal[3] = {0.0f, 1.0f, 0.0f};
 };
 
 inline std::unique_ptr<ModelMesh> MakeMesh(const std::vector<VertexSpec>& vertices,
                                            const std::vector<std::uint16_t>& indices,
                                            std::string materialName = "", std::string textureName = "") {
-  auto mesh = std::make_unique<ModelMesh>();
-  mesh->vertexCount = static_cast<std::uint32_t>(vertices.size());
-  mesh->vertices = std::make_unique<ModelVertex[]>(vertices.size());
-  for (std::size_t i = 0; i < vertices.size(); ++i) {
-    ModelVertex& v = mesh->vertices[i];
-    for (int k = 0; k < 3; ++k) {
-      v.position[k] = vertices[i].position[k];
-      v.normal[k] = vertices[i].normal[k];
+    auto mesh = std::make_unique<ModelMesh>();
+    mesh->vertexCount = static_cast<std::uint32_t>(vertices.size());
+    mesh->vertices = std::make_unique<ModelVertex[]>(vertices.size());
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        ModelVertex& v = mesh->vertices[i];
+        for (int k = 0; k < 3; ++k) {
+            v.position[k] = vertices[i].position[k];
+            v.normal[k] = vertices[i].normal[k];
+        }
+        v.uv[0] = vertices[i].uv[0];
+        v.uv[1] = vertices[i].uv[1];
     }
-    v.uv[0] = vertices[i].uv[0];
-    v.uv[1] = vertices[i].uv[1];
-  }
-  mesh->indexCount = static_cast<std::uint32_t>(indices.size());
-  mesh->indices = std::make_unique<std::uint16_t[]>(indices.size());
-  std::copy(indices.begin(), indices.end(), mesh->indices.get());
-  mesh->materialName = std::move(materialName);
-  mesh->textureName = std::move(textureName);
-  return mesh;
+    mesh->indexCount = static_cast<std::uint32_t>(indices.size());
+    mesh->indices = std::make_unique<std::uint16_t[]>(indices.size());
+    std::copy(indices.begin(), indices.end(), mesh->indices.get());
+    mesh->materialName = std::move(materialName);
+    mesh->textureName = std::move(textureName);
+    return mesh;
 }
 
 // The one-triangle mesh of the format's worked example: (0,0,0), (1,0,0), (0,1,0),
 // uv (0,0), (1,0), (0,1), normal bytes (255, 128, 128).
 inline std::unique_ptr<ModelMesh> BrickTriangle() {
-  const float n[3] = {1.0f, 128.0f / 255.0f, 128.0f / 255.0f};
-  std::vector<VertexSpec> vertices = {
-      {{0, 0, 0}, {0, 0}, {n[0], n[1], n[2]}},
-      {{1, 0, 0}, {1, 0}, {n[0], n[1], n[2]}},
-      {{0, 1, 0}, {0, 1}, {n[0], n[1], n[2]}},
-  };
-  return MakeMesh(vertices, {0, 1, 2}, "walls\\brick", "brick");
+    const float n[3] = {1.0f, 128.0f / 255.0f, 128.0f / 255.0f};
+    std::vector<VertexSpec> vertices = {
+        {{0, 0, 0}, {0, 0}, {n[0], n[1], n[2]}},
+        {{1, 0, 0}, {1, 0}, {n[0], n[1], n[2]}},
+        {{0, 1, 0}, {0, 1}, {n[0], n[1], n[2]}},
+    };
+    return MakeMesh(vertices, {0, 1, 2}, "walls\\brick", "brick");
 }
 
 inline std::unique_ptr<CZenthorModel> ModelOf(std::vector<std::unique_ptr<ModelMesh>> meshes) {
-  auto model = std::make_unique<CZenthorModel>();
-  for (auto& mesh : meshes) {
-    model->meshes.push_back(std::move(mesh));
-  }
-  return model;
+    auto model = std::make_unique<CZenthorModel>();
+    for (auto& mesh : meshes) {
+        model->meshes.push_back(std::move(mesh));
+    }
+    return model;
 }
 
 }  // namespace zenthor::testing

@@ -16,87 +16,89 @@ using testing::MakeMesh;
 using testing::ModelOf;
 
 std::unique_ptr<ModelMesh> Triangle(std::string materialName) {
-  return MakeMesh({{{0, 0, 0}, {0, 0}}, {{1, 0, 0}, {1, 0}}, {{0, 0, 1}, {0, 1}}}, {0, 1, 2},
-                  std::move(materialName), "t");
+    return MakeMesh({{{0, 0, 0}, {0, 0}}, {{1, 0, 0}, {1, 0}}, {{0, 0, 1}, {0, 1}}}, {0, 1, 2},
+                    std::move(materialName), "t");
 }
 
 std::vector<std::string> NodeNames(const HostScene& scene) {
-  std::vector<std::string> names;
-  for (int i = 0; i < scene.NodeCount(); ++i) {
-    names.push_back(scene.Node(i).Name());
-  }
-  return names;
+    std::vector<std::string> names;
+    for (int i = 0; i < scene.NodeCount(); ++i) {
+        names.push_back(scene.Node(i).Name());
+    }
+    return names;
 }
 
 TEST(BuildScene, WorkedExampleBecomesOneNamedNodeWithItsMaterial) {
-  std::vector<std::unique_ptr<ModelMesh>> meshes;
-  meshes.push_back(BrickTriangle());
-  auto model = ModelOf(std::move(meshes));
-  HostScene scene;
-  EXPECT_EQ(BuildScene(*model, "", &scene), 1);
+    std::vector<std::unique_ptr<ModelMesh>> meshes;
+    meshes.push_back(BrickTriangle());
+    auto model = ModelOf(std::move(meshes));
+    HostScene scene;
+    EXPECT_EQ(BuildScene(*model, "", &scene), 1);
 
-  ASSERT_EQ(scene.NodeCount(), 1);
-  const HostNode& node = scene.Node(0);
-  EXPECT_STREQ(node.Name(), "brick");
-  ASSERT_TRUE(node.HasTransform(0));
-  EXPECT_TRUE(node.Transform(0).IsIdentity());
-  ASSERT_NE(node.Object(), nullptr);
-  EXPECT_EQ(node.Object()->GetMesh().getNumFaces(), 1);
-  EXPECT_EQ(node.Object()->GetMesh().face(0).smGroup, 1u);
+    ASSERT_EQ(scene.NodeCount(), 1);
+    const HostNode& node = scene.Node(0);
+    EXPECT_STREQ(node.Name(), "brick");
+    ASSERT_TRUE(node.HasTransform(0));
+    EXPECT_TRUE(node.Transform(0).IsIdentity());
+    ASSERT_NE(node.Object(), nullptr);
+    EXPECT_EQ(node.Object()->GetMesh().getNumFaces(), 1);
+    EXPECT_EQ(node.Object()->GetMesh().face(0).smGroup, 1u);
 
-  const Mtl* material = node.Material();
-  ASSERT_NE(material, nullptr);
-  EXPECT_STREQ(material->GetName().data(), "walls\\brick");
-  auto* bitmap = dynamic_cast<BitmapTex*>(material->GetSubTexmap(1));
-  ASSERT_NE(bitmap, nullptr);
-  EXPECT_EQ(material->GetSubTexmap(6), bitmap) << "one bitmap serves diffuse and opacity";
-  EXPECT_EQ(material->GetActiveTexmap(), bitmap);
-  EXPECT_NE(material->GetMtlFlags() & 8u, 0u);
-  EXPECT_STREQ(bitmap->GetMapName(), "brick") << "no content root: the texture name as it stands";
-  EXPECT_STREQ(bitmap->GetName().data(), "brick");
-  EXPECT_TRUE(bitmap->GetAlphaAsMono());
-  EXPECT_EQ(scene.RedrawCount(), 0) << "redrawing is the driver's business";
+    const Mtl* material = node.Material();
+    ASSERT_NE(material, nullptr);
+    EXPECT_STREQ(material->GetName().data(), "walls\\brick");
+    auto* bitmap = dynamic_cast<BitmapTex*>(material->GetSubTexmap(1));
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(material->GetSubTexmap(6), bitmap) << "one bitmap serves diffuse and opacity";
+    EXPECT_EQ(material->GetActiveTexmap(), bitmap);
+    EXPECT_NE(material->GetMtlFlags() & 8u, 0u);
+    EXPECT_STREQ(bitmap->GetMapName(), "brick") << "no content root: the texture name as it stands";
+    EXPECT_STREQ(bitmap->GetName().data(), "brick");
+    EXPECT_TRUE(bitmap->GetAlphaAsMono());
+    EXPECT_EQ(scene.RedrawCount(), 0) << "redrawing is the driver's business";
 }
 
 TEST(BuildScene, ObjectNamesComeFromTheMaterialNameOrTheMeshIndex) {
-  std::vector<std::unique_ptr<ModelMesh>> meshes;
-  for (const char* name : {"materials\\stone", "wood", "", "trailing\\", "a\\b\\c", "materials\\stone"}) {
-    meshes.push_back(Triangle(name));
-  }
-  auto model = ModelOf(std::move(meshes));
-  HostScene scene;
-  BuildScene(*model, "", &scene);
-  EXPECT_EQ(NodeNames(scene), (std::vector<std::string>{"stone", "object_01", "object_02", "", "c", "stone"}));
-  EXPECT_NE(scene.Node(0).Material(), scene.Node(5).Material()) << "equal names still get materials of their own";
-  EXPECT_EQ(ObjectName("", 123), "object_123");
+    std::vector<std::unique_ptr<ModelMesh>> meshes;
+    for (const char* name : {"materials\\stone", "wood", "", "trailing\\", "a\\b\\c", "materials\\stone"}) {
+        meshes.push_back(Triangle(name));
+    }
+    auto model = ModelOf(std::move(meshes));
+    HostScene scene;
+    BuildScene(*model, "", &scene);
+    EXPECT_EQ(NodeNames(scene),
+              (std::vector<std::string>{"stone", "object_01", "object_02", "", "c", "stone"}));
+    EXPECT_NE(scene.Node(0).Material(), scene.Node(5).Material())
+        << "equal names still get materials of their own";
+    EXPECT_EQ(ObjectName("", 123), "object_123");
 }
 
 TEST(BuildScene, MeshWhoseObjectCannotBeMadeIsSkippedAndOthersKeepTheirIndexNames) {
-  std::vector<std::unique_ptr<ModelMesh>> meshes;
-  for (int i = 0; i < 3; ++i) {
-    meshes.push_back(Triangle(""));
-  }
-  auto model = ModelOf(std::move(meshes));
-  HostScene scene;
-  SetTriObjectCreationFailures([](int call) { return call == 1; });
-  BuildScene(*model, "", &scene);
-  SetTriObjectCreationFailures({});
-  EXPECT_EQ(NodeNames(scene), (std::vector<std::string>{"object_00", "object_02"}));
+    std::vector<std::unique_ptr<ModelMesh>> meshes;
+    for (int i = 0; i < 3; ++i) {
+        meshes.push_back(Triangle(""));
+    }
+    auto model = ModelOf(std::move(meshes));
+    HostScene scene;
+    SetTriObjectCreationFailures([](int call) { return call == 1; });
+    BuildScene(*model, "", &scene);
+    SetTriObjectCreationFailures({});
+    EXPECT_EQ(NodeNames(scene), (std::vector<std::string>{"object_00", "object_02"}));
 }
 
 TEST(BuildScene, RefusedMaterialAssignmentLeavesTheNodeWithoutMaterialAndGoesOn) {
-  for (HostSceneCall refused : {HostSceneCall::GetSceneNode, HostSceneCall::SetMaterial}) {
-    std::vector<std::unique_ptr<ModelMesh>> meshes;
-    meshes.push_back(Triangle("x\\first"));
-    meshes.push_back(Triangle("x\\second"));
-    auto model = ModelOf(std::move(meshes));
-    HostScene scene;
-    scene.SetFailures(refused, [](int call) { return call == 0; });
-    EXPECT_EQ(BuildScene(*model, "", &scene), 1);
-    ASSERT_EQ(scene.NodeCount(), 2);
-    EXPECT_EQ(scene.Node(0).Material(), nullptr);
-    EXPECT_NE(scene.Node(1).Material(), nullptr);
-  }
+    for (HostSceneCall refused : {HostSceneCall::GetSceneNode, HostSceneCall::SetMaterial}) {
+        std::vector<std::unique_ptr<ModelMesh>> meshes;
+        meshes.push_back(Triangle("x\\first"));
+        meshes.push_back(Triangle("x\\second"));
+        auto model = ModelOf(std::move(meshes));
+        HostScene scene;
+        scene.SetFailures(refused, [](int call) { return call == 0; });
+        EXPECT_EQ(BuildScene(*model, "", &scene), 1);
+        ASSERT_EQ(scene.NodeCount(), 2);
+        EXPECT_EQ(scene.Node(0).Material(), nullptr);
+        EXPECT_NE(scene.Node(1).Material(), nullptr);
+    }
 }
 
 }  // namespace
