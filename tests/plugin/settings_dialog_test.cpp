@@ -1,0 +1,162 @@
+// The settings dialog driven through the scripted UI backend, as the import driver
+// runs it.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "host/center_window.h"
+#include "import/include_lods_setting.h"
+#include "platform/scripted_ui_backend.h"
+#include "plugin/resource.h"
+#include "plugin/settings_dialog.h"
+#include "tests/plugin/test_module.h"
+
+namespace {
+
+using platform::UiAction;
+using zenthor::test::TestModule;
+
+INT_PTR RunSettingsDialog(HWND parent) {
+    return platform::IsolationAwareDialogBoxParamA(TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), parent,
+                                                   ImportSettingsDlgProc, 0);
+}
+
+int MarkIn(const platform::DialogView& view) {
+    const platform::ControlView* box = view.FindControl(IDC_INCLUDE_LODS);
+    return box != nullptr ? box->check : -1;
+}
+
+struct DialogCase {
+    const char* name;
+    bool settingBefore;
+    std::vector<UiAction> actions;
+    INT_PTR result;
+    bool settingAfter;
+    std::size_t viewsShown;  // one per action, and one more when the script runs out
+};
+
+void PrintTo(const DialogCase& c, std::ostream* out) { *out << c.name; }
+
+class SettingsDialog : public testing::TestWithParam<DialogCase> {
+protected:
+    void TearDown() override { includeLodsSetting = false; }
+};
+
+TEST_P(SettingsDialog, EndsWithTheResultAndSettingOfTheClicks) {
+    const DialogCase& c = GetParam();
+    includeLodsSetting = c.settingBefore;
+    platform::ScriptedUiBackend backend(c.actions);
+    platform::ScopedUiBackend installed(backend);
+
+    EXPECT_EQ(RunSettingsDialog(GetActiveWindow()), c.result);
+    EXPECT_EQ(includeLodsSetting, c.settingAfter);
+    EXPECT_EQ(backend.PendingActions(), 0u);
+    ASSERT_EQ(backend.Views().size(), c.viewsShown);
+    ASSERT_EQ(backend.EndedDialogs().size(), 1u);
+    EXPECT_EQ(backend.EndedDialogs()[0].result, c.result);
+
+    // The box opens showing the setting, with the focus on it, and then always shows the
+    // latest click, which is also the setting.
+    EXPECT_EQ(MarkIn(backend.Views()[0]), c.settingBefore ? 1 : 0);
+    EXPECT_TRUE(backend.Views()[0].FindControl(IDC_INCLUDE_LODS)->focused);
+    EXPECT_EQ(MarkIn(backend.EndedDialogs()[0].view), c.settingAfter ? 1 : 0);
+    EXPECT_TRUE(backend.MessageBoxes().empty());
+}
+
+const DialogCase kDialogCases[] = {
+    {"LetsGoUntouchedKeepsFalse", false, {UiAction::Click(IDC_LETS_GO)}, 1, false, 1},
+    {"LetsGoUntouchedKeepsTrue", true, {UiAction::Click(IDC_LETS_GO)}, 1, true, 1},
+    {"ClickThenLetsGo", false, {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_LETS_GO)}, 1, true, 2},
+    {"ClickThenCloseKeepsTheClick", false, {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Close()}, 0, true, 2},
+    {"ClickTwiceIsBackToFalse",
+     false,
+     {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_LETS_GO)},
+     1,
+     false,
+     3},
+    // A box opened marked is unmarked by one click: the mark started from the setting.
+    {"ClickOnMarkedBoxClears", true, {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_LETS_GO)}, 1, false, 2},
+    {"CloseAtOnce", true, {UiAction::Close()}, 0, true, 1},
+    {"EnterAndEscapeDoNothing",
+     false,
+     {UiAction::Enter(), UiAction::Escape(), UiAction::Click(IDC_LETS_GO)},
+     1,
+     false,
+     3},
+    // The warning, the group frame and ids the dialog lacks do not end it.
+    {"ClicksElsewhereDoNothing",
+     false,
+     {UiAction::Click(IDC_STATIC), UiAction::Click(4242), UiAction::Click(IDC_LETS_GO)},
+     1,
+     false,
+     3},
+    // No more input: the dialog is closed, not left waiting.
+    {"ExhaustedScriptCloses", false, {}, 0, false, 1},
+    {"ExhaustedAfterClickCloses", false, {UiAction::Click(IDC_INCLUDE_LODS)}, 0, true, 2},
+};
+
+INSTANTIATE_TEST_SUITE_P(Scripts, SettingsDialog, testing::ValuesIn(kDialogCases),
+                         [](const testing::TestParamInfo<DialogCase>& info) { return info.param.name; });
+
+TEST(SettingsDialogWithoutUser, CannotBeCreatedAndLeavesTheSetting) {
+    for (bool setting : {false, true}) {
+        includeLodsSetting = setting;
+        EXPECT_EQ(RunSettingsDialog(nullptr), -1);  // no backend installed at all
+        platform::NoUiBackend none;
+        platform::ScopedUiBackend installed(none);
+        EXPECT_EQ(RunSettingsDialog(nullptr), -1);
+        EXPECT_EQ(includeLodsSetting, setting);
+    }
+    includeLodsSetting = false;
+}
+
+LONG CenterX(const RECT& r) { return (r.left + r.right) / 2; }
+LONG CenterY(const RECT& r) { return (r.top + r.bottom) / 2; }
+
+TEST(SettingsDialogPlacement, CentredOverTheHostWindowThatOwnsIt) {
+    platform::ScriptedUiBackend backend({UiAction::Click(IDC_LETS_GO)});
+    backend.SetMainWindowRect(RECT{100, 50, 901, 651});
+    platform::ScopedUiBackend installed(backend);
+    HWND host = GetActiveWindow();
+    ASSERT_NE(host, nullptr);
+
+    EXPECT_EQ(RunSettingsDialog(host), 1);
+    const platform::DialogView& view = backend.Views().at(0);
+    EXPECT_EQ(view.owner, host);
+    EXPECT_NEAR(CenterX(view.windowRect), 500, 1);
+    EXPECT_NEAR(CenterY(view.windowRect), 350, 1);
+    // While open the dialog was the active window; then the host's window is again,
+    // and the dialog's windows are gone.
+    EXPECT_EQ(GetActiveWindow(), host);
+    EXPECT_FALSE(IsWindow(view.handle));
+    EXPECT_FALSE(IsWindow(view.FindControl(IDC_INCLUDE_LODS)->handle));
+}
+
+TEST(SettingsDialogPlacement, CentredOnTheScreenWithoutHostWindow) {
+    platform::ScriptedUiBackend backend({UiAction::Click(IDC_LETS_GO)});
+    backend.SetScreenRect(RECT{0, 0, 1600, 900});
+    platform::ScopedUiBackend installed(backend);
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+
+    EXPECT_EQ(RunSettingsDialog(GetActiveWindow()), 1);
+    const RECT& placed = backend.Views().at(0).windowRect;
+    EXPECT_NEAR(CenterX(placed), 800, 1);
+    EXPECT_NEAR(CenterY(placed), 450, 1);
+}
+
+TEST(SettingsDialogPlacement, StaysOnTheScreenOverAWindowAtItsEdge) {
+    platform::ScriptedUiBackend backend({UiAction::Click(IDC_LETS_GO)});
+    backend.SetScreenRect(RECT{0, 0, 1024, 768});
+    backend.SetMainWindowRect(RECT{-300, 700, 40, 900});  // partly off the screen
+    platform::ScopedUiBackend installed(backend);
+
+    EXPECT_EQ(RunSettingsDialog(GetActiveWindow()), 1);
+    const RECT& placed = backend.Views().at(0).windowRect;
+    EXPECT_EQ(placed.left, 0);
+    EXPECT_EQ(placed.bottom, 768);
+    EXPECT_GT(placed.right - placed.left, 131);  // its size is kept
+}
+
+}  // namespace
