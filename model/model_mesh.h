@@ -32,6 +32,7 @@ struct ModelMesh {
     std::string textureName;   // after alias resolution
     std::string materialName;  // after alias resolution; its part after the last '\' names the object
     std::string extraName;     // after alias resolution; stored, used by nothing
+    bool skinned = false;      // the vertices came from a skinned vertex sub-chunk
 };
 
 }  // namespace zenthor

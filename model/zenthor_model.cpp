@@ -274,6 +274,7 @@ void CZenthorModel::ReadStaticVertices(CChunkReader& chunk)
     DecodeStaticVertices(records, count, vertices.get());
     currentMesh->vertices = std::move(vertices);
     currentMesh->vertexCount = count;
+    currentMesh->skinned = false;
 }
 
 void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk)
@@ -303,6 +304,7 @@ void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk)
     DecodeSkinnedVertices(records, count, vertices.get());
     currentMesh->vertices = std::move(vertices);
     currentMesh->vertexCount = count;
+    currentMesh->skinned = true;
 }
 
 void CZenthorModel::ReadReferences(CChunkReader& chunk)

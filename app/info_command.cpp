@@ -1,0 +1,157 @@
+#include "app/info_command.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "import/import_job.h"
+#include "model/load_observer.h"
+
+namespace zenthor {
+namespace {
+
+struct InfoOptions {
+    std::string file;
+    bool includeLods = false;
+    bool json = false;
+};
+
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+// Why a load that returned false failed, in one line.
+std::string FailureReason(const InfoOptions& options, const LoadLog& log)
+{
+    if (log.Count(SkipReason::FileUnreadable) > 0) {
+        return "cannot open " + options.file + ": it is missing, empty or unreadable";
+    }
+    std::string reason = "no mesh was loaded from " + options.file;
+    std::string causes;
+    const auto add = [&](std::size_t count, const std::string& what) {
+        if (count > 0) {
+            causes += (causes.empty() ? "" : ", ") + std::to_string(count) + " " + what;
+        }
+    };
+    add(log.Count(SkipReason::MeshDropped), "mesh entries dropped");
+    add(log.Count(ReferenceOutcome::FilteredAsLevelOfDetail), "references filtered as level of detail (see --include-lods)");
+    add(log.Count(ReferenceOutcome::Missing), "referenced files missing");
+    add(log.Count(ReferenceOutcome::Cycle) + log.Count(ReferenceOutcome::TooDeep) + log.Count(ReferenceOutcome::LimitReached),
+        "references refused");
+    return causes.empty() ? reason + " (it holds no mesh entries)" : reason + " (" + causes + ")";
+}
+
+void PrintText(const InfoOptions& options, const ImportJob& job, const LoadLog& log)
+{
+    const CZenthorModel& model = *job.model;
+    std::cout << "file: " << options.file << "\n";
+    std::cout << "content root: " << (model.contentRoot.empty() ? "(none)" : model.contentRoot) << "\n";
+    std::cout << "include lods: " << (options.includeLods ? "yes" : "no") << "\n";
+
+    std::cout << "meshes: " << model.GetMeshCount() << "\n";
+    for (int i = 0; i < model.GetMeshCount(); ++i) {
+        const ModelMesh& mesh = *model.GetMesh(i);
+        std::cout << "  #" << i << "  " << (mesh.skinned ? "skinned" : "static ") << "  vertices " << mesh.vertexCount
+                  << "  indices " << mesh.indexCount << "  texture " << Quoted(mesh.textureName) << "  material "
+                  << Quoted(mesh.materialName) << "  extra " << Quoted(mesh.extraName) << "\n";
+    }
+
+    std::cout << "references: " << log.references.size() << "\n";
+    for (const ReferenceRecord& ref : log.references) {
+        std::cout << "  " << std::string(static_cast<std::size_t>(ref.depth - 1) * 2, ' ') << Quoted(ref.name) << " -> "
+                  << ref.path << "  [" << ToString(ref.outcome) << "]\n";
+    }
+
+    std::cout << "texture aliases: " << model.textureAliases.size() << "\n";
+    for (const auto& [key, value] : model.textureAliases) {
+        std::cout << "  " << Quoted(key) << " = " << Quoted(value) << "\n";
+    }
+
+    std::cout << "diagnostics: " << log.diagnostics.size() << "\n";
+    for (const Diagnostic& d : log.diagnostics) {
+        char offset[32];
+        std::snprintf(offset, sizeof offset, "0x%llx", static_cast<unsigned long long>(d.offset));
+        std::cout << "  " << ToString(d.reason) << "  " << d.file << " @ " << offset << ": " << d.detail << "\n";
+    }
+}
+
+nlohmann::json ToJson(const InfoOptions& options, const ImportJob& job, const LoadLog& log, bool loaded)
+{
+    using nlohmann::json;
+    const CZenthorModel& model = *job.model;
+    json out;
+    out["file"] = options.file;
+    out["loaded"] = loaded;
+    if (!loaded) {
+        out["error"] = FailureReason(options, log);
+    }
+    out["contentRoot"] = model.contentRoot;
+    out["includeLods"] = options.includeLods;
+    out["meshes"] = json::array();
+    for (int i = 0; i < model.GetMeshCount(); ++i) {
+        const ModelMesh& mesh = *model.GetMesh(i);
+        out["meshes"].push_back({{"index", i},
+                                 {"kind", mesh.skinned ? "skinned" : "static"},
+                                 {"vertexCount", mesh.vertexCount},
+                                 {"indexCount", mesh.indexCount},
+                                 {"textureName", mesh.textureName},
+                                 {"materialName", mesh.materialName},
+                                 {"extraName", mesh.extraName}});
+    }
+    out["references"] = json::array();
+    for (const ReferenceRecord& ref : log.references) {
+        out["references"].push_back({{"name", ref.name},
+                                     {"path", ref.path},
+                                     {"referencingFile", ref.referencingFile},
+                                     {"depth", ref.depth},
+                                     {"outcome", ToString(ref.outcome)}});
+    }
+    out["textureAliases"] = json::object();
+    for (const auto& [key, value] : model.textureAliases) {
+        out["textureAliases"][key] = value;
+    }
+    out["diagnostics"] = json::array();
+    for (const Diagnostic& d : log.diagnostics) {
+        out["diagnostics"].push_back(
+            {{"reason", ToString(d.reason)}, {"file", d.file}, {"offset", d.offset}, {"detail", d.detail}});
+    }
+    return out;
+}
+
+int RunInfo(const InfoOptions& options)
+{
+    ImportJob job;
+    LoadLog log;
+    const bool loaded = job.LoadModel(options.file, options.includeLods, &log);
+    if (options.json) {
+        // Names in the files are bytes, not necessarily UTF-8: replace what is not.
+        std::cout << ToJson(options, job, log, loaded).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else if (loaded) {
+        PrintText(options, job, log);
+    } else {
+        std::cerr << "zenthor info: " << FailureReason(options, log) << "\n";
+        if (log.Count(SkipReason::FileUnreadable) == 0) {
+            PrintText(options, job, log);
+        }
+    }
+    return loaded ? 0 : 1;
+}
+
+}  // namespace
+
+void AddInfoCommand(CLI::App& app, int& exitCode)
+{
+    auto options = std::make_shared<InfoOptions>();
+    CLI::App* info = app.add_subcommand("info", "Load a model or mesh file and list its meshes, references, aliases and diagnostics");
+    info->add_option("FILE", options->file, "the .model or .mesh file")->required();
+    info->add_flag("--include-lods", options->includeLods, "also load level-of-detail mesh files (names with \"_lod\")");
+    info->add_flag("--json", options->json, "print the result as JSON");
+    info->callback([options, &exitCode] { exitCode = RunInfo(*options); });
+}
+
+}  // namespace zenthor
