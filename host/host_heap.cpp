@@ -1,12 +1,11 @@
 #include "host/host_heap.h"
 
 #include <cstdlib>
-#include <mutex>
 
 namespace {
 
+// Used, like every host call, on the host's user-interface thread only: no lock.
 struct HeapFailures {
-    std::mutex mutex;
     std::function<bool(int)> fail;
     int calls = 0;
 };
@@ -19,7 +18,6 @@ HeapFailures& Failures() {
 void* Allocate(std::size_t size) noexcept {
     {
         HeapFailures& failures = Failures();
-        std::lock_guard lock(failures.mutex);
         const int call = failures.calls++;
         if (failures.fail && failures.fail(call)) {
             return nullptr;
@@ -39,7 +37,6 @@ void* AllocateOrThrow(std::size_t size) {
 
 void SetHostHeapFailures(std::function<bool(int callIndex)> fail) {
     HeapFailures& failures = Failures();
-    std::lock_guard lock(failures.mutex);
     failures.fail = std::move(fail);
     failures.calls = 0;
 }

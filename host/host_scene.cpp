@@ -1,7 +1,6 @@
 #include "host/host_scene.h"
 
 #include <algorithm>
-#include <mutex>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -12,9 +11,9 @@
 namespace {
 
 // Which scene is current, and which scene owns which object (process-wide:
-// the importer and the host application share this library).
+// the importer and the host application share this library). Used, like every
+// host call, on the host's user-interface thread only: no lock.
 struct Registry {
-    std::mutex mutex;
     std::vector<HostScene*> scenes;  // alive, in order of construction
     std::unordered_map<const void*, HostScene*> owners;
 };
@@ -26,7 +25,6 @@ Registry& TheRegistry() {
 
 HostScene* OwnerOf(const void* object) {
     Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.mutex);
     const auto it = registry.owners.find(object);
     return it != registry.owners.end() ? it->second : nullptr;
 }
@@ -66,14 +64,12 @@ Matrix3 HostNode::Transform(int time) const {
 
 HostScene::HostScene() {
     Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.mutex);
     registry.scenes.push_back(this);
 }
 
 HostScene::~HostScene() {
     {
         Registry& registry = TheRegistry();
-        std::lock_guard lock(registry.mutex);
         std::erase(registry.scenes, this);
         for (const auto& object : m_objects) {
             registry.owners.erase(object.get());
@@ -90,7 +86,6 @@ HostScene::~HostScene() {
 
 HostScene* HostScene::Current() {
     Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.mutex);
     return registry.scenes.empty() ? nullptr : registry.scenes.back();
 }
 
@@ -131,7 +126,6 @@ static void Take(HostScene& scene, std::vector<std::unique_ptr<T>>& list, T* raw
     std::unique_ptr<T> object(raw);
     list.reserve(list.size() + 1);
     Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.mutex);
     registry.owners.emplace(raw, &scene);
     list.push_back(std::move(object));
 }

@@ -1,13 +1,12 @@
 #include "host/tri_object.h"
 
-#include <mutex>
 
 #include "host/scene_ownership.h"
 
 namespace {
 
+// Used, like every host call, on the host's user-interface thread only: no lock.
 struct CreationFailures {
-    std::mutex mutex;
     std::function<bool(int)> fail;
     int calls = 0;
 };
@@ -24,7 +23,6 @@ TriObject::~TriObject() = default;
 
 void SetTriObjectCreationFailures(std::function<bool(int callIndex)> fail) {
     CreationFailures& failures = Failures();
-    std::lock_guard lock(failures.mutex);
     failures.fail = std::move(fail);
     failures.calls = 0;
 }
@@ -32,7 +30,6 @@ void SetTriObjectCreationFailures(std::function<bool(int callIndex)> fail) {
 TriObject* CreateNewTriObject() {
     {
         CreationFailures& failures = Failures();
-        std::lock_guard lock(failures.mutex);
         const int call = failures.calls++;
         if (failures.fail && failures.fail(call)) {
             return nullptr;
