@@ -15,7 +15,8 @@ constexpr WORD kManifestResourceId = 2;
 class ModuleActivationContext {
 public:
     ModuleActivationContext() {
-        HMODULE module = ModuleHandleFromAddress(reinterpret_cast<const void*>(&IsolationAwareDialogBoxParamA));
+        HMODULE module =
+            ModuleHandleFromAddress(reinterpret_cast<const void*>(&IsolationAwareDialogBoxParamA));
         if (module == nullptr) return;
         ACTCTXA description{};
         description.cbSize = sizeof description;
@@ -38,8 +39,8 @@ private:
 
 }  // namespace
 
-INT_PTR IsolationAwareDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC dialogProc,
-                                      LPARAM initParam) {
+INT_PTR IsolationAwareDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
+                                      DLGPROC dialogProc, LPARAM initParam) {
     // Tried once per process: a module without a usable manifest keeps failing.
     static const ModuleActivationContext context;
     ULONG_PTR cookie = 0;
