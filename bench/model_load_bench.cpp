@@ -1,0 +1,225 @@
+// Loading a large model: 1,000,000 triangles stored as 3,000,000 static vertices in mesh
+// entries of at most 65,535 vertices (indices are 16-bit), about 100 MB on disk, read into
+// the in-memory model. Measured against writing the same number of output bytes into
+// freshly allocated arrays of the same sizes, in the same run; the closing line gives the
+// ratio. Peak memory is reported as the model's arrays plus the mapping, and as the
+// process's peak resident size.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/zenthor_model.h"
+#include "tests/support/model_writer.h"
+#include "tests/support/temp_content_tree.h"
+
+namespace {
+
+using namespace zenthor;
+using namespace zenthor::test;
+
+constexpr std::uint32_t kTriangles = 1000000;
+constexpr std::uint32_t kMaxEntryVertices = 65535;  // a multiple of 3: whole triangles per entry
+
+struct Fixture {
+    std::unique_ptr<TempContentTree> tree;
+    std::string path;
+    std::uint64_t fileSize = 0;
+    std::vector<std::uint32_t> entryVertices;  // vertices per entry; indices are as many
+};
+
+Fixture& TheFixture()
+{
+    static Fixture fixture;
+    return fixture;
+}
+
+// Unwelded triangles on a grid, each vertex with its own position, normal and uv.
+void GenerateModel(Fixture& fixture)
+{
+    fixture.tree = std::make_unique<TempContentTree>();
+    std::vector<Chunk> entries;
+    std::uint32_t remaining = kTriangles * 3;
+    std::uint32_t triangle = 0;
+    while (remaining > 0) {
+        const std::uint32_t count = remaining < kMaxEntryVertices ? remaining : kMaxEntryVertices;
+        std::vector<StaticVertexRecord> vertices(count);
+        std::vector<std::uint16_t> indices(count);
+        for (std::uint32_t i = 0; i < count; i += 3, ++triangle) {
+            const float x = static_cast<float>(triangle % 1000);
+            const float y = static_cast<float>(triangle / 1000);
+            const float corners[3][2] = {{0, 0}, {1, 0}, {0, 1}};
+            for (std::uint32_t k = 0; k < 3; ++k) {
+                StaticVertexRecord& v = vertices[i + k];
+                v.position[0] = x + corners[k][0];
+                v.position[1] = y + corners[k][1];
+                v.position[2] = 0.25f * static_cast<float>(k);
+                v.normal = PackVector(128, 128, 255);
+                v.auxVector1 = PackVector(255, 128, 128);
+                v.auxVector2 = PackVector(128, 255, 128);
+                v.uv[0] = corners[k][0];
+                v.uv[1] = corners[k][1];
+                indices[i + k] = static_cast<std::uint16_t>(i + k);
+            }
+        }
+        entries.push_back(MeshEntry({MeshTexturesChunk("ground", "terrain\\ground", ""), StaticVerticesChunk(vertices),
+                                     IndicesChunk(indices)}));
+        fixture.entryVertices.push_back(count);
+        remaining -= count;
+    }
+    const Bytes file = Serialize({MeshesChunk(std::move(entries))});
+    fixture.fileSize = file.size();
+    fixture.path = fixture.tree->Write("models/large.model", file);
+}
+
+std::uint64_t OutputBytes(const Fixture& fixture)
+{
+    std::uint64_t bytes = 0;
+    for (std::uint32_t count : fixture.entryVertices) {
+        bytes += std::uint64_t{count} * sizeof(ModelVertex) + std::uint64_t{count} * sizeof(std::uint16_t);
+    }
+    return bytes;
+}
+
+// The process's peak resident size (VmHWM), after ResetPeakResident() when it worked.
+long PeakResidentKiB()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    }
+    long kib = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) {
+            break;
+        }
+    }
+    std::fclose(status);
+    return kib;
+}
+
+// Sets the peak back to the current resident size, so generating the file does not count.
+void ResetPeakResident()
+{
+    if (std::FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", refs);
+        std::fclose(refs);
+    }
+}
+
+long ResidentKiB()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    long kib = 0;
+    char line[256];
+    while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::sscanf(line, "VmRSS: %ld kB", &kib) == 1) {
+            break;
+        }
+    }
+    if (status != nullptr) {
+        std::fclose(status);
+    }
+    return kib;
+}
+
+void BM_LoadLargeModel(benchmark::State& state)
+{
+    const Fixture& fixture = TheFixture();
+    ResetPeakResident();
+    const long residentBefore = ResidentKiB();
+    std::uint64_t arrays = 0;
+    for (auto _ : state) {
+        CZenthorModel model;
+        if (!model.LoadFromFile(fixture.path, false)) {
+            state.SkipWithError("the generated model did not load");
+            return;
+        }
+        arrays = 0;
+        for (int i = 0; i < model.GetMeshCount(); ++i) {
+            const ModelMesh& mesh = *model.GetMesh(i);
+            arrays += std::uint64_t{mesh.vertexCount} * sizeof(ModelVertex) + std::uint64_t{mesh.indexCount} * 2;
+        }
+        benchmark::DoNotOptimize(model.GetMesh(0)->vertices[0].normal[2]);
+    }
+    const double mib = 1024.0 * 1024.0;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fixture.fileSize));
+    state.counters["file_MiB"] = static_cast<double>(fixture.fileSize) / mib;
+    state.counters["arrays_MiB"] = static_cast<double>(arrays) / mib;
+    state.counters["peak_arrays+mapping_MiB"] = static_cast<double>(arrays + fixture.fileSize) / mib;
+    state.counters["peak_rss_growth_MiB"] = static_cast<double>(PeakResidentKiB() - residentBefore) / 1024.0;
+}
+
+// The reference: the same output bytes, in arrays of the same sizes, freshly allocated
+// and written once.
+void BM_WriteSameBytes(benchmark::State& state)
+{
+    const Fixture& fixture = TheFixture();
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<ModelVertex[]>> vertices;
+        std::vector<std::unique_ptr<std::uint16_t[]>> indices;
+        for (std::uint32_t count : fixture.entryVertices) {
+            vertices.push_back(std::make_unique_for_overwrite<ModelVertex[]>(count));
+            std::memset(vertices.back().get(), 0x3F, std::size_t{count} * sizeof(ModelVertex));
+            indices.push_back(std::make_unique_for_overwrite<std::uint16_t[]>(count));
+            std::memset(indices.back().get(), 0x01, std::size_t{count} * sizeof(std::uint16_t));
+            benchmark::ClobberMemory();
+        }
+        benchmark::DoNotOptimize(vertices.back()[0].uv[0]);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * OutputBytes(fixture)));
+}
+
+BENCHMARK(BM_LoadLargeModel)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_WriteSameBytes)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+// Prints the ratio of the two after the usual table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
+        }
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        const auto load = m_times.find("BM_LoadLargeModel");
+        const auto write = m_times.find("BM_WriteSameBytes");
+        if (load != m_times.end() && write != m_times.end() && write->second > 0) {
+            std::printf("load / write-same-bytes: %.2f (target at most 1.3)\n", load->second / write->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    GenerateModel(TheFixture());
+    std::printf("generated %s: %llu bytes, %zu mesh entries\n", TheFixture().path.c_str(),
+                static_cast<unsigned long long>(TheFixture().fileSize), TheFixture().entryVertices.size());
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    TheFixture().tree.reset();
+    return 0;
+}
