@@ -3,15 +3,21 @@
 // against.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "model/zenthor_model.h"
 
+class ImportInterface;
+class ImportNode;
+class Mesh;
+
 namespace zenthor {
 
 class FileSource;
 class LoadObserver;
+struct ModelMesh;
 
 class ImportJob {
 public:
@@ -26,6 +32,17 @@ public:
     // The same, telling `observer` what was skipped and reading files through `files`
     // (null: the file system).
     bool LoadModel(const std::string& path, bool includeLods, LoadObserver* observer, FileSource* files = nullptr);
+
+    // Scene construction, once LoadModel has returned true (they use the model unchecked).
+    // Each is the scene layer's operation of the same name, given this job's data.
+    int BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex);
+    std::string ResolveTexturePath(const std::string& textureName) const;
+    int CreateMaterial(const ModelMesh& mesh, ImportNode* node);
+    int BuildScene(ImportInterface* importInterface);
+    // The number of model meshes, counted whether or not the host could make their objects.
+    int GetObjectCount() const;
+    // Triangles as stored in the file: indexCount / 3 of mesh `index`, before any clean-up.
+    int GetPolygonCount(int index) const;
 
     std::unique_ptr<CZenthorModel> model;
     std::string contentRoot;

@@ -1,0 +1,168 @@
+// Whole imports through the library's importer object into the host's scene.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "allocation_failure.h"
+#include "host/host_scene.h"
+#include "host/scene_import.h"
+#include "platform/scripted_ui_backend.h"
+#include "plugin/resource.h"
+#include "plugin_library.h"
+#include "tests/support/temp_content_tree.h"
+
+namespace zenthor {
+namespace {
+
+using platform::ScriptedUiBackend;
+using platform::UiAction;
+using test::MeshDesc;
+using test::PluginLibrary;
+using test::TempContentTree;
+
+struct ImporterDeleter {
+    void operator()(SceneImport* importer) const { delete importer; }
+};
+
+// One loaded library and one importer for a test; every import gets a fresh scene.
+class ImportDriver : public ::testing::Test {
+protected:
+    ImportDriver() : m_importer(m_library.NewImporter()) {}
+
+    struct Outcome {
+        int result = 0;
+        std::unique_ptr<ScriptedUiBackend> backend;
+        std::unique_ptr<HostScene> scene;
+    };
+
+    Outcome Import(const std::string& path, std::vector<UiAction> actions) {
+        Outcome outcome;
+        outcome.backend = std::make_unique<ScriptedUiBackend>(std::move(actions));
+        outcome.scene = std::make_unique<HostScene>();
+        platform::ScopedUiBackend installed(*outcome.backend);
+        outcome.result = m_importer->DoImport(path.c_str(), outcome.scene.get(), nullptr, FALSE);
+        return outcome;
+    }
+    Outcome ImportWithLetsGo(const std::string& path) { return Import(path, {UiAction::Click(IDC_LETS_GO)}); }
+
+    PluginLibrary m_library;
+    std::unique_ptr<SceneImport, ImporterDeleter> m_importer;
+};
+
+MeshDesc MeshOfTriangles(int triangles, const std::string& material) {
+    MeshDesc mesh = test::TriangleMesh("t", material);
+    mesh.indices.clear();
+    for (int t = 0; t < triangles; ++t) {
+        mesh.indices.insert(mesh.indices.end(), {0, 1, 2});
+    }
+    return mesh;
+}
+
+std::string SevenMeshModel(TempContentTree& tree) {
+    std::vector<test::Chunk> entries;
+    for (int triangles : {300, 30, 3, 3, 3, 3, 3}) {
+        entries.push_back(test::MeshEntry(MeshOfTriangles(triangles, "")));
+    }
+    return tree.Write("models/seven.model", {test::MeshesChunk(std::move(entries))});
+}
+
+// A model whose only mesh is a level-of-detail file, so the setting decides the outcome.
+std::string LodOnlyModel(TempContentTree& tree) {
+    tree.WriteMesh("rock_lod1",
+                   {test::MeshesChunk({test::MeshEntry(test::TriangleMesh("rock", "rocks\\rock"))})});
+    return tree.Write("models/lod.model", {test::MeshRefsChunk({"rock_lod1"})});
+}
+
+TEST_F(ImportDriver, SummaryCountsObjectsAndStoredTriangles) {
+    TempContentTree tree;
+    Outcome outcome = ImportWithLetsGo(SevenMeshModel(tree));
+    EXPECT_EQ(outcome.result, 1);
+    EXPECT_EQ(outcome.scene->NodeCount(), 7);
+    EXPECT_EQ(outcome.scene->RedrawCount(), 1);
+    ASSERT_EQ(outcome.backend->MessageBoxes().size(), 1u);
+    const platform::MessageBoxView& box = outcome.backend->MessageBoxes()[0];
+    EXPECT_EQ(box.title, "Zenthor Model Importer (by Brindle)");
+    EXPECT_EQ(box.text,
+              "Imported OK!\nImported objects : 07\nTotal polygons count : 345\n"
+              "===============================\nThanks to Marlow, Tessaly");
+    EXPECT_EQ(box.style, 0x40u);
+    EXPECT_EQ(box.owner, nullptr);
+}
+
+TEST_F(ImportDriver, ClosingTheDialogEndsTheImportUntouched) {
+    TempContentTree tree;
+    Outcome outcome = Import(SevenMeshModel(tree), {UiAction::Close()});
+    EXPECT_EQ(outcome.result, 1);
+    EXPECT_EQ(outcome.scene->CreatedNodeCount(), 0);
+    EXPECT_EQ(outcome.scene->RedrawCount(), 0);
+    EXPECT_TRUE(outcome.backend->MessageBoxes().empty());
+}
+
+TEST_F(ImportDriver, FailedLoadGivesZeroAndNoMessage) {
+    TempContentTree tree;
+    const std::string noMeshes = tree.Write("models/empty.model", {test::TextureAliasesChunk("a=b")});
+    for (const std::string& path : {tree.Path("models/missing.model"), noMeshes}) {
+        SCOPED_TRACE(path);
+        Outcome outcome = ImportWithLetsGo(path);
+        EXPECT_EQ(outcome.result, 0);
+        EXPECT_EQ(outcome.scene->CreatedNodeCount(), 0);
+        EXPECT_EQ(outcome.scene->RedrawCount(), 0);
+        EXPECT_TRUE(outcome.backend->MessageBoxes().empty());
+    }
+}
+
+TEST_F(ImportDriver, IncludeLodsChoiceIsKeptAndShownByTheNextDialog) {
+    TempContentTree tree;
+    const std::string model = LodOnlyModel(tree);
+    EXPECT_EQ(ImportWithLetsGo(model).result, 0) << "level-of-detail files are left out at first";
+
+    Outcome marked = Import(model, {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_LETS_GO)});
+    EXPECT_EQ(marked.result, 1);
+    EXPECT_EQ(marked.scene->NodeCount(), 1);
+
+    Outcome again = ImportWithLetsGo(model);
+    EXPECT_EQ(again.result, 1) << "the setting lasts while the library is loaded";
+    ASSERT_FALSE(again.backend->Views().empty());
+    EXPECT_EQ(again.backend->Views().front().FindControl(IDC_INCLUDE_LODS)->check, 1)
+        << "the box opens showing the setting that will be used";
+
+    // Clear the box again for the tests after this one.
+    EXPECT_EQ(Import(model, {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Close()}).result, 1);
+}
+
+TEST_F(ImportDriver, WithoutADialogTheImportRunsWithTheCurrentSetting) {
+    TempContentTree tree;
+    platform::NoUiBackend none;
+    HostScene scene;
+    platform::ScopedUiBackend installed(none);
+    EXPECT_EQ(m_importer->DoImport(SevenMeshModel(tree).c_str(), &scene, nullptr, FALSE), 1);
+    EXPECT_EQ(scene.NodeCount(), 7);
+}
+
+// Every allocation of a whole import, failed one at a time: the import gives 0 or 1,
+// never crashes, and (under the sanitizers) leaks nothing.
+TEST_F(ImportDriver, FailedAllocationAnywhereEndsTheImportCleanly) {
+    TempContentTree tree;
+    const std::string model = tree.Write(
+        "models/two.model", {test::MeshesChunk({test::MeshEntry(test::TriangleMesh("a", "m\\a")),
+                                                test::MeshEntry(test::SkinnedQuadMesh("b", "m\\b"))})});
+    for (long failing = 0;; ++failing) {
+        SCOPED_TRACE(failing);
+        ScriptedUiBackend backend({UiAction::Click(IDC_LETS_GO)});
+        HostScene scene;
+        platform::ScopedUiBackend installed(backend);
+        test::ArmAllocationFailure(failing);
+        const int result = m_importer->DoImport(model.c_str(), &scene, nullptr, FALSE);
+        const long allocations = test::ArmAllocationFailure(-1);
+        EXPECT_TRUE(result == 0 || result == 1);
+        if (allocations <= failing) {
+            EXPECT_EQ(result, 1) << "nothing failed, so the import succeeds";
+            EXPECT_GT(failing, 10) << "the sweep covered the import's allocations";
+            break;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zenthor

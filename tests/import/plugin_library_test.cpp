@@ -1,0 +1,100 @@
+// The library's exports, class descriptor and importer, as a host meets them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "host/class_desc.h"
+#include "host/scene_import.h"
+#include "platform/scripted_ui_backend.h"
+#include "plugin/mesh_import_class_desc.h"
+#include "plugin_library.h"
+
+namespace zenthor {
+namespace {
+
+using test::PluginLibrary;
+
+TEST(PluginLibrary, ExportsDescribeOneImporterClass) {
+    PluginLibrary library;
+    EXPECT_EQ(library.Export<int()>("LibNumberClasses")(), 1);
+    EXPECT_EQ(library.Export<DWORD()>("LibVersion")(), 0x23281500u);
+    EXPECT_EQ(library.Export<int()>("LibInitialize")(), 1);
+    EXPECT_EQ(library.Export<int()>("LibShutdown")(), 1);
+    EXPECT_STREQ(library.Export<const char*()>("LibDescription")(), "Zenthor Mesh Import plugin by Brindle");
+
+    auto* classDesc = library.Export<ClassDesc*(int)>("LibClassDesc");
+    ClassDesc* descriptor = classDesc(0);
+    ASSERT_NE(descriptor, nullptr);
+    EXPECT_EQ(classDesc(0), descriptor) << "one descriptor for the life of the library";
+    EXPECT_EQ(classDesc(1), nullptr);
+    EXPECT_EQ(classDesc(-1), nullptr);
+
+    EXPECT_EQ(descriptor->IsPublic(), 1);
+    EXPECT_EQ(descriptor->SuperClassID(), 0x0A10u);
+    EXPECT_EQ(descriptor->ClassID(), ClassId(0xB9323550, 0x5EBF9454));
+    EXPECT_STREQ(descriptor->InternalName(), "MeshImport");
+    EXPECT_NE(descriptor->HInstance(), nullptr) << "the entry function keeps the module handle at load";
+}
+
+TEST(PluginLibrary, ExportsNothingButItsSixEntryPoints) {
+    PluginLibrary library;
+    for (const char* name : {"LibDescription", "LibNumberClasses", "LibClassDesc", "LibVersion",
+                             "LibInitialize", "LibShutdown"}) {
+        EXPECT_NE(library.Symbol(name), nullptr) << name;
+    }
+    for (const char* name : {"DllMain", "_ZN7zenthor17GetMeshImportDescEv", "_ZN7zenthor9GetStringEi",
+                             "ImportSettingsDlgProc", "includeLodsSetting"}) {
+        EXPECT_EQ(library.Symbol(name), nullptr) << name;
+    }
+}
+
+TEST(PluginLibrary, ClassNameAndCategoryShareOneStringBuffer) {
+    PluginLibrary library;
+    ClassDesc* descriptor = library.Descriptor();
+    const char* className = descriptor->ClassName();
+    ASSERT_NE(className, nullptr);
+    EXPECT_STREQ(className, "MeshImport");
+    const char* category = descriptor->Category();
+    EXPECT_STREQ(category, "import");
+    EXPECT_STREQ(className, "import") << "a later call overwrites the shared buffer";
+}
+
+TEST(PluginLibrary, CreatedImporterDescribesItsFileTypes) {
+    PluginLibrary library;
+    platform::ScriptedUiBackend backend;
+    platform::ScopedUiBackend installed(backend);
+
+    SceneImport* importer = library.NewImporter();
+    ASSERT_NE(importer, nullptr);
+    EXPECT_EQ(importer->ExtCount(), 2);
+    EXPECT_STREQ(importer->Ext(0), "model");
+    EXPECT_STREQ(importer->Ext(1), "mesh");
+    EXPECT_STREQ(importer->LongDesc(), "Zenthor Model File");
+    EXPECT_STREQ(importer->ShortDesc(), "Zenthor Model");
+    EXPECT_STREQ(importer->AuthorName(), "Brindle");
+    ASSERT_NE(importer->CopyrightMessage(), nullptr);
+    EXPECT_GT(std::strlen(importer->CopyrightMessage()), 0u);
+    ASSERT_NE(importer->OtherMessage1(), nullptr);
+    EXPECT_STREQ(importer->OtherMessage1(), "");
+    ASSERT_NE(importer->OtherMessage2(), nullptr);
+    EXPECT_STREQ(importer->OtherMessage2(), "");
+    EXPECT_EQ(importer->Version(), 110u);
+    EXPECT_EQ(importer->ZoomExtents(), -1);
+    importer->ShowAbout(nullptr);
+    EXPECT_TRUE(backend.Views().empty());
+    EXPECT_TRUE(backend.MessageBoxes().empty()) << "no about box";
+    delete importer;
+}
+
+// Linked in directly, so the module handle stays null: texts from the string table are
+// missing, the fixed internal name is not.
+TEST(PluginLibrary, WithoutItsStringTableOnlyTheInternalNameRemains) {
+    MeshImportClassDesc* descriptor = GetMeshImportDesc();
+    EXPECT_STREQ(descriptor->InternalName(), "MeshImport");
+    EXPECT_EQ(descriptor->ClassName(), nullptr);
+    EXPECT_EQ(descriptor->Category(), nullptr);
+}
+
+}  // namespace
+}  // namespace zenthor
