@@ -1,5 +1,6 @@
 #include "host/vertex_weld.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -10,7 +11,7 @@ namespace {
 // Cell side in multiples of the threshold. At least 2, so that a t-ball
 // touches at most two cells per axis; larger cells mean fewer probes for a
 // sparse mesh and more representatives per cell for a dense one.
-constexpr double kCellSize = 4.0;
+constexpr double kCellSize = 2.0;
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 // Scaled coordinates up to 2^52 are exact integers as doubles and fit int64.
 constexpr double kGridLimit = 4503599627370496.0;
@@ -77,25 +78,22 @@ std::uint64_t HashCell(std::int64_t x, std::int64_t y, std::int64_t z) {
 }
 
 // Open-addressing table from cell hash to the first representative of the
-// cell. Slots are told apart by 32 bits of the hash only: two cells that
-// share a slot share one list, which costs a few distance tests but never a
-// wrong result, since every lookup of a cell always resolves to the same slot.
+// cell. A slot keeps 32 bits of the hash (the tag), and the tag alone picks
+// the home slot at any table size. Cells with equal tags therefore always
+// resolve to the same slot and share one list: that costs a few distance
+// tests, never a wrong result. The table grows as representatives come, so
+// a mesh of many shared positions keeps a small, cache-friendly table.
+// Beside it, a bit filter of occupied tags (four bits per slot, small enough
+// to stay in cache) answers most lookups of empty neighbouring cells without
+// touching the table.
 class CellTable {
 public:
-    explicit CellTable(std::size_t expected) {
-        std::size_t capacity = 16;
-        while (capacity < expected + expected / 4) {
-            capacity *= 2;
-        }
-        m_slots.assign(capacity, Slot{0, kNone});
-        m_mask = capacity - 1;
-        m_shift = 64 - std::countr_zero(capacity);
-    }
+    explicit CellTable(std::size_t expected) { Allocate(std::bit_ceil(std::max<std::size_t>(expected, 1024))); }
 
     // The head of the cell's list, kNone for an empty cell.
     std::uint32_t Head(std::uint64_t hash) const {
         const auto tag = std::uint32_t(hash);
-        for (std::size_t i = Home(hash);; i = (i + 1) & m_mask) {
+        for (std::size_t i = tag & m_mask;; i = (i + 1) & m_mask) {
             const Slot& slot = m_slots[i];
             if (slot.head == kNone || slot.tag == tag) {
                 return slot.head;
@@ -103,18 +101,30 @@ public:
         }
     }
 
-    std::uint32_t& HeadForInsert(std::uint64_t hash) {
-        const auto tag = std::uint32_t(hash);
-        for (std::size_t i = Home(hash);; i = (i + 1) & m_mask) {
-            Slot& slot = m_slots[i];
-            if (slot.head == kNone) {
-                slot.tag = tag;
-                return slot.head;
-            }
-            if (slot.tag == tag) {
-                return slot.head;
-            }
+    // False when the cell surely holds no representative.
+    bool MayHold(std::uint64_t hash) const {
+        const std::size_t bit = FilterBit(std::uint32_t(hash));
+        return ((m_filter[bit >> 6] >> (bit & 63)) & 1u) != 0;
+    }
+
+    // Asks for the cache line of the cell's home slot ahead of its use.
+    void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&m_slots[std::uint32_t(hash) & m_mask]); }
+
+    // Puts representative rep at the front of its cell's list and gives the
+    // old front, to be linked behind it.
+    std::uint32_t Insert(std::uint64_t hash, std::uint32_t rep) {
+        if (2 * (m_used + 1) > m_slots.size()) {
+            Grow();
         }
+        Slot& slot = Find(std::uint32_t(hash));
+        if (slot.head == kNone) {
+            slot.tag = std::uint32_t(hash);
+            ++m_used;
+            Mark(slot.tag);
+        }
+        const std::uint32_t behind = slot.head;
+        slot.head = rep;
+        return behind;
     }
 
 private:
@@ -123,11 +133,56 @@ private:
         std::uint32_t head;
     };
 
-    std::size_t Home(std::uint64_t hash) const { return std::size_t(hash >> m_shift) & m_mask; }
+    void Allocate(std::size_t capacity) {
+        m_slots.assign(capacity, Slot{0, kNone});
+        m_mask = capacity - 1;
+        m_used = 0;
+        m_filter.assign(capacity * 4 / 64, 0);
+        m_filterShift = 32 - std::countr_zero(capacity * 4);
+    }
+
+    std::size_t FilterBit(std::uint32_t tag) const { return std::uint32_t(tag * 0x9E3779B1u) >> m_filterShift; }
+
+    void Mark(std::uint32_t tag) {
+        const std::size_t bit = FilterBit(tag);
+        m_filter[bit >> 6] |= std::uint64_t(1) << (bit & 63);
+    }
+
+    Slot& Find(std::uint32_t tag) {
+        for (std::size_t i = tag & m_mask;; i = (i + 1) & m_mask) {
+            Slot& slot = m_slots[i];
+            if (slot.head == kNone || slot.tag == tag) {
+                return slot;
+            }
+        }
+    }
+
+    void Grow() {
+        std::vector<Slot> old;
+        old.swap(m_slots);
+        Allocate(old.size() * 2);
+        for (const Slot& slot : old) {
+            if (slot.head != kNone) {
+                Find(slot.tag) = slot;
+                ++m_used;
+                Mark(slot.tag);
+            }
+        }
+    }
 
     std::vector<Slot> m_slots;
     std::size_t m_mask = 0;
-    int m_shift = 0;
+    std::size_t m_used = 0;
+    std::vector<std::uint64_t> m_filter;
+    int m_filterShift = 0;
+};
+
+// A representative, numbered in order of creation (so also in vertex order):
+// its position and the next representative of its cell. Kept apart from the
+// vertex array so that walking a cell touches little memory.
+struct Rep {
+    float x, y, z;
+    std::uint32_t next;
 };
 
 struct Nearest {
@@ -148,25 +203,18 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
         return 0;  // a negative or NaN threshold joins nothing
     }
 
-    std::size_t candidates = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        candidates += selected[int(i)] && verts[i].IsFinite() ? 1 : 0;
-    }
-    if (candidates < 2) {
-        return 0;
-    }
-
     const double t = threshold;
     const double t2 = t * t;
     const Grid grid(t);
-    CellTable table(candidates);
-    std::vector<std::uint32_t> next(n, kNone);  // next representative in the same cell
+    CellTable table(n / 8);
+    std::vector<Rep> reps;
+    std::vector<std::uint32_t> repVertex;  // representative number -> vertex
     std::size_t joined = 0;
 
     // Tests the list of one cell; the nearest within t so far is kept.
     auto scan = [&](std::uint32_t head, const Point3& p, Nearest& best) {
-        for (std::uint32_t r = head; r != kNone; r = next[r]) {
-            const Point3& q = verts[r];
+        for (std::uint32_t r = head; r != kNone; r = reps[r].next) {
+            const Rep& q = reps[r];
             const double dx = double(p.x) - q.x;
             const double dy = double(p.y) - q.y;
             const double dz = double(p.z) - q.z;
@@ -177,40 +225,62 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
         }
     };
 
+    auto ownHash = [&](const Point3& p) { return HashCell(grid.Own(p.x), grid.Own(p.y), grid.Own(p.z)); };
+
+    // The own cells of the next kAhead vertices are hashed in advance and
+    // their slots prefetched: the table lookups are cache misses otherwise.
+    constexpr std::size_t kAhead = 16;
+    std::uint64_t ahead[kAhead];
+    for (std::size_t i = 0; i < kAhead && i < n; ++i) {
+        ahead[i] = ownHash(verts[i]);
+        table.Prefetch(ahead[i]);
+    }
+    std::uint64_t neighbours[27];
+
     for (std::size_t i = 0; i < n; ++i) {
+        const std::uint64_t hash = ahead[i % kAhead];
+        if (i + kAhead < n) {
+            ahead[i % kAhead] = ownHash(verts[i + kAhead]);
+            table.Prefetch(ahead[i % kAhead]);
+        }
         const Point3& p = verts[i];
         if (!selected[int(i)] || !p.IsFinite()) {
             continue;
         }
-        const std::int64_t ox = grid.Own(p.x);
-        const std::int64_t oy = grid.Own(p.y);
-        const std::int64_t oz = grid.Own(p.z);
-        const std::uint64_t ownHash = HashCell(ox, oy, oz);
         Nearest best;
-        scan(table.Head(ownHash), p, best);
+        scan(table.Head(hash), p, best);
         // Representatives lie more than t apart, so one at distance 0 is
         // the only one that close: the common case of shared positions stops here.
         if (best.index == kNone || best.distance2 != 0.0) {
             const AxisCells cx = grid.Cells(p.x);
             const AxisCells cy = grid.Cells(p.y);
             const AxisCells cz = grid.Cells(p.z);
+            std::size_t count = 0;
             for (std::int64_t x = cx.lo; x <= cx.hi; ++x) {
                 for (std::int64_t y = cy.lo; y <= cy.hi; ++y) {
                     for (std::int64_t z = cz.lo; z <= cz.hi; ++z) {
-                        if (x != ox || y != oy || z != oz) {
-                            scan(table.Head(HashCell(x, y, z)), p, best);
+                        if ((x == cx.own && y == cy.own && z == cz.own) || count == 27) {
+                            continue;
+                        }
+                        const std::uint64_t cell = HashCell(x, y, z);
+                        if (table.MayHold(cell)) {
+                            neighbours[count++] = cell;
+                            table.Prefetch(cell);
                         }
                     }
                 }
             }
+            for (std::size_t k = 0; k < count; ++k) {
+                scan(table.Head(neighbours[k]), p, best);
+            }
         }
         if (best.index != kNone) {
-            remap[i] = best.index;
+            remap[i] = repVertex[best.index];
             ++joined;
         } else {
-            std::uint32_t& head = table.HeadForInsert(ownHash);
-            next[i] = head;
-            head = std::uint32_t(i);
+            const auto number = std::uint32_t(reps.size());
+            repVertex.push_back(std::uint32_t(i));
+            reps.push_back({p.x + 0.0f, p.y + 0.0f, p.z + 0.0f, table.Insert(hash, number)});
         }
     }
     return joined;
