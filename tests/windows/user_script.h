@@ -1,0 +1,94 @@
+// Plays the user for the plug-in's settings dialog and summary message box, on the
+// thread that runs the import.
+//
+// A thread-local WH_CBT hook sees each window as it is activated. When the settings
+// dialog is activated, the script records what it shows and posts its steps to it as
+// clicks and key presses, which the dialog's own modal loop then delivers as it would the
+// user's; when the summary message box is activated, it records the box and clicks OK.
+// Everything happens on the one thread, through posted messages: no other thread waits
+// on these windows.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/windows_api.h"
+
+namespace zenthor::wintest {
+
+enum class Step {
+    ClickBox,     // a click on "Include lods"
+    ClickLetsGo,  // a click on "Lets GO !"
+    Close,        // the caption's close button
+    Enter,        // Enter, with the focus on the box
+    Escape,       // Escape, with the focus on the box
+};
+
+struct DialogSeen {
+    HWND window = nullptr;  // null once the dialog is destroyed
+    HWND owner = nullptr;
+    std::string title;
+    std::string boxText;
+    std::string buttonText;
+    bool boxMarked = false;  // when the dialog opened
+    int firstFocusId = 0;    // the control that had the focus first
+    RECT rect{};
+};
+
+struct MessageBoxSeen {
+    HWND owner = nullptr;
+    std::string title;
+    std::string text;
+    std::vector<int> buttonIds;
+    bool informationIcon = false;
+};
+
+class UserScript {
+public:
+    // Installs the hook for this thread until the object is destroyed. `steps` are what
+    // the user does in each settings dialog that opens.
+    explicit UserScript(std::vector<Step> steps);
+    ~UserScript();
+    UserScript(const UserScript&) = delete;
+    UserScript& operator=(const UserScript&) = delete;
+
+    const std::vector<DialogSeen>& Dialogs() const { return m_dialogs; }
+    const std::vector<MessageBoxSeen>& MessageBoxes() const { return m_messageBoxes; }
+    // Titles of any other window that was activated (and closed by the script).
+    const std::vector<std::string>& OtherWindows() const { return m_otherWindows; }
+
+private:
+    static LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
+    void Activated(HWND window);
+    void FocusMoved(HWND window);
+    void Destroyed(HWND window);
+    DialogSeen* OpenDialog(HWND window);
+    void PlayDialog(HWND dialog);
+    void AnswerMessageBox(HWND box);
+
+    std::vector<Step> m_steps;
+    HHOOK m_hook = nullptr;
+    std::vector<HWND> m_handled;
+    std::vector<DialogSeen> m_dialogs;
+    std::vector<MessageBoxSeen> m_messageBoxes;
+    std::vector<std::string> m_otherWindows;
+    std::vector<std::pair<HWND, int>> m_focusBeforeActivation;  // settings dialog, control id
+};
+
+// A plain top-level window that stands for the host's main window: visible and active,
+// so that the import driver's GetActiveWindow finds it.
+class MainWindow {
+public:
+    MainWindow();
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND Handle() const { return m_window; }
+
+private:
+    HWND m_window = nullptr;
+};
+
+}  // namespace zenthor::wintest
