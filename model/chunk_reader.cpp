@@ -39,6 +39,7 @@ void CChunkReader::Release()
 
 int CChunkReader::Open(const std::string& path)
 {
+    Release();
     platform::FileView view;
     if (!platform::OpenFileView(path, view)) {
         return 0;
@@ -152,6 +153,11 @@ const std::uint8_t* CChunkReader::TakeBytes(std::uint64_t n)
 {
     if (n > Remaining()) {
         return nullptr;
+    }
+    if (n == 0) {
+        // Nothing to read, but still a valid answer, also past the end or on an empty reader.
+        static const std::uint8_t kNothing = 0;
+        return m_data != nullptr && m_pos <= m_size ? m_data + m_pos : &kNothing;
     }
     const std::uint8_t* bytes = m_data + m_pos;
     m_pos += n;

@@ -178,6 +178,12 @@ TEST(Aliases, EntriesAndWhenTheyTakeEffect)
     EXPECT_EQ(r.model->GetMesh(2)->textureName, "granite");
     EXPECT_EQ(r.model->GetMesh(2)->extraName, "oak");
     EXPECT_EQ(r.log.Count(SkipReason::AliasWithoutEquals), 1u);
+
+    // Behind the mesh list of the same file, an alias chunk renames nothing of it.
+    LoadResult behind = LoadFromMemory(
+        {{MeshPath("b"), Serialize({MeshesChunk({MeshEntry(TriangleMesh("stone", "wall"))}), TextureAliasesChunk("stone=x")})}},
+        MeshPath("b"));
+    EXPECT_EQ(behind.model->GetMesh(0)->textureName, "stone");
 }
 
 TEST(SplitListTest, OddCornersAreKept)
