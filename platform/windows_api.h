@@ -17,6 +17,15 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// <windows.h> defines the old 16-bit pointer qualifiers near and far as empty macros,
+// which would silently delete any variable of that name in the code that includes this
+// header. FAR and NEAR stay defined (as nothing) for the Windows headers that use them.
+#undef near
+#undef far
+#undef NEAR
+#undef FAR
+#define NEAR
+#define FAR
 
 // Our own platform functions are linked statically into each module on Windows.
 #define PLATFORM_USER_API
