@@ -9,8 +9,10 @@ namespace zenthor {
 namespace {
 
 // Cell side in multiples of the threshold. At least 2, so that a t-ball
-// touches at most two cells per axis; larger cells mean fewer probes for a
-// sparse mesh and more representatives per cell for a dense one.
+// touches at most two cells per axis. Larger cells mean fewer probes for a
+// sparse mesh but many more distance tests for a dense one (a cell holds up
+// to about (side / t)^3 representatives); with the occupancy filter below,
+// 2 is as fast as larger cells on sparse meshes and far faster on dense ones.
 constexpr double kCellSize = 2.0;
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 // Scaled coordinates up to 2^52 are exact integers as doubles and fit int64.
