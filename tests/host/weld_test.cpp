@@ -142,20 +142,28 @@ TEST(Weld, OnlySelectedVerticesTakePart) {
 }
 
 TEST(Weld, MatchesThePairwiseRuleOnRandomClusters) {
+    // Clusters about one threshold wide, shuffled, at several scales: near
+    // the origin, where floats are coarse next to the threshold, and where
+    // the grid gives way to exact coordinate keys.
+    struct Case {
+        float scale;
+        float threshold;
+    };
+    const Case cases[] = {{2, 0.001f}, {2, 0.01f}, {2, 0.3f}, {1e4f, 0.001f}, {1e6f, 1e-10f}, {1e6f, 0.2f}};
     std::mt19937 random(7);
-    for (const float threshold : {0.001f, 0.01f, 0.3f}) {
-        SCOPED_TRACE(threshold);
-        std::uniform_real_distribution<float> centre(-2.0f, 2.0f);
-        std::normal_distribution<float> spread(0.0f, threshold);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "scale " << c.scale << ", threshold " << c.threshold);
+        std::uniform_real_distribution<float> centre(-c.scale, c.scale);
+        std::normal_distribution<float> spread(0.0f, c.threshold);
         std::vector<Point3> points;
         for (int cluster = 0; cluster < 150; ++cluster) {
-            const Point3 c(centre(random), centre(random), centre(random));
+            const Point3 p(centre(random), centre(random), centre(random));
             for (int k = 0; k < 8; ++k) {
-                points.push_back(k % 3 == 0 ? c : c + Point3(spread(random), spread(random), spread(random)));
+                points.push_back(k % 3 == 0 ? p : p + Point3(spread(random), spread(random), spread(random)));
             }
         }
         std::shuffle(points.begin(), points.end(), random);
-        EXPECT_EQ(RemapOf(points, threshold), ReferenceRemap(points, threshold));
+        EXPECT_EQ(RemapOf(points, c.threshold), ReferenceRemap(points, c.threshold));
     }
 }
 
