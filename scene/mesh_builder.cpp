@@ -33,7 +33,9 @@ void WriteVertex(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t k) {
     hostMesh.setTVert(static_cast<int>(k), ModelToHostTextureVertex(vertex.uv));
 }
 
-void Weld(Mesh& hostMesh, std::uint32_t vertexCount) {
+}  // namespace
+
+void WeldHostMesh(Mesh& hostMesh, std::uint32_t vertexCount) {
     MeshDelta delta(hostMesh);
     BitArray everyVertex;
     everyVertex.SetSize(static_cast<int>(vertexCount), 0);
@@ -42,7 +44,7 @@ void Weld(Mesh& hostMesh, std::uint32_t vertexCount) {
     delta.Apply(hostMesh);
 }
 
-void CleanUp(Mesh& hostMesh) {
+void CleanUpHostMesh(Mesh& hostMesh) {
     hostMesh.RemoveDegenerateFaces();
     hostMesh.RemoveIllegalFaces();
     hostMesh.buildNormals();
@@ -50,9 +52,7 @@ void CleanUp(Mesh& hostMesh) {
     hostMesh.InvalidateEdgeList();
 }
 
-}  // namespace
-
-int BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex) {
+void FillHostMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex) {
     const std::uint32_t storedFaces = mesh.indexCount / 3;
     const std::uint32_t faceCount = CountTrianglesInRange(mesh, storedFaces);
     const int vertexCount = static_cast<int>(mesh.vertexCount);
@@ -84,9 +84,12 @@ int BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex) {
         hostFace.setSmGroup(smoothingGroup);
         ++face;
     }
+}
 
-    Weld(hostMesh, mesh.vertexCount);
-    CleanUp(hostMesh);
+int BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex) {
+    FillHostMesh(mesh, hostMesh, meshIndex);
+    WeldHostMesh(hostMesh, mesh.vertexCount);
+    CleanUpHostMesh(hostMesh);
     return 1;
 }
 

@@ -14,4 +14,12 @@ struct ModelMesh;
 // vertices and cleans the mesh with the host's own operations. Always returns 1.
 int BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex);
 
+// The three stages of BuildMesh, in its order.
+// Sizes the host arrays and writes every triangle whose corners name vertices of the mesh.
+void FillHostMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex);
+// Merges vertices closer than 0.001, every vertex taking part.
+void WeldHostMesh(Mesh& hostMesh, std::uint32_t vertexCount);
+// Removes degenerate and illegal faces, then builds normals and the bounding box.
+void CleanUpHostMesh(Mesh& hostMesh);
+
 }  // namespace zenthor
