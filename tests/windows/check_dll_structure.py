@@ -291,7 +291,18 @@ class Checks:
             self.failed += 1
 
     def equal(self, actual, expected, what):
-        self.expect(actual == expected, what, f"found {actual!r}, expected {expected!r}")
+        self.expect(actual == expected, what, f"found {shown(actual)}, expected {shown(expected)}")
+
+
+def shown(value):
+    """repr, with styles and other large numbers in hexadecimal."""
+    if isinstance(value, bool):
+        return repr(value)
+    if isinstance(value, int):
+        return f"{value:#x}" if value > 0xFFFF else repr(value)
+    if isinstance(value, tuple):
+        return "(" + ", ".join(shown(item) for item in value) + ")"
+    return repr(value)
 
 
 def check_header(image, checks):
@@ -330,8 +341,8 @@ def check_strings(resources, checks):
     if LANG_EN_US not in languages:
         return
     strings = parse_string_block(languages[LANG_EN_US])
-    for string_id in range(16):
-        checks.equal(strings[string_id], EXPECTED_STRINGS.get(string_id, ""), f"string {string_id}")
+    checks.equal({i: text for i, text in enumerate(strings) if text}, EXPECTED_STRINGS,
+                 "strings 1-5 have their texts and ids 0 and 6-15 are empty")
 
 
 def check_dialog(resources, checks):
