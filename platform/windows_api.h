@@ -151,10 +151,11 @@ PLATFORM_USER_API int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption
 
 namespace platform {
 
-// DialogBoxParamA run under the activation context of `instance`'s own manifest
-// (resource type 24, id 2), the isolation-aware form of the call: on Windows the context
-// is created once per process, on first use, and the call gives -1 without showing
-// anything when it cannot be created or activated. Elsewhere there are no activation
+// DialogBoxParamA run under the activation context of the calling module's own manifest
+// (resource type 24, id 2, of the module that this code is linked into: the plug-in), the
+// isolation-aware form of the call: on Windows the context is created once per process,
+// on first use, and the call gives -1 without showing anything when it cannot be created
+// or activated. Elsewhere there are no activation
 // contexts and it is DialogBoxParamA itself. The import driver calls this one.
 INT_PTR IsolationAwareDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
                                       DLGPROC dialogProc, LPARAM initParam);
