@@ -7,9 +7,13 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/load_failure.h"
 #include "import/import_job.h"
 #include "model/load_observer.h"
+#include "platform/path_lookup.h"
+#include "scene/texture_path.h"
 
 namespace zenthor {
 namespace {
@@ -20,34 +24,33 @@ struct InfoOptions {
     bool json = false;
 };
 
-std::string Quoted(const std::string& text)
-{
+std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-// Why a load that returned false failed, in one line.
-std::string FailureReason(const InfoOptions& options, const LoadLog& log)
-{
-    if (log.Count(SkipReason::FileUnreadable) > 0) {
-        return "cannot open " + options.file + ": it is missing, empty or unreadable";
-    }
-    std::string reason = "no mesh was loaded from " + options.file;
-    std::string causes;
-    const auto add = [&](std::size_t count, const std::string& what) {
-        if (count > 0) {
-            causes += (causes.empty() ? "" : ", ") + std::to_string(count) + " " + what;
-        }
-    };
-    add(log.Count(SkipReason::MeshDropped), "mesh entries dropped");
-    add(log.Count(ReferenceOutcome::FilteredAsLevelOfDetail), "references filtered as level of detail (see --include-lods)");
-    add(log.Count(ReferenceOutcome::Missing), "referenced files missing");
-    add(log.Count(ReferenceOutcome::Cycle) + log.Count(ReferenceOutcome::TooDeep) + log.Count(ReferenceOutcome::LimitReached),
-        "references refused");
-    return causes.empty() ? reason + " (it holds no mesh entries)" : reason + " (" + causes + ")";
+// The texture of each mesh as the import resolves it: the file it names, whether that
+// file exists, and every size candidate with whether it exists.
+struct TextureReport {
+    std::string resolved;
+    bool exists = false;
+    std::vector<TextureCandidate> candidates;
+};
+
+TextureReport ReportTexture(const CZenthorModel& model, const ModelMesh& mesh) {
+    TextureReport report;
+    report.resolved = ResolveTexturePath(model.contentRoot, mesh.textureName);
+    report.candidates = TextureCandidates(model.contentRoot, mesh.textureName);
+    report.exists = platform::FileExists(report.resolved);
+    return report;
 }
 
-void PrintText(const InfoOptions& options, const ImportJob& job, const LoadLog& log)
-{
+// ".2048.dds" from a candidate path (the whole path when there is no content root).
+std::string Ending(const std::string& path, const std::string& textureName) {
+    const std::size_t at = path.rfind(textureName);
+    return at == std::string::npos || textureName.empty() ? path : path.substr(at + textureName.size());
+}
+
+void PrintText(const InfoOptions& options, const ImportJob& job, const LoadLog& log) {
     const CZenthorModel& model = *job.model;
     std::cout << "file: " << options.file << "\n";
     std::cout << "content root: " << (model.contentRoot.empty() ? "(none)" : model.contentRoot) << "\n";
@@ -56,15 +59,30 @@ void PrintText(const InfoOptions& options, const ImportJob& job, const LoadLog& 
     std::cout << "meshes: " << model.GetMeshCount() << "\n";
     for (int i = 0; i < model.GetMeshCount(); ++i) {
         const ModelMesh& mesh = *model.GetMesh(i);
-        std::cout << "  #" << i << "  " << (mesh.skinned ? "skinned" : "static ") << "  vertices " << mesh.vertexCount
-                  << "  indices " << mesh.indexCount << "  texture " << Quoted(mesh.textureName) << "  material "
-                  << Quoted(mesh.materialName) << "  extra " << Quoted(mesh.extraName) << "\n";
+        std::cout << "  #" << i << "  " << (mesh.skinned ? "skinned" : "static ") << "  vertices "
+                  << mesh.vertexCount << "  indices " << mesh.indexCount << "  texture "
+                  << Quoted(mesh.textureName) << "  material " << Quoted(mesh.materialName) << "  extra "
+                  << Quoted(mesh.extraName) << "\n";
+    }
+
+    std::cout << "textures:\n";
+    for (int i = 0; i < model.GetMeshCount(); ++i) {
+        const ModelMesh& mesh = *model.GetMesh(i);
+        const TextureReport texture = ReportTexture(model, mesh);
+        std::cout << "  #" << i << "  " << Quoted(mesh.textureName) << " -> " << texture.resolved << "  ["
+                  << (texture.exists ? "found" : "missing") << "]\n";
+        std::cout << "       tried:";
+        for (const TextureCandidate& candidate : texture.candidates) {
+            std::cout << " " << Ending(candidate.path, mesh.textureName) << " "
+                      << (candidate.exists ? "(exists)" : "(missing)");
+        }
+        std::cout << "\n";
     }
 
     std::cout << "references: " << log.references.size() << "\n";
     for (const ReferenceRecord& ref : log.references) {
-        std::cout << "  " << std::string(static_cast<std::size_t>(ref.depth - 1) * 2, ' ') << Quoted(ref.name) << " -> "
-                  << ref.path << "  [" << ToString(ref.outcome) << "]\n";
+        std::cout << "  " << std::string(static_cast<std::size_t>(ref.depth - 1) * 2, ' ') << Quoted(ref.name)
+                  << " -> " << ref.path << "  [" << ToString(ref.outcome) << "]\n";
     }
 
     std::cout << "texture aliases: " << model.textureAliases.size() << "\n";
@@ -76,32 +94,41 @@ void PrintText(const InfoOptions& options, const ImportJob& job, const LoadLog& 
     for (const Diagnostic& d : log.diagnostics) {
         char offset[32];
         std::snprintf(offset, sizeof offset, "0x%llx", static_cast<unsigned long long>(d.offset));
-        std::cout << "  " << ToString(d.reason) << "  " << d.file << " @ " << offset << ": " << d.detail << "\n";
+        std::cout << "  " << ToString(d.reason) << "  " << d.file << " @ " << offset << ": " << d.detail
+                  << "\n";
     }
 }
 
-nlohmann::json ToJson(const InfoOptions& options, const ImportJob& job, const LoadLog& log, bool loaded)
-{
+nlohmann::json ToJson(const InfoOptions& options, const ImportJob& job, const LoadLog& log, bool loaded) {
     using nlohmann::json;
     const CZenthorModel& model = *job.model;
     json out;
     out["file"] = options.file;
     out["loaded"] = loaded;
     if (!loaded) {
-        out["error"] = FailureReason(options, log);
+        out["error"] = ExplainLoadFailure(options.file, log);
     }
     out["contentRoot"] = model.contentRoot;
     out["includeLods"] = options.includeLods;
     out["meshes"] = json::array();
     for (int i = 0; i < model.GetMeshCount(); ++i) {
         const ModelMesh& mesh = *model.GetMesh(i);
+        const TextureReport texture = ReportTexture(model, mesh);
+        json candidates = json::array();
+        for (const TextureCandidate& candidate : texture.candidates) {
+            candidates.push_back({{"path", candidate.path}, {"exists", candidate.exists}});
+        }
         out["meshes"].push_back({{"index", i},
                                  {"kind", mesh.skinned ? "skinned" : "static"},
                                  {"vertexCount", mesh.vertexCount},
                                  {"indexCount", mesh.indexCount},
                                  {"textureName", mesh.textureName},
                                  {"materialName", mesh.materialName},
-                                 {"extraName", mesh.extraName}});
+                                 {"extraName", mesh.extraName},
+                                 {"texture",
+                                  {{"resolved", texture.resolved},
+                                   {"exists", texture.exists},
+                                   {"candidates", std::move(candidates)}}}});
     }
     out["references"] = json::array();
     for (const ReferenceRecord& ref : log.references) {
@@ -123,18 +150,19 @@ nlohmann::json ToJson(const InfoOptions& options, const ImportJob& job, const Lo
     return out;
 }
 
-int RunInfo(const InfoOptions& options)
-{
+int RunInfo(const InfoOptions& options) {
     ImportJob job;
     LoadLog log;
     const bool loaded = job.LoadModel(options.file, options.includeLods, &log);
     if (options.json) {
         // Names in the files are bytes, not necessarily UTF-8: replace what is not.
-        std::cout << ToJson(options, job, log, loaded).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        std::cout
+            << ToJson(options, job, log, loaded).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+            << "\n";
     } else if (loaded) {
         PrintText(options, job, log);
     } else {
-        std::cerr << "zenthor info: " << FailureReason(options, log) << "\n";
+        std::cerr << "zenthor info: " << ExplainLoadFailure(options.file, log) << "\n";
         if (log.Count(SkipReason::FileUnreadable) == 0) {
             PrintText(options, job, log);
         }
@@ -144,12 +172,14 @@ int RunInfo(const InfoOptions& options)
 
 }  // namespace
 
-void AddInfoCommand(CLI::App& app, int& exitCode)
-{
+void AddInfoCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<InfoOptions>();
-    CLI::App* info = app.add_subcommand("info", "Load a model or mesh file and list its meshes, references, aliases and diagnostics");
+    CLI::App* info = app.add_subcommand(
+        "info",
+        "Load a model or mesh file and list its meshes, textures, references, aliases and diagnostics");
     info->add_option("FILE", options->file, "the .model or .mesh file")->required();
-    info->add_flag("--include-lods", options->includeLods, "also load level-of-detail mesh files (names with \"_lod\")");
+    info->add_flag("--include-lods", options->includeLods,
+                   "also load level-of-detail mesh files (names with \"_lod\")");
     info->add_flag("--json", options->json, "print the result as JSON");
     info->callback([options, &exitCode] { exitCode = RunInfo(*options); });
 }

@@ -1,14 +1,32 @@
-// zenthor: the command-line face of the importer.
+// zenthor: our host application. It loads importer plug-ins as a modelling host does,
+// imports model and mesh files through them and writes the scene as glTF or OBJ.
 #include <CLI/CLI.hpp>
 
-#include "app/info_command.h"
+#include <string>
+#include <vector>
 
-int main(int argc, char** argv)
-{
-    CLI::App app{"zenthor: reads model and mesh files of a game's content tree"};
+#include "app/import_command.h"
+#include "app/info_command.h"
+#include "app/plugins_command.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"zenthor: imports model and mesh files of a game's content tree through importer plug-ins"};
     app.require_subcommand(1);
-    int exitCode = 0;
+    // Options of the program may also follow the command's name.
+    app.fallthrough();
+    std::vector<std::string> pluginDirs;
+    app.add_option("--plugin-dir", pluginDirs,
+                   "another folder of plug-in libraries, beside the plugins folder next to the program");
+    int exitCode = zenthor::kExitSuccess;
+    zenthor::AddImportCommand(app, exitCode, pluginDirs);
     zenthor::AddInfoCommand(app, exitCode);
-    CLI11_PARSE(app, argc, argv);
+    zenthor::AddPluginsCommand(app, exitCode, pluginDirs);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // Help is a success; every other parse error is a usage error.
+        app.exit(error);
+        return error.get_exit_code() == 0 ? zenthor::kExitSuccess : zenthor::kExitUsage;
+    }
     return exitCode;
 }

@@ -1,0 +1,26 @@
+// glTF 2.0 output through tinygltf: a .glb, or a .gltf with its .bin beside it.
+//
+// One node per scene node, in order, all at the scene's root, each with its name, its
+// transform (when not the identity) and one mesh of one triangle primitive: POSITION,
+// NORMAL, TEXCOORD_0 and indices. Each node's material has the node's bitmap as its base
+// colour texture, metallic 0 and roughness 1 (the host's standard material has no metal).
+// When the material takes its opacity from the texture's alpha, alphaMode is MASK with the
+// default cut-off 0.5: game textures use alpha for cut-outs (leaves, cloth edges, fences),
+// and MASK needs no sorting, so every viewer draws it the same. A DDS image is named both
+// as the texture's source and through MSFT_texture_dds (listed as used, not required),
+// since common importers load DDS through their image loaders anyway.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+class HostScene;
+
+namespace zenthor {
+
+struct ExportWarnings;
+
+bool WriteGltf(const HostScene& scene, const std::filesystem::path& path, bool binary,
+               ExportWarnings& warnings, std::string& error);
+
+}  // namespace zenthor

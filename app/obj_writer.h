@@ -1,0 +1,24 @@
+// Wavefront OBJ output with its MTL file beside it.
+//
+// One object ("o") per scene node, in order, named by the node; positions once per host
+// vertex, texture coordinates and normals once per split vertex, faces in the host's
+// corner order. Axes are the glTF writer's (y-up, right-handed); transforms are baked into
+// the vertices, since OBJ has none. Each node's material is one MTL entry named by the
+// material's name (entries that share a name and agree share the entry; ones that share a
+// name but differ get "_2", "_3", ...): map_Kd is its bitmap, and map_d the same bitmap
+// when the texture's alpha is the opacity.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+class HostScene;
+
+namespace zenthor {
+
+struct ExportWarnings;
+
+bool WriteObj(const HostScene& scene, const std::filesystem::path& path, ExportWarnings& warnings,
+              std::string& error);
+
+}  // namespace zenthor

@@ -1,0 +1,57 @@
+#include "app/output_format.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/gltf_writer.h"
+#include "app/obj_writer.h"
+
+namespace zenthor {
+
+std::optional<OutputFormat> ParseOutputFormat(const std::string& name) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    if (lower == "glb") {
+        return OutputFormat::Glb;
+    }
+    if (lower == "gltf") {
+        return OutputFormat::Gltf;
+    }
+    if (lower == "obj") {
+        return OutputFormat::Obj;
+    }
+    return std::nullopt;
+}
+
+std::optional<OutputFormat> FormatOfPath(const std::filesystem::path& path) {
+    const std::string extension = path.extension().string();
+    return extension.size() > 1 ? ParseOutputFormat(extension.substr(1)) : std::nullopt;
+}
+
+const char* Extension(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Glb:
+            return ".glb";
+        case OutputFormat::Gltf:
+            return ".gltf";
+        case OutputFormat::Obj:
+            return ".obj";
+    }
+    return "";
+}
+
+bool WriteScene(const HostScene& scene, const std::filesystem::path& path, OutputFormat format,
+                ExportWarnings& warnings, std::string& error) {
+    switch (format) {
+        case OutputFormat::Glb:
+            return WriteGltf(scene, path, true, warnings, error);
+        case OutputFormat::Gltf:
+            return WriteGltf(scene, path, false, warnings, error);
+        case OutputFormat::Obj:
+            return WriteObj(scene, path, warnings, error);
+    }
+    return false;
+}
+
+}  // namespace zenthor

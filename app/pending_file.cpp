@@ -1,0 +1,57 @@
+#include "app/pending_file.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+namespace zenthor {
+
+namespace fs = std::filesystem;
+
+PendingFile::PendingFile(fs::path finalPath)
+    : m_final(std::move(finalPath)), m_temp(TempPathFor(m_final, getpid())) {}
+
+PendingFile::~PendingFile() {
+    if (!m_committed) {
+        std::error_code ignored;
+        fs::remove(m_temp, ignored);
+    }
+}
+
+bool PendingFile::Commit(std::string& error) {
+    std::error_code code;
+    fs::rename(m_temp, m_final, code);
+    if (code) {
+        error = "cannot write " + m_final.string() + ": " + code.message();
+        return false;
+    }
+    m_committed = true;
+    return true;
+}
+
+fs::path PendingFile::TempPathFor(const fs::path& finalPath, long pid) {
+    fs::path temp = finalPath;
+    temp += ".part-" + std::to_string(pid);
+    return temp;
+}
+
+bool WriteWholeFile(const fs::path& path, const void* data, std::size_t size, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        error = "cannot write " + path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
+    const int savedErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        error = "cannot write " + path.string() + ": " + std::strerror(written ? errno : savedErrno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zenthor

@@ -1,0 +1,36 @@
+// A file that appears whole or not at all: written under a temporary name beside its
+// final one and renamed into place when complete, so a writer that fails or a worker
+// that is killed never leaves a truncated file under the final name.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace zenthor {
+
+class PendingFile {
+public:
+    explicit PendingFile(std::filesystem::path finalPath);
+    ~PendingFile();  // removes the temporary file unless committed
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    const std::filesystem::path& TempPath() const { return m_temp; }
+    const std::filesystem::path& FinalPath() const { return m_final; }
+    // Renames the temporary file to the final name; false with `error` set when that fails.
+    bool Commit(std::string& error);
+
+    // The temporary name that the process `pid` uses for `finalPath`.
+    static std::filesystem::path TempPathFor(const std::filesystem::path& finalPath, long pid);
+
+private:
+    std::filesystem::path m_final;
+    std::filesystem::path m_temp;
+    bool m_committed = false;
+};
+
+// Writes `size` bytes to `path`; false with `error` set on any failure.
+bool WriteWholeFile(const std::filesystem::path& path, const void* data, std::size_t size,
+                    std::string& error);
+
+}  // namespace zenthor

@@ -1,0 +1,46 @@
+// One import as the host runs it: the importer's DoImport into a fresh host scene, with
+// the installed UI backend answering its dialog and showing its message box, then the
+// scene written out.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/dialog_answers.h"
+#include "app/output_format.h"
+
+class SceneImport;
+
+namespace platform {
+class UiBackend;
+}
+
+namespace zenthor {
+
+struct ImportRequest {
+    std::filesystem::path input;
+    std::filesystem::path output;
+    OutputFormat format = OutputFormat::Glb;
+};
+
+struct ImportOutcome {
+    enum class Result { Written, Cancelled, ImportFailed, WriteFailed };
+    Result result = Result::ImportFailed;
+    std::string error;                  // ImportFailed, WriteFailed: why
+    std::vector<std::string> warnings;  // what the writer changed
+    int objects = 0;
+    std::uint64_t triangles = 0;
+    double importSeconds = 0;
+    double writeSeconds = 0;
+};
+
+// Runs the import with `backend` installed for its length. `report` is asked after
+// DoImport returns: a closed dialog means the user cancelled, and the option's mark is
+// the setting that the failure explanation loads with.
+ImportOutcome ImportAndWrite(SceneImport& importer, const ImportRequest& request,
+                             platform::UiBackend& backend, const std::function<DialogReport()>& report);
+
+}  // namespace zenthor
