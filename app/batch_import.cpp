@@ -50,24 +50,26 @@ void WriteAll(int fd, const std::string& text) {
     }
 }
 
-// The test hook of RunBatch (see batch_import.h).
+// The test hook of RunBatch (see batch_import.h); several faults are separated by ';'.
 void ApplyTestFault(const fs::path& input) {
-    const char* fault = std::getenv("ZENTHOR_WORKER_FAULT");
-    if (fault == nullptr) {
+    const char* faults = std::getenv("ZENTHOR_WORKER_FAULT");
+    if (faults == nullptr) {
         return;
     }
-    const std::string spec = fault;
-    const std::size_t colon = spec.find(':');
-    if (colon == std::string::npos || input.filename() != spec.substr(colon + 1)) {
-        return;
-    }
-    const std::string kind = spec.substr(0, colon);
-    if (kind == "crash") {
-        signal(SIGSEGV, SIG_DFL);  // past any handler a sanitizer installed
-        raise(SIGSEGV);
-    } else if (kind == "hang") {
-        for (;;) {
-            pause();
+    std::istringstream list(faults);
+    for (std::string spec; std::getline(list, spec, ';');) {
+        const std::size_t colon = spec.find(':');
+        if (colon == std::string::npos || input.filename() != spec.substr(colon + 1)) {
+            continue;
+        }
+        const std::string kind = spec.substr(0, colon);
+        if (kind == "crash") {
+            signal(SIGSEGV, SIG_DFL);  // past any handler a sanitizer installed
+            raise(SIGSEGV);
+        } else if (kind == "hang") {
+            for (;;) {
+                pause();
+            }
         }
     }
 }

@@ -38,7 +38,8 @@ std::vector<BatchTask> PlanBatch(const BatchOptions& options);
 // standard output. 0 when every file was imported, 1 otherwise.
 //
 // Test hook, honoured only by worker processes: ZENTHOR_WORKER_FAULT="crash:NAME" makes
-// the worker for the file named NAME die by a signal, "hang:NAME" makes it wait forever.
+// the worker for the file named NAME die by a signal, "hang:NAME" makes it wait forever;
+// several are separated by ';'.
 int RunBatch(const PluginRegistry& plugins, const BatchOptions& options);
 
 }  // namespace zenthor

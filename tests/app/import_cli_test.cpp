@@ -1,0 +1,154 @@
+// zenthor's commands through the built program: the settings dialog answered from flags,
+// exit statuses and the explanations of failed imports, plug-in discovery and the texture
+// report of info.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/app/zenthor_process.h"
+#include "tests/support/model_writer.h"
+#include "tests/support/sample_content.h"
+#include "tests/support/temp_content_tree.h"
+
+namespace zenthor::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr const char* kSummaryTitle = "Zenthor Model Importer (by Brindle)\n";
+
+TEST(ImportDialogFromFlags, IncludeLodsMarksTheBoxAndYesLeavesItUnmarked) {
+    TempContentTree tree;
+    WriteSampleContent(tree.Root());
+    struct Case {
+        const char* flag;
+        const char* objects;
+        bool lodWritten;
+    };
+    for (const Case& c : {Case{"--yes", "Imported objects : 04\n", false},
+                          Case{"--include-lods", "Imported objects : 05\n", true}}) {
+        SCOPED_TRACE(c.flag);
+        const fs::path output = tree.Base() / "out.obj";
+        const ProcessResult run =
+            RunZenthor({"import", tree.Path("models/sample.model"), "-o", output.string(), c.flag});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        // The message box, title and text verbatim.
+        EXPECT_THAT(run.out, HasSubstr(std::string(kSummaryTitle) + "Imported OK!\n" + c.objects));
+        std::ifstream in(output);
+        const std::string obj((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(obj.find("\no crate_lod1\n") != std::string::npos, c.lodWritten);
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    std::vector<Chunk> file;  // empty: the file is not written
+    const char* expected;
+};
+
+TEST(ImportFailures, ExitOneWithTheLoadersReason) {
+    const std::vector<FailureCase> cases = {
+        {"missing", {}, "no such file"},
+        {"aliases_only", {TextureAliasesChunk("a=b")}, "holds no mesh entries"},
+        {"lod_only", {MeshRefsChunk({"crate_lod1,x"})}, "add --include-lods to load them"},
+        {"reference_missing", {MeshRefsChunk({"nothere,x"})}, "1 referenced file is missing (nothere)"},
+        {"bad_count",
+         {MeshesChunk({MeshEntry({IndicesChunk(std::vector<std::uint16_t>{0, 1, 2}, 1000)})})},
+         "malformed and dropped"},
+    };
+    TempContentTree tree;
+    WriteSampleContent(tree.Root());
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string input = tree.Path(std::string("models/") + c.name + ".model");
+        if (!c.file.empty()) {
+            tree.Write(std::string("models/") + c.name + ".model", c.file);
+        }
+        const fs::path output = tree.Base() / "out.glb";
+        const ProcessResult run = RunZenthor({"import", input, "-o", output.string(), "--yes"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_THAT(run.err, HasSubstr(c.expected));
+        EXPECT_THAT(run.out, Not(HasSubstr(kSummaryTitle)));
+        EXPECT_FALSE(fs::exists(output));
+    }
+}
+
+TEST(ImportFailures, UsageErrorsExitTwo) {
+    TempContentTree tree;
+    WriteSampleContent(tree.Root());
+    const std::string model = tree.Path("models/sample.model");
+    const std::string out = (tree.Base() / "out").string();
+    const std::vector<std::vector<std::string>> cases = {
+        {"import", model},                                         // no output
+        {"import", model, "-o", out + ".glb", "--out-dir", out},   // both outputs
+        {"import", model, "-o", out + ".dat"},                     // format unknown from the name
+        {"import", model, "-o", out + ".glb", "--format", "fbx"},  // unknown format
+        {"import", tree.Root().string(), "-o", out + ".glb"},      // a folder with -o
+        {"import", model, "-o", out + ".glb", "--jobs", "0"},      // no workers
+        {"frobnicate"},                                            // no such command
+    };
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args.back());
+        const ProcessResult run = RunZenthor(args);
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_FALSE(run.err.empty());
+    }
+}
+
+TEST(ImportFailures, FileThatNoPluginImports) {
+    TempContentTree tree;
+    const std::string input = tree.Write("models/notes.txt", std::vector<std::uint8_t>{'h', 'i'});
+    const ProcessResult run = RunZenthor({"import", input, "-o", (tree.Base() / "x.glb").string(), "--yes"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("no plug-in imports .txt files"));
+}
+
+TEST(ImportOutput, FormatFlagOverridesTheExtensionAndExtensionsIgnoreCase) {
+    TempContentTree tree;
+    WriteSampleContent(tree.Root());
+    fs::copy_file(tree.Path("models/sample.model"), tree.Path("models/SAMPLE.MODEL"));
+    const fs::path output = tree.Base() / "scene.dat";
+    const ProcessResult run = RunZenthor(
+        {"import", tree.Path("models/SAMPLE.MODEL"), "-o", output.string(), "--format", "GLB", "-y"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::ifstream in(output, std::ios::binary);
+    char magic[4] = {};
+    in.read(magic, 4);
+    EXPECT_EQ(std::string(magic, 4), "glTF");
+}
+
+TEST(Plugins, ListsTheImporterAndReportsLibrariesItSkips) {
+    TempContentTree tree;
+    const std::string broken = tree.Write("plugins/broken.so", std::vector<std::uint8_t>{'n', 'o', 't'});
+    const ProcessResult run =
+        RunZenthor({"plugins", "--plugin-dir", fs::path(broken).parent_path().string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    for (const char* text : {"ZenthorMeshImport.so", "description: Zenthor Mesh Import plugin by Brindle",
+                             "importer: MeshImport", "class id: (0xB9323550, 0x5EBF9454)", "category: import",
+                             "extensions: model, mesh", "long description: Zenthor Model File",
+                             "short description: Zenthor Model", "author: Brindle", "version: 110"}) {
+        EXPECT_THAT(run.out, HasSubstr(text));
+    }
+    EXPECT_THAT(run.err, HasSubstr("skipping plug-in " + broken));
+}
+
+TEST(Info, TextureReportShowsTheResolvedFileAndTheCandidatesTried) {
+    TempContentTree tree;
+    WriteSampleContent(tree.Root());
+    fs::remove(tree.Path("textures/cloth.512.dds"));
+    const ProcessResult run = RunZenthor({"info", tree.Path("models/sample.model")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("textures\\stone.2048.dds  [found]"));
+    EXPECT_THAT(run.out, HasSubstr("tried: .2048.dds (missing) .1024.dds (exists) .512.dds (missing)"));
+    // Neither larger file exists, so the 512 name is used, and it is missing too.
+    EXPECT_THAT(run.out, HasSubstr("textures\\cloth.512.dds  [missing]"));
+}
+
+}  // namespace
+}  // namespace zenthor::test

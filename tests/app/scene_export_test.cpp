@@ -1,0 +1,242 @@
+// The writers' shared preparation, checked on host scenes built by hand: where vertices
+// split, what is dropped, how materials and texture paths come out; and the text helpers
+// and the terminal drawing of a dialog.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/dialog_screen.h"
+#include "app/scene_export.h"
+#include "app/text_encoding.h"
+#include "host/bitmap_tex.h"
+#include "host/host_scene.h"
+#include "host/std_mat2.h"
+#include "host/tri_object.h"
+#include "tests/support/temp_content_tree.h"
+
+namespace zenthor::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+// A quad of two triangles (0 1 2) and (0 2 3) sharing the edge 0-2.
+struct QuadSpec {
+    const char* name;
+    Point3 fourth;               // vertex 3; off the plane folds the quad
+    DWORD smoothing;             // both faces' smoothing-group mask
+    std::vector<Point3> tVerts;  // texture vertices
+    TVFace secondTvFace;         // the first texture face is (0 1 2)
+    DWORD thirdIndexOfSecondFace = 3;
+    std::size_t expectedVertices;
+    std::size_t expectedTriangles;
+};
+
+ExportMesh ExportQuad(const QuadSpec& spec, ExportWarnings& warnings) {
+    HostScene scene;
+    TriObject* object = CreateNewTriObject();
+    Mesh& mesh = object->GetMesh();
+    mesh.setNumVerts(4);
+    mesh.setVert(0, {0, 0, 0});
+    mesh.setVert(1, {1, 0, 0});
+    mesh.setVert(2, {1, 1, 0});
+    mesh.setVert(3, spec.fourth);
+    mesh.setNumFaces(2);
+    mesh.face(0).setVerts(0, 1, 2);
+    mesh.face(1).setVerts(0, 2, static_cast<int>(spec.thirdIndexOfSecondFace));
+    mesh.setNumTVerts(static_cast<int>(spec.tVerts.size()));
+    for (std::size_t i = 0; i < spec.tVerts.size(); ++i) {
+        mesh.setTVert(static_cast<int>(i), spec.tVerts[i]);
+    }
+    mesh.setNumTVFaces(2);
+    mesh.tvFace(0).setTVerts(0, 1, 2);
+    mesh.tvFace(1) = spec.secondTvFace;
+    for (int f = 0; f < 2; ++f) {
+        mesh.face(f).setSmGroup(spec.smoothing);
+    }
+    mesh.buildNormals();
+    ImportNode* node = scene.CreateNode();
+    node->AttachObject(object);
+    node->SetName("quad");
+    scene.AddNodeToScene(node);
+
+    const std::vector<ExportNode> nodes = DescribeNodes(scene, "out.glb", warnings);
+    return BuildExportMesh(nodes.at(0), warnings);
+}
+
+TEST(ExportMesh, VerticesSplitOnlyWhereTextureCoordinateOrNormalDiffers) {
+    const std::vector<Point3> square = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    TVFace shared;
+    shared.setTVerts(0, 2, 3);
+    TVFace seam;  // vertices 0 and 2 take other texture vertices with other values
+    seam.setTVerts(4, 5, 3);
+    TVFace sameValues;  // other texture vertices, equal values
+    sameValues.setTVerts(4, 5, 3);
+    std::vector<Point3> seamTVerts = square;
+    seamTVerts.push_back({0.5f, 0.5f, 0});
+    seamTVerts.push_back({0.7f, 0.7f, 0});
+    std::vector<Point3> duplicateTVerts = square;
+    duplicateTVerts.push_back(square[0]);
+    duplicateTVerts.push_back(square[2]);
+
+    const QuadSpec cases[] = {
+        {"shared corners", {0, 1, 0}, 1, square, shared, 3, 4, 2},
+        {"texture seam", {0, 1, 0}, 1, seamTVerts, seam, 3, 6, 2},
+        {"equal texture values", {0, 1, 0}, 1, duplicateTVerts, sameValues, 3, 4, 2},
+        {"folded and smooth", {0, 1, 1}, 1, square, shared, 3, 4, 2},
+        {"folded and faceted", {0, 1, 1}, 0, square, shared, 3, 6, 2},
+        {"index outside the mesh", {0, 1, 0}, 1, square, shared, 7, 3, 1},
+    };
+    for (const QuadSpec& spec : cases) {
+        SCOPED_TRACE(spec.name);
+        ExportWarnings warnings;
+        const ExportMesh mesh = ExportQuad(spec, warnings);
+        EXPECT_EQ(mesh.VertexCount(), spec.expectedVertices);
+        EXPECT_EQ(mesh.indices.size(), spec.expectedTriangles * 3);
+        EXPECT_EQ(mesh.normals.size(), mesh.positions.size());
+        EXPECT_EQ(mesh.uvs.size(), mesh.VertexCount() * 2);
+        EXPECT_EQ(warnings.messages.empty(), spec.expectedTriangles == 2);
+    }
+}
+
+TEST(ExportMesh, HostAxesBecomeYUpRightHanded) {
+    ExportWarnings warnings;
+    const std::vector<Point3> square = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    TVFace shared;
+    shared.setTVerts(0, 2, 3);
+    const ExportMesh mesh = ExportQuad({"", {0, 1, 0}, 1, square, shared, 3, 4, 2}, warnings);
+    // Host vertex 2 is (1, 1, 0) with texture (1, 1): output (1, 0, -1) with v from the top.
+    const std::uint32_t v = mesh.indices[2];
+    EXPECT_EQ(mesh.sourceVertex[v], 2u);
+    EXPECT_FLOAT_EQ(mesh.positions[3 * v], 1.0f);
+    EXPECT_FLOAT_EQ(mesh.positions[3 * v + 1], 0.0f);
+    EXPECT_FLOAT_EQ(mesh.positions[3 * v + 2], -1.0f);
+    EXPECT_FLOAT_EQ(mesh.uvs[2 * v + 1], 0.0f);
+    // The host's upward face normal (0, 0, 1) points up the output's y.
+    EXPECT_FLOAT_EQ(mesh.normals[3 * v + 1], 1.0f);
+}
+
+TEST(ExportMaterial, TexturePathAndOpacityAsTheHostMaterialSays) {
+    TempContentTree tree;
+    tree.Write("textures/Stone.2048.dds", std::vector<std::uint8_t>{'D', 'D', 'S', ' '});
+    // As the importer names it: backslashes, and letter case that differs from the disk's.
+    std::string mapName = tree.Root().string() + "\\TEXTURES\\stone.2048.dds";
+
+    struct Case {
+        const char* name;
+        bool alphaAsMono;
+        bool sameBitmapInOpacity;
+        bool expectedAlpha;
+    };
+    for (const Case& c : {Case{"alpha as opacity", true, true, true}, Case{"alpha off", false, true, false},
+                          Case{"other bitmap", true, false, false}}) {
+        SCOPED_TRACE(c.name);
+        HostScene scene;
+        StdMat2* material = NewDefaultStdMat();
+        material->SetName("props\\stone");
+        BitmapTex* diffuse = NewDefaultBitmapTex();
+        diffuse->SetMapName(mapName.c_str());
+        diffuse->SetAlphaAsMono(c.alphaAsMono);
+        BitmapTex* opacity = diffuse;
+        if (!c.sameBitmapInOpacity) {
+            opacity = NewDefaultBitmapTex();
+            opacity->SetMapName("other.dds");
+            opacity->SetAlphaAsMono(TRUE);
+        }
+        material->SetSubTexmap(kDiffuseSlot, diffuse);
+        material->SetSubTexmap(kOpacitySlot, opacity);
+        ImportNode* node = scene.CreateNode();
+        node->GetSceneNode()->SetMaterial(material);
+        scene.AddNodeToScene(node);
+
+        ExportWarnings warnings;
+        const std::vector<ExportNode> nodes =
+            DescribeNodes(scene, tree.Base() / "out" / "scene.glb", warnings);
+        ASSERT_TRUE(nodes.at(0).material.has_value());
+        EXPECT_EQ(nodes[0].material->name, "props\\stone");
+        EXPECT_EQ(nodes[0].material->texturePath, "../content/textures/Stone.2048.dds");
+        EXPECT_TRUE(nodes[0].material->textureExists);
+        EXPECT_EQ(nodes[0].material->alphaFromTexture, c.expectedAlpha);
+        EXPECT_TRUE(warnings.messages.empty());
+    }
+}
+
+TEST(TextEncoding, NamesBecomeValidUtf8UrisAndSingleLines) {
+    struct Case {
+        std::string bytes;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {"plain", "plain"},
+        {"caf\xc3\xa9", "caf\xc3\xa9"},                            // valid UTF-8 stays
+        {"caf\xe9", "caf\xc3\xa9"},                                // a Latin-1 byte is converted
+        {"\xc3", "\xc3\x83"},                                      // a sequence cut short
+        {"\xc0\x80", "\xc3\x80\xc2\x80"},                          // an overlong NUL
+        {"\xed\xa0\x80", "\xc3\xad\xc2\xa0\xc2\x80"},              // a surrogate
+        {"\xf4\x90\x80\x80", "\xc3\xb4\xc2\x90\xc2\x80\xc2\x80"},  // above U+10FFFF
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ToUtf8(c.bytes), c.utf8) << c.bytes;
+    }
+    EXPECT_EQ(PathToUri("../my textures/a%b#\xe9.dds"), "../my%20textures/a%25b%23%E9.dds");
+    EXPECT_EQ(OneLine("name\nnewmtl x\r\t"), "name_newmtl x__");
+}
+
+platform::DialogView SettingsLikeDialog(int check) {
+    platform::DialogView view;
+    view.title = "Zenthor Models Importer";
+    view.rect = {0, 0, 131, 156};
+    const DWORD visibleChild = 0x50000000;
+    view.controls = {
+        {nullptr,
+         "Static",
+         0x82,
+         "Warning! You may not use this plugin for stealing models, especially for commercial use.",
+         -1,
+         visibleChild | 0x00020001,
+         0,
+         0,
+         {7, 7, 117, 30}},
+        {nullptr, "Button", 0x80, "Import settings", -1, visibleChild | 0x7, 0, 0, {7, 49, 117, 78}},
+        {nullptr,
+         "Button",
+         0x80,
+         "Include lods",
+         1001,
+         visibleChild | 0x00010003,
+         0,
+         0,
+         {8, 70, 116, 10},
+         check},
+        {nullptr, "Button", 0x80, "Lets GO !", 1002, visibleChild | 0x00010000, 0, 0, {7, 135, 117, 14}},
+    };
+    return view;
+}
+
+TEST(DialogScreen, DrawsEveryControlInsideTheFrameInTemplateOrder) {
+    const DialogScreen screen = DrawDialog(SettingsLikeDialog(BST_CHECKED), 1002);
+    std::string all;
+    for (const std::string& line : screen.lines) {
+        EXPECT_EQ(line.size(), screen.lines[0].size());
+        all += line + "\n";
+    }
+    EXPECT_THAT(screen.lines.front(), HasSubstr(" Zenthor Models Importer "));
+    EXPECT_THAT(screen.lines.front(), HasSubstr("[x]"));  // the close box
+    EXPECT_THAT(all, HasSubstr("[x] Include lods"));
+    // Top to bottom as the template has them: warning, group, box, button.
+    const std::size_t warning = all.find("Warning!"), group = all.find("Import settings"),
+                      box = all.find("Include lods"), button = all.find("[ Lets GO ! ]");
+    EXPECT_LT(warning, group);
+    EXPECT_LT(group, box);
+    EXPECT_LT(box, button);
+    // The focus highlight covers the focused button's text.
+    ASSERT_GE(screen.focusRow, 0);
+    EXPECT_EQ(screen.lines[static_cast<std::size_t>(screen.focusRow)].substr(
+                  static_cast<std::size_t>(screen.focusColumn), static_cast<std::size_t>(screen.focusWidth)),
+              "[ Lets GO ! ]");
+    EXPECT_EQ(TabStops(SettingsLikeDialog(0)), (std::vector<int>{1001, 1002}));
+}
+
+}  // namespace
+}  // namespace zenthor::test

@@ -1,0 +1,48 @@
+// Runs the built zenthor program as a user would: as its own process, with arguments,
+// extra environment, and either plain pipes or a pseudo-terminal.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace zenthor::test {
+
+struct ProcessResult {
+    int exitCode = -1;  // -1 when the process did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs zenthor with `args`, standard input from /dev/null; `env` entries ("NAME=value")
+// are added to the environment. Gives up (and kills it) after `limit`.
+ProcessResult RunZenthor(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                         std::chrono::seconds limit = std::chrono::seconds(60));
+
+// zenthor on a pseudo-terminal: standard input, output and error are the terminal.
+class TerminalSession {
+public:
+    explicit TerminalSession(const std::vector<std::string>& args);
+    ~TerminalSession();
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+
+    // Reads until everything written since the last call (or the start) holds `text`;
+    // false when the program ends or the time runs out first.
+    bool WaitFor(const std::string& text, std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
+    void Send(const std::string& keys);
+    // Waits for the program to end and gives its exit code (-1 when it did not end in time).
+    int Wait(std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
+    // Everything the program wrote.
+    const std::string& Output() const { return m_output; }
+
+private:
+    bool ReadSome(std::chrono::milliseconds limit);
+
+    int m_master = -1;
+    int m_pid = -1;
+    std::string m_output;
+    std::size_t m_seen = 0;  // where the next WaitFor starts looking
+};
+
+}  // namespace zenthor::test
