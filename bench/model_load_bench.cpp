@@ -189,6 +189,10 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
+            // With repetitions, the mean stands for the benchmark; medians and spreads do not.
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") {
+                continue;
+            }
             m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
         }
     }
