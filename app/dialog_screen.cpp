@@ -115,13 +115,31 @@ DialogScreen DrawDialog(const platform::DialogView& dialog, int focusId) {
     canvas.Put(0, width - 5, "[x]");
 
     DialogScreen screen;
+    struct Frame {
+        platform::DialogUnitRect units;
+        int column = 0;
+        int width = 0;
+    };
+    std::vector<Frame> frames;  // group boxes drawn so far
     for (const platform::ControlView& control : dialog.controls) {
         if (!(control.style & kWsVisible)) {
             continue;
         }
-        const int column = 1 + Columns(control.rect.x);
+        int column = 1 + Columns(control.rect.x);
         const int row = 1 + Rows(control.rect.y);
-        const int cellWidth = std::max(1, Columns(control.rect.cx));
+        int cellWidth = std::max(1, Columns(control.rect.cx));
+        // A control inside a group box stands inside its frame, however the dialog units
+        // round to cells.
+        for (const Frame& frame : frames) {
+            const platform::DialogUnitRect& f = frame.units;
+            const platform::DialogUnitRect& r = control.rect;
+            if (r.x >= f.x && r.y > f.y && r.x + r.cx <= f.x + f.cx && r.y + r.cy <= f.y + f.cy) {
+                const int left = std::max(column, frame.column + 1);
+                const int right = std::min(column + cellWidth, frame.column + frame.width - 1);
+                column = left;
+                cellWidth = std::max(1, right - left);
+            }
+        }
         const int cellHeight = std::max(1, Rows(control.rect.cy));
         std::string drawn;  // the text of a one-line control, for the focus highlight
         int drawnColumn = column;
@@ -130,6 +148,7 @@ DialogScreen DrawDialog(const platform::DialogView& dialog, int focusId) {
         if (button && (control.style & kButtonTypeMask) == kGroupBox) {
             canvas.Box(row, column, cellWidth, cellHeight);
             canvas.Put(row, column + 1, " " + control.text + " ");
+            frames.push_back({control.rect, column, cellWidth});
         } else if (IsCheckBox(control)) {
             const char* mark = control.check == BST_CHECKED ? "[x] " : (control.check == 0 ? "[ ] " : "[-] ");
             drawn = (mark + control.text).substr(0, static_cast<std::size_t>(cellWidth));
