@@ -24,7 +24,7 @@
 #include "host/tri_object.h"
 #include "import/import_job.h"
 #include "scene/mesh_builder.h"
-#include "tests/support/model_writer.h"
+#include "tests/support/large_models.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace {
@@ -33,43 +33,6 @@ using namespace zenthor;
 using namespace zenthor::test;
 
 constexpr std::uint32_t kTriangles = 1000000;
-constexpr std::uint32_t kGridWidth = 1000;          // quads per row: 500,000 quads in all
-constexpr std::uint32_t kMaxEntryVertices = 65532;  // whole quads (6 vertices) per entry
-
-StaticVertexRecord GridVertex(std::uint32_t x, std::uint32_t y) {
-    StaticVertexRecord v;
-    v.position[0] = static_cast<float>(x);
-    v.position[1] = 0.1f * static_cast<float>((x * 7 + y * 3) % 5);
-    v.position[2] = static_cast<float>(y);
-    v.normal = PackVector(128, 255, 128);
-    v.uv[0] = static_cast<float>(x) / kGridWidth;
-    v.uv[1] = static_cast<float>(y) / kGridWidth;
-    return v;
-}
-
-Bytes TerrainModel() {
-    std::vector<Chunk> entries;
-    std::vector<StaticVertexRecord> vertices;
-    std::vector<std::uint16_t> indices;
-    auto flush = [&] {
-        entries.push_back(MeshEntry({MeshTexturesChunk("ground", "terrain\\ground", ""), StaticVerticesChunk(vertices),
-                                     IndicesChunk(indices)}));
-        vertices.clear();
-        indices.clear();
-    };
-    for (std::uint32_t quad = 0; quad < kTriangles / 2; ++quad) {
-        const std::uint32_t x = quad % kGridWidth;
-        const std::uint32_t y = quad / kGridWidth;
-        for (auto [dx, dy] : {std::pair{0u, 0u}, {1u, 0u}, {1u, 1u}, {0u, 0u}, {1u, 1u}, {0u, 1u}}) {
-            indices.push_back(static_cast<std::uint16_t>(vertices.size()));
-            vertices.push_back(GridVertex(x + dx, y + dy));
-        }
-        if (vertices.size() + 6 > kMaxEntryVertices) flush();
-    }
-    if (!vertices.empty()) flush();
-    return Serialize({MeshesChunk(std::move(entries))});
-}
-
 struct Fixture {
     std::unique_ptr<TempContentTree> tree;
     std::string path;
@@ -82,7 +45,7 @@ Fixture& TheFixture() {
         f.tree = std::make_unique<TempContentTree>();
         f.path = f.tree->Path("models/terrain.model");
         if (fork() == 0) {
-            f.tree->Write("models/terrain.model", TerrainModel());
+            f.tree->Write("models/terrain.model", TerrainModel(kTriangles));
             _exit(0);
         }
         int status = 0;
@@ -102,7 +65,8 @@ std::uint64_t ModelBytes(const CZenthorModel& model) {
     std::uint64_t bytes = 0;
     for (int i = 0; i < model.GetMeshCount(); ++i) {
         const ModelMesh& mesh = *model.GetMesh(i);
-        bytes += sizeof(ModelMesh) + mesh.vertexCount * sizeof(ModelVertex) + mesh.indexCount * sizeof(std::uint16_t);
+        bytes += sizeof(ModelMesh) + mesh.vertexCount * sizeof(ModelVertex) +
+                 mesh.indexCount * sizeof(std::uint16_t);
     }
     return bytes;
 }

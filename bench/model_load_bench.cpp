@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "model/zenthor_model.h"
-#include "tests/support/model_writer.h"
+#include "tests/support/large_models.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace {
@@ -25,7 +25,6 @@ using namespace zenthor;
 using namespace zenthor::test;
 
 constexpr std::uint32_t kTriangles = 1000000;
-constexpr std::uint32_t kMaxEntryVertices = 65535;  // a multiple of 3: whole triangles per entry
 
 struct Fixture {
     std::unique_ptr<TempContentTree> tree;
@@ -40,40 +39,10 @@ Fixture& TheFixture()
     return fixture;
 }
 
-// Unwelded triangles on a grid, each vertex with its own position, normal and uv.
 void GenerateModel(Fixture& fixture)
 {
     fixture.tree = std::make_unique<TempContentTree>();
-    std::vector<Chunk> entries;
-    std::uint32_t remaining = kTriangles * 3;
-    std::uint32_t triangle = 0;
-    while (remaining > 0) {
-        const std::uint32_t count = remaining < kMaxEntryVertices ? remaining : kMaxEntryVertices;
-        std::vector<StaticVertexRecord> vertices(count);
-        std::vector<std::uint16_t> indices(count);
-        for (std::uint32_t i = 0; i < count; i += 3, ++triangle) {
-            const float x = static_cast<float>(triangle % 1000);
-            const float y = static_cast<float>(triangle / 1000);
-            const float corners[3][2] = {{0, 0}, {1, 0}, {0, 1}};
-            for (std::uint32_t k = 0; k < 3; ++k) {
-                StaticVertexRecord& v = vertices[i + k];
-                v.position[0] = x + corners[k][0];
-                v.position[1] = y + corners[k][1];
-                v.position[2] = 0.25f * static_cast<float>(k);
-                v.normal = PackVector(128, 128, 255);
-                v.auxVector1 = PackVector(255, 128, 128);
-                v.auxVector2 = PackVector(128, 255, 128);
-                v.uv[0] = corners[k][0];
-                v.uv[1] = corners[k][1];
-                indices[i + k] = static_cast<std::uint16_t>(i + k);
-            }
-        }
-        entries.push_back(MeshEntry({MeshTexturesChunk("ground", "terrain\\ground", ""), StaticVerticesChunk(vertices),
-                                     IndicesChunk(indices)}));
-        fixture.entryVertices.push_back(count);
-        remaining -= count;
-    }
-    const Bytes file = Serialize({MeshesChunk(std::move(entries))});
+    const Bytes file = UnweldedTriangleModel(kTriangles, &fixture.entryVertices);
     fixture.fileSize = file.size();
     fixture.path = fixture.tree->Write("models/large.model", file);
 }
