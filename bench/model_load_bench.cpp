@@ -33,22 +33,19 @@ struct Fixture {
     std::vector<std::uint32_t> entryVertices;  // vertices per entry; indices are as many
 };
 
-Fixture& TheFixture()
-{
+Fixture& TheFixture() {
     static Fixture fixture;
     return fixture;
 }
 
-void GenerateModel(Fixture& fixture)
-{
+void GenerateModel(Fixture& fixture) {
     fixture.tree = std::make_unique<TempContentTree>();
     const Bytes file = UnweldedTriangleModel(kTriangles, &fixture.entryVertices);
     fixture.fileSize = file.size();
     fixture.path = fixture.tree->Write("models/large.model", file);
 }
 
-std::uint64_t OutputBytes(const Fixture& fixture)
-{
+std::uint64_t OutputBytes(const Fixture& fixture) {
     std::uint64_t bytes = 0;
     for (std::uint32_t count : fixture.entryVertices) {
         bytes += std::uint64_t{count} * sizeof(ModelVertex) + std::uint64_t{count} * sizeof(std::uint16_t);
@@ -57,8 +54,7 @@ std::uint64_t OutputBytes(const Fixture& fixture)
 }
 
 // The process's peak resident size (VmHWM), after ResetPeakResident() when it worked.
-long PeakResidentKiB()
-{
+long PeakResidentKiB() {
     std::FILE* status = std::fopen("/proc/self/status", "r");
     if (status == nullptr) {
         rusage usage{};
@@ -77,16 +73,14 @@ long PeakResidentKiB()
 }
 
 // Sets the peak back to the current resident size, so generating the file does not count.
-void ResetPeakResident()
-{
+void ResetPeakResident() {
     if (std::FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
         std::fputs("5", refs);
         std::fclose(refs);
     }
 }
 
-long ResidentKiB()
-{
+long ResidentKiB() {
     std::FILE* status = std::fopen("/proc/self/status", "r");
     long kib = 0;
     char line[256];
@@ -101,8 +95,7 @@ long ResidentKiB()
     return kib;
 }
 
-void BM_LoadLargeModel(benchmark::State& state)
-{
+void BM_LoadLargeModel(benchmark::State& state) {
     const Fixture& fixture = TheFixture();
     ResetPeakResident();
     const long residentBefore = ResidentKiB();
@@ -116,7 +109,8 @@ void BM_LoadLargeModel(benchmark::State& state)
         arrays = 0;
         for (int i = 0; i < model.GetMeshCount(); ++i) {
             const ModelMesh& mesh = *model.GetMesh(i);
-            arrays += std::uint64_t{mesh.vertexCount} * sizeof(ModelVertex) + std::uint64_t{mesh.indexCount} * 2;
+            arrays +=
+                std::uint64_t{mesh.vertexCount} * sizeof(ModelVertex) + std::uint64_t{mesh.indexCount} * 2;
         }
         benchmark::DoNotOptimize(model.GetMesh(0)->vertices[0].normal[2]);
     }
@@ -130,8 +124,7 @@ void BM_LoadLargeModel(benchmark::State& state)
 
 // The reference: the same output bytes, in arrays of the same sizes, freshly allocated
 // and written once.
-void BM_WriteSameBytes(benchmark::State& state)
-{
+void BM_WriteSameBytes(benchmark::State& state) {
     const Fixture& fixture = TheFixture();
     for (auto _ : state) {
         std::vector<std::unique_ptr<ModelVertex[]>> vertices;
@@ -154,8 +147,7 @@ BENCHMARK(BM_WriteSameBytes)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRe
 // Prints the ratio of the two after the usual table.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+    void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             // With repetitions, the mean stands for the benchmark; medians and spreads do not.
@@ -165,8 +157,7 @@ public:
             m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
         }
     }
-    void Finalize() override
-    {
+    void Finalize() override {
         ConsoleReporter::Finalize();
         const auto load = m_times.find("BM_LoadLargeModel");
         const auto write = m_times.find("BM_WriteSameBytes");
@@ -181,8 +172,7 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

@@ -74,7 +74,8 @@ void BM_MeshoptExactRemap(benchmark::State& state) {
     std::vector<unsigned int> remap(n);
     std::size_t unique = 0;
     for (auto _ : state) {
-        unique = meshopt_generateVertexRemap(remap.data(), nullptr, n, mesh.verts().data(), n, sizeof(Point3));
+        unique =
+            meshopt_generateVertexRemap(remap.data(), nullptr, n, mesh.verts().data(), n, sizeof(Point3));
         benchmark::DoNotOptimize(remap.data());
     }
     state.counters["unique"] = double(unique);
@@ -101,8 +102,12 @@ void WeldOnly(benchmark::State& state, const Mesh& source) {
     state.SetItemsProcessed(state.iterations() * mesh.getNumVerts());
 }
 
-void BM_WeldByThreshold(benchmark::State& state) { WeldOnly(state, Grid()); }
-void BM_WeldByThresholdJittered(benchmark::State& state) { WeldOnly(state, JitteredGrid()); }
+void BM_WeldByThreshold(benchmark::State& state) {
+    WeldOnly(state, Grid());
+}
+void BM_WeldByThresholdJittered(benchmark::State& state) {
+    WeldOnly(state, JitteredGrid());
+}
 
 // The whole weld as the mesh builder runs it: record, then apply (vertex
 // compaction and face remapping); the copy of the source mesh is not timed.

@@ -5,8 +5,7 @@
 
 namespace zenthor::fuzz {
 
-std::vector<VirtualFile> SplitInput(std::span<const std::uint8_t> input)
-{
+std::vector<VirtualFile> SplitInput(std::span<const std::uint8_t> input) {
     std::vector<std::span<const std::uint8_t>> pieces;
     const auto* separator = reinterpret_cast<const std::uint8_t*>(kFileSeparator.data());
     auto start = input.begin();
@@ -34,8 +33,7 @@ std::vector<VirtualFile> SplitInput(std::span<const std::uint8_t> input)
     return files;
 }
 
-std::vector<std::uint8_t> JoinInput(const std::vector<VirtualFile>& files)
-{
+std::vector<std::uint8_t> JoinInput(const std::vector<VirtualFile>& files) {
     std::vector<std::uint8_t> out;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (i > 0) {
@@ -48,8 +46,7 @@ std::vector<std::uint8_t> JoinInput(const std::vector<VirtualFile>& files)
     return out;
 }
 
-void AddToSource(const std::vector<VirtualFile>& pieces, MemoryFiles& files)
-{
+void AddToSource(const std::vector<VirtualFile>& pieces, MemoryFiles& files) {
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const std::string path = i == 0 ? kPickedPath : kContentRoot + "meshes\\" + pieces[i].name + ".mesh";
         files.Add(path, pieces[i].bytes);

@@ -11,8 +11,7 @@
 
 namespace {
 
-void Check(bool condition)
-{
+void Check(bool condition) {
     if (!condition) {
         std::abort();
     }
@@ -20,8 +19,7 @@ void Check(bool condition)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zenthor;
     MemoryFiles files;
     fuzz::AddToSource(fuzz::SplitInput({data, size}), files);

@@ -11,8 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
-int Replay(const std::filesystem::path& path)
-{
+int Replay(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // An exactly-sized copy, as libFuzzer hands it over.
@@ -24,8 +23,7 @@ int Replay(const std::filesystem::path& path)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     int replayed = 0;
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path arg(argv[i]);

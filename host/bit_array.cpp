@@ -3,9 +3,13 @@
 #include <bit>
 #include <stdexcept>
 
-static std::size_t WordsFor(int n) { return (std::size_t(n) + 63) / 64; }
+static std::size_t WordsFor(int n) {
+    return (std::size_t(n) + 63) / 64;
+}
 
-BitArray::BitArray(int n) { SetSize(n); }
+BitArray::BitArray(int n) {
+    SetSize(n);
+}
 
 void BitArray::SetSize(int n, int save) {
     if (n < 0) {
@@ -31,7 +35,9 @@ void BitArray::SetAll() {
     }
 }
 
-void BitArray::ClearAll() { m_words.assign(m_words.size(), 0); }
+void BitArray::ClearAll() {
+    m_words.assign(m_words.size(), 0);
+}
 
 void BitArray::CheckIndex(int i) const {
     if (i < 0 || i >= m_size) {

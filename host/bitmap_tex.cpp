@@ -5,7 +5,9 @@
 BitmapTex::BitmapTex() = default;
 BitmapTex::~BitmapTex() = default;
 
-void BitmapTex::SetMapName(const char* name, bool) { m_mapName = name != nullptr ? name : ""; }
+void BitmapTex::SetMapName(const char* name, bool) {
+    m_mapName = name != nullptr ? name : "";
+}
 
 BitmapTex* NewDefaultBitmapTex() {
     auto texture = std::make_unique<BitmapTex>();

@@ -6,10 +6,18 @@ ClassDesc::~ClassDesc() = default;
 void ClassDesc::ResetClassParams(BOOL) {}
 void ClassDesc::BeginEditParams(HostInterface*, void*, DWORD, void*) {}
 void ClassDesc::EndEditParams(HostInterface*, void*, DWORD, void*) {}
-const char* ClassDesc::InternalName() { return nullptr; }
-HINSTANCE ClassDesc::HInstance() { return nullptr; }
-const char* ClassDesc::GetRsrcString(INT_PTR) { return nullptr; }
-void* ClassDesc::GetInterface(DWORD) { return nullptr; }
+const char* ClassDesc::InternalName() {
+    return nullptr;
+}
+HINSTANCE ClassDesc::HInstance() {
+    return nullptr;
+}
+const char* ClassDesc::GetRsrcString(INT_PTR) {
+    return nullptr;
+}
+void* ClassDesc::GetInterface(DWORD) {
+    return nullptr;
+}
 
 ClassInterface* ClassDesc::GetInterface(InterfaceId id) {
     for (ClassInterface* offered : m_interfaces) {

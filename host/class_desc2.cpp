@@ -5,7 +5,9 @@
 ClassDesc2::ClassDesc2() = default;
 ClassDesc2::~ClassDesc2() = default;
 
-int ClassDesc2::NumParamBlockDescs() { return int(m_paramBlockDescs.size()); }
+int ClassDesc2::NumParamBlockDescs() {
+    return int(m_paramBlockDescs.size());
+}
 
 ParamBlockDesc2* ClassDesc2::GetParamBlockDesc(int i) {
     return i >= 0 && i < NumParamBlockDescs() ? m_paramBlockDescs[std::size_t(i)] : nullptr;
@@ -21,7 +23,8 @@ ParamBlockDesc2* ClassDesc2::GetParamBlockDescByID(ParamBlockId id) {
 }
 
 void ClassDesc2::AddParamBlockDesc(ParamBlockDesc2* pbd) {
-    if (pbd == nullptr || std::find(m_paramBlockDescs.begin(), m_paramBlockDescs.end(), pbd) != m_paramBlockDescs.end()) {
+    if (pbd == nullptr ||
+        std::find(m_paramBlockDescs.begin(), m_paramBlockDescs.end(), pbd) != m_paramBlockDescs.end()) {
         return;
     }
     m_paramBlockDescs.push_back(pbd);
@@ -30,8 +33,12 @@ void ClassDesc2::AddParamBlockDesc(ParamBlockDesc2* pbd) {
 void ClassDesc2::InvalidateUI() {}
 void ClassDesc2::InvalidateUI(ParamBlockDesc2*) {}
 void ClassDesc2::MakeAutoParamBlocks(void*) {}
-int ClassDesc2::NumParamMaps() { return 0; }
-ParamMap2* ClassDesc2::GetParamMap(int) { return nullptr; }
+int ClassDesc2::NumParamMaps() {
+    return 0;
+}
+ParamMap2* ClassDesc2::GetParamMap(int) {
+    return nullptr;
+}
 
 void ClassDesc2::SetUserDlgProc(ParamBlockDesc2* pbd, MapId id, ParamMap2UserDlgProc* proc) {
     if (pbd == nullptr) {

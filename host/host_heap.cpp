@@ -41,11 +41,27 @@ void SetHostHeapFailures(std::function<bool(int callIndex)> fail) {
     failures.calls = 0;
 }
 
-void* HostHeapOperators::operator new(std::size_t size) { return AllocateOrThrow(size); }
-void* HostHeapOperators::operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* HostHeapOperators::operator new[](std::size_t size) { return AllocateOrThrow(size); }
-void* HostHeapOperators::operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void HostHeapOperators::operator delete(void* block) noexcept { std::free(block); }
-void HostHeapOperators::operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void HostHeapOperators::operator delete[](void* block) noexcept { std::free(block); }
-void HostHeapOperators::operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void* HostHeapOperators::operator new(std::size_t size) {
+    return AllocateOrThrow(size);
+}
+void* HostHeapOperators::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void* HostHeapOperators::operator new[](std::size_t size) {
+    return AllocateOrThrow(size);
+}
+void* HostHeapOperators::operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void HostHeapOperators::operator delete(void* block) noexcept {
+    std::free(block);
+}
+void HostHeapOperators::operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void HostHeapOperators::operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void HostHeapOperators::operator delete[](void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}

@@ -40,9 +40,13 @@ void HostNode::AttachObject(TriObject* object) {
     m_object = object;
 }
 
-void HostNode::SetTransform(int time, Matrix3 tm) { m_transforms[time] = tm; }
+void HostNode::SetTransform(int time, Matrix3 tm) {
+    m_transforms[time] = tm;
+}
 
-void HostNode::SetName(const char* name) { m_name = name != nullptr ? name : ""; }
+void HostNode::SetName(const char* name) {
+    m_name = name != nullptr ? name : "";
+}
 
 SceneNode* HostNode::GetSceneNode() {
     m_scene.MaybeFail(HostSceneCall::GetSceneNode);
@@ -98,8 +102,9 @@ int HostScene::AddNodeToScene(ImportNode* node) {
     if (node == nullptr || m_addedSet.count(node) != 0) {
         return 0;
     }
-    const auto it = std::find_if(m_nodes.begin(), m_nodes.end(),
-                                 [node](const auto& own) { return static_cast<ImportNode*>(own.get()) == node; });
+    const auto it = std::find_if(m_nodes.begin(), m_nodes.end(), [node](const auto& own) {
+        return static_cast<ImportNode*>(own.get()) == node;
+    });
     if (it == m_nodes.end()) {
         return 0;
     }
@@ -109,7 +114,9 @@ int HostScene::AddNodeToScene(ImportNode* node) {
     return 1;
 }
 
-void HostScene::RedrawViews() { ++m_redraws; }
+void HostScene::RedrawViews() {
+    ++m_redraws;
+}
 
 const HostNode& HostScene::Node(int i) const {
     if (i < 0 || i >= NodeCount()) {
@@ -151,7 +158,9 @@ void HostScene::Adopt(MtlBase* object) {
     }
 }
 
-bool HostScene::Owns(const void* object) const { return object != nullptr && OwnerOf(object) == this; }
+bool HostScene::Owns(const void* object) const {
+    return object != nullptr && OwnerOf(object) == this;
+}
 
 void HostScene::SetFailures(HostSceneCall call, std::function<bool(int callIndex)> fail) {
     const auto kind = std::size_t(call);
@@ -163,7 +172,8 @@ void HostScene::MaybeFail(HostSceneCall call) {
     const auto kind = std::size_t(call);
     const int index = m_calls[kind]++;
     if (m_fail[kind] && m_fail[kind](index)) {
-        throw std::runtime_error(call == HostSceneCall::GetSceneNode ? "GetSceneNode failed" : "SetMaterial failed");
+        throw std::runtime_error(call == HostSceneCall::GetSceneNode ? "GetSceneNode failed"
+                                                                     : "SetMaterial failed");
     }
 }
 

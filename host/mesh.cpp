@@ -15,7 +15,9 @@ bool Face::getEdgeVis(int edge) const {
     return edge >= 0 && edge < 3 && (flags & (kFaceEdgeVisible0 << edge)) != 0;
 }
 
-void Mesh::ThrowOutOfRange() { throw std::out_of_range("Mesh element index"); }
+void Mesh::ThrowOutOfRange() {
+    throw std::out_of_range("Mesh element index");
+}
 
 // Sizes one array by the rules in the header: n entries, new ones zero.
 template <class T>
@@ -102,12 +104,14 @@ BOOL Mesh::RemoveFacesWhere(Keep keep) {
 }
 
 BOOL Mesh::RemoveDegenerateFaces() {
-    return RemoveFacesWhere([](const Face& f) { return f.v[0] != f.v[1] && f.v[1] != f.v[2] && f.v[0] != f.v[2]; });
+    return RemoveFacesWhere(
+        [](const Face& f) { return f.v[0] != f.v[1] && f.v[1] != f.v[2] && f.v[0] != f.v[2]; });
 }
 
 BOOL Mesh::RemoveIllegalFaces() {
     const DWORD count = DWORD(m_verts.size());
-    return RemoveFacesWhere([count](const Face& f) { return f.v[0] < count && f.v[1] < count && f.v[2] < count; });
+    return RemoveFacesWhere(
+        [count](const Face& f) { return f.v[0] < count && f.v[1] < count && f.v[2] < count; });
 }
 
 void Mesh::buildBoundingBox() {

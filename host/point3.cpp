@@ -8,9 +8,13 @@ static double LengthOf(const Point3& p) {
     return std::sqrt(double(p.x) * p.x + double(p.y) * p.y + double(p.z) * p.z);
 }
 
-float Point3::Length() const { return float(LengthOf(*this)); }
+float Point3::Length() const {
+    return float(LengthOf(*this));
+}
 
-bool Point3::IsFinite() const { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
+bool Point3::IsFinite() const {
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
+}
 
 Point3 Point3::Normalize() const {
     const double length = LengthOf(*this);

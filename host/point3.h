@@ -35,7 +35,9 @@ struct HOST_API Point3 {
     bool operator!=(const Point3& o) const { return !(*this == o); }
 };
 
-inline float DotProd(const Point3& a, const Point3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline float DotProd(const Point3& a, const Point3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 inline Point3 CrossProd(const Point3& a, const Point3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};

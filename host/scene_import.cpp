@@ -3,4 +3,6 @@
 SceneImport::SceneImport() = default;
 SceneImport::~SceneImport() = default;
 
-int SceneImport::ZoomExtents() { return -1; }
+int SceneImport::ZoomExtents() {
+    return -1;
+}

@@ -25,7 +25,8 @@ public:
     virtual const char* OtherMessage2() = 0;
     virtual unsigned int Version() = 0;
     virtual void ShowAbout(HWND hWnd) = 0;
-    virtual int DoImport(const char* name, ImportInterface* ii, HostInterface* host, BOOL suppressPrompts = FALSE) = 0;
+    virtual int DoImport(const char* name, ImportInterface* ii, HostInterface* host,
+                         BOOL suppressPrompts = FALSE) = 0;
     // Whether the host zooms its views to the imported objects; -1: the
     // importer leaves it to the host's preference.
     virtual int ZoomExtents();

@@ -1,6 +1,5 @@
 #include "host/tri_object.h"
 
-
 #include "host/scene_ownership.h"
 
 namespace {

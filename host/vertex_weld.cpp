@@ -29,7 +29,9 @@ std::int64_t Floor(double s) {
 // large (relative to the cell) that neighbouring floats lie more than t
 // apart, the float itself, so that only equal coordinates share a key.
 // Adding 0.0f turns -0 into +0.
-std::int64_t ExactKey(float x) { return kExactTag | std::bit_cast<std::uint32_t>(x + 0.0f); }
+std::int64_t ExactKey(float x) {
+    return kExactTag | std::bit_cast<std::uint32_t>(x + 0.0f);
+}
 
 struct AxisCells {
     std::int64_t own;
@@ -90,7 +92,9 @@ std::uint64_t HashCell(std::int64_t x, std::int64_t y, std::int64_t z) {
 // touching the table.
 class CellTable {
 public:
-    explicit CellTable(std::size_t expected) { Allocate(std::bit_ceil(std::max<std::size_t>(expected, 1024))); }
+    explicit CellTable(std::size_t expected) {
+        Allocate(std::bit_ceil(std::max<std::size_t>(expected, 1024)));
+    }
 
     // The head of the cell's list, kNone for an empty cell.
     std::uint32_t Head(std::uint64_t hash) const {
@@ -143,7 +147,9 @@ private:
         m_filterShift = 32 - std::countr_zero(capacity * 4);
     }
 
-    std::size_t FilterBit(std::uint32_t tag) const { return std::uint32_t(tag * 0x9E3779B1u) >> m_filterShift; }
+    std::size_t FilterBit(std::uint32_t tag) const {
+        return std::uint32_t(tag * 0x9E3779B1u) >> m_filterShift;
+    }
 
     void Mark(std::uint32_t tag) {
         const std::size_t bit = FilterBit(tag);
@@ -221,7 +227,8 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
             const double dy = double(p.y) - q.y;
             const double dz = double(p.z) - q.z;
             const double d2 = dx * dx + dy * dy + dz * dz;
-            if (d2 <= t2 && (best.index == kNone || d2 < best.distance2 || (d2 == best.distance2 && r < best.index))) {
+            if (d2 <= t2 &&
+                (best.index == kNone || d2 < best.distance2 || (d2 == best.distance2 && r < best.index))) {
                 best = {r, d2};
             }
         }

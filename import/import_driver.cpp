@@ -40,7 +40,8 @@ int ImportAfterDialog(const char* fileName, ImportInterface* importInterface) {
 
 }  // namespace
 
-int RunImport(const char* fileName, ImportInterface* importInterface, HINSTANCE module, DLGPROC settingsDialog) {
+int RunImport(const char* fileName, ImportInterface* importInterface, HINSTANCE module,
+              DLGPROC settingsDialog) {
     // No exception crosses into the host: whatever fails on the way (an allocation,
     // say) ends the import with 0, the job having been released as the exception left.
     try {

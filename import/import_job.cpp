@@ -11,13 +11,12 @@ namespace zenthor {
 ImportJob::ImportJob() = default;
 ImportJob::~ImportJob() = default;
 
-bool ImportJob::LoadModel(const std::string& path, bool includeLods)
-{
+bool ImportJob::LoadModel(const std::string& path, bool includeLods) {
     return LoadModel(path, includeLods, nullptr, nullptr);
 }
 
-bool ImportJob::LoadModel(const std::string& path, bool includeLods, LoadObserver* observer, FileSource* files)
-{
+bool ImportJob::LoadModel(const std::string& path, bool includeLods, LoadObserver* observer,
+                          FileSource* files) {
     model = std::make_unique<CZenthorModel>();
     if (!model->LoadFromFile(path, includeLods, observer, files)) {
         return false;
@@ -26,33 +25,27 @@ bool ImportJob::LoadModel(const std::string& path, bool includeLods, LoadObserve
     return true;
 }
 
-int ImportJob::BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex)
-{
+int ImportJob::BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex) {
     return zenthor::BuildMesh(mesh, hostMesh, meshIndex);
 }
 
-std::string ImportJob::ResolveTexturePath(const std::string& textureName) const
-{
+std::string ImportJob::ResolveTexturePath(const std::string& textureName) const {
     return zenthor::ResolveTexturePath(contentRoot, textureName);
 }
 
-int ImportJob::CreateMaterial(const ModelMesh& mesh, ImportNode* node)
-{
+int ImportJob::CreateMaterial(const ModelMesh& mesh, ImportNode* node) {
     return zenthor::CreateMaterial(mesh, node, contentRoot);
 }
 
-int ImportJob::BuildScene(ImportInterface* importInterface)
-{
+int ImportJob::BuildScene(ImportInterface* importInterface) {
     return zenthor::BuildScene(*model, contentRoot, importInterface);
 }
 
-int ImportJob::GetObjectCount() const
-{
+int ImportJob::GetObjectCount() const {
     return model->GetMeshCount();
 }
 
-int ImportJob::GetPolygonCount(int index) const
-{
+int ImportJob::GetPolygonCount(int index) const {
     return static_cast<int>(model->GetMesh(index)->indexCount / 3);
 }
 

@@ -31,7 +31,8 @@ public:
     bool LoadModel(const std::string& path, bool includeLods);
     // The same, telling `observer` what was skipped and reading files through `files`
     // (null: the file system).
-    bool LoadModel(const std::string& path, bool includeLods, LoadObserver* observer, FileSource* files = nullptr);
+    bool LoadModel(const std::string& path, bool includeLods, LoadObserver* observer,
+                   FileSource* files = nullptr);
 
     // Scene construction, once LoadModel has returned true (they use the model unchecked).
     // Each is the scene layer's operation of the same name, given this job's data.

@@ -8,8 +8,7 @@ namespace {
 
 constexpr std::uint64_t kHeaderSize = 8;
 
-std::uint32_t LoadU32(const std::uint8_t* bytes)
-{
+std::uint32_t LoadU32(const std::uint8_t* bytes) {
     std::uint32_t value;
     std::memcpy(&value, bytes, sizeof value);
     return value;
@@ -17,15 +16,14 @@ std::uint32_t LoadU32(const std::uint8_t* bytes)
 
 }  // namespace
 
-static_assert(std::endian::native == std::endian::little, "model files are little-endian, as is every target");
+static_assert(std::endian::native == std::endian::little,
+              "model files are little-endian, as is every target");
 
-CChunkReader::~CChunkReader()
-{
+CChunkReader::~CChunkReader() {
     Release();
 }
 
-void CChunkReader::Release()
-{
+void CChunkReader::Release() {
     if (!m_owner) {
         return;
     }
@@ -37,8 +35,7 @@ void CChunkReader::Release()
     m_data = nullptr;
 }
 
-int CChunkReader::Open(const std::string& path)
-{
+int CChunkReader::Open(const std::string& path) {
     Release();
     platform::FileView view;
     if (!platform::OpenFileView(path, view)) {
@@ -52,8 +49,7 @@ int CChunkReader::Open(const std::string& path)
     return 1;
 }
 
-void CChunkReader::Cover(const void* data, std::uint64_t size)
-{
+void CChunkReader::Cover(const void* data, std::uint64_t size) {
     Release();
     m_size = data != nullptr ? size : 0;
     m_data = static_cast<const std::uint8_t*>(data);
@@ -67,8 +63,7 @@ void CChunkReader::Cover(const void* data, std::uint64_t size)
     m_readPastEnd = false;
 }
 
-std::int32_t CChunkReader::NextChunk(CChunkReader& child)
-{
+std::int32_t CChunkReader::NextChunk(CChunkReader& child) {
     if (m_inChunk) {
         // The declared size is below 2^32 and the offset within the range, so no overflow.
         m_pos = m_chunkOffset + m_chunkSize;
@@ -101,22 +96,19 @@ std::int32_t CChunkReader::NextChunk(CChunkReader& child)
     return static_cast<std::int32_t>(id);
 }
 
-std::uint32_t CChunkReader::ReadU32()
-{
+std::uint32_t CChunkReader::ReadU32() {
     std::uint8_t bytes[4];
     ReadBytes(bytes, sizeof bytes);
     return LoadU32(bytes);
 }
 
-std::uint32_t CChunkReader::ReadU8()
-{
+std::uint32_t CChunkReader::ReadU8() {
     std::uint8_t byte;
     ReadBytes(&byte, 1);
     return byte;
 }
 
-std::string CChunkReader::ReadString()
-{
+std::string CChunkReader::ReadString() {
     const std::uint64_t left = Remaining();
     if (left == 0) {
         m_readPastEnd = true;
@@ -134,8 +126,7 @@ std::string CChunkReader::ReadString()
     return std::string(reinterpret_cast<const char*>(start), length);
 }
 
-void CChunkReader::ReadBytes(void* destination, std::uint64_t n)
-{
+void CChunkReader::ReadBytes(void* destination, std::uint64_t n) {
     const std::uint64_t left = Remaining();
     const std::uint64_t copied = n <= left ? n : left;
     if (copied > 0) {
@@ -149,8 +140,7 @@ void CChunkReader::ReadBytes(void* destination, std::uint64_t n)
     }
 }
 
-const std::uint8_t* CChunkReader::TakeBytes(std::uint64_t n)
-{
+const std::uint8_t* CChunkReader::TakeBytes(std::uint64_t n) {
     if (n > Remaining()) {
         return nullptr;
     }
@@ -164,8 +154,7 @@ const std::uint8_t* CChunkReader::TakeBytes(std::uint64_t n)
     return bytes;
 }
 
-bool CChunkReader::Skip(std::uint64_t n)
-{
+bool CChunkReader::Skip(std::uint64_t n) {
     if (n > Remaining()) {
         m_pos = m_pos < m_size ? m_size : m_pos;
         m_readPastEnd = true;

@@ -4,8 +4,7 @@
 
 namespace zenthor {
 
-std::string ContentRootOf(const std::string& path)
-{
+std::string ContentRootOf(const std::string& path) {
     static const std::string kContentFolder = "\\content\\";
     std::string normalised = path;
     std::replace(normalised.begin(), normalised.end(), '/', '\\');
@@ -16,13 +15,11 @@ std::string ContentRootOf(const std::string& path)
     return normalised.substr(0, found + kContentFolder.size());
 }
 
-std::string ReferencedMeshPath(const std::string& name)
-{
+std::string ReferencedMeshPath(const std::string& name) {
     return "meshes\\" + name + ".mesh";
 }
 
-bool IsLevelOfDetailReference(const std::string& name)
-{
+bool IsLevelOfDetailReference(const std::string& name) {
     return ReferencedMeshPath(name).find("_lod") != std::string::npos;
 }
 

@@ -5,19 +5,16 @@
 
 namespace zenthor {
 
-bool DiskFiles::Open(const std::string& path, CChunkReader& reader)
-{
+bool DiskFiles::Open(const std::string& path, CChunkReader& reader) {
     return reader.Open(path) == 1;
 }
 
-DiskFiles& DefaultFileSource()
-{
+DiskFiles& DefaultFileSource() {
     static DiskFiles files;
     return files;
 }
 
-std::string MemoryFiles::Key(const std::string& path)
-{
+std::string MemoryFiles::Key(const std::string& path) {
     std::string key = path;
     std::transform(key.begin(), key.end(), key.begin(), [](char c) {
         if (c == '/') {
@@ -28,8 +25,7 @@ std::string MemoryFiles::Key(const std::string& path)
     return key;
 }
 
-void MemoryFiles::Add(const std::string& path, std::span<const std::uint8_t> bytes)
-{
+void MemoryFiles::Add(const std::string& path, std::span<const std::uint8_t> bytes) {
     File file;
     file.size = bytes.size();
     if (!bytes.empty()) {
@@ -39,8 +35,7 @@ void MemoryFiles::Add(const std::string& path, std::span<const std::uint8_t> byt
     m_files[Key(path)] = std::move(file);
 }
 
-bool MemoryFiles::Open(const std::string& path, CChunkReader& reader)
-{
+bool MemoryFiles::Open(const std::string& path, CChunkReader& reader) {
     const auto found = m_files.find(Key(path));
     if (found == m_files.end() || found->second.size == 0) {
         return false;

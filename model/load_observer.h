@@ -29,17 +29,17 @@ struct ReferenceRecord {
 };
 
 enum class SkipReason {
-    FileUnreadable,       // the picked file could not be opened or mapped (or is empty)
-    ChunkCutShort,        // a chunk declared more payload than its enclosing range holds
-    CountCutShort,        // a count claimed more data than its payload holds
-    StringUnterminated,   // a string ran to the end of its payload without a NUL
-    HeaderShort,          // a mesh header payload of fewer than 64 bytes (the rest reads as zero)
-    MeshDropped,          // a mesh entry left no record (no vertices, no indices, or a bad count)
-    ShortReferenceList,   // a reference string of 0 or 1 character, passed over as the format says
-    AliasWithoutEquals,   // an alias entry without '=', which adds nothing
-    UnknownChunk,         // a chunk id that the level does not act on, stepped over
-    LevelEndedEarly,      // a chunk id 0xFFFFFFFF ended the level; what follows was not read
-    TrailingBytes,        // 1 to 7 bytes after the last chunk of a level, ignored
+    FileUnreadable,      // the picked file could not be opened or mapped (or is empty)
+    ChunkCutShort,       // a chunk declared more payload than its enclosing range holds
+    CountCutShort,       // a count claimed more data than its payload holds
+    StringUnterminated,  // a string ran to the end of its payload without a NUL
+    HeaderShort,         // a mesh header payload of fewer than 64 bytes (the rest reads as zero)
+    MeshDropped,         // a mesh entry left no record (no vertices, no indices, or a bad count)
+    ShortReferenceList,  // a reference string of 0 or 1 character, passed over as the format says
+    AliasWithoutEquals,  // an alias entry without '=', which adds nothing
+    UnknownChunk,        // a chunk id that the level does not act on, stepped over
+    LevelEndedEarly,     // a chunk id 0xFFFFFFFF ended the level; what follows was not read
+    TrailingBytes,       // 1 to 7 bytes after the last chunk of a level, ignored
 };
 
 struct Diagnostic {

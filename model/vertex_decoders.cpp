@@ -13,15 +13,13 @@ const float kSkinnedUv = std::bit_cast<float>(0x3A000000u);        // 1/2048
 
 }  // namespace
 
-void DecodePackedVector(std::uint32_t packed, float out[3])
-{
+void DecodePackedVector(std::uint32_t packed, float out[3]) {
     out[0] = static_cast<float>((packed >> 16) & 0xFFu) * kUnitByte;
     out[1] = static_cast<float>((packed >> 8) & 0xFFu) * kUnitByte;
     out[2] = static_cast<float>(packed & 0xFFu) * kUnitByte;
 }
 
-void DecodeStaticVertices(const std::uint8_t* records, std::uint32_t count, ModelVertex* out)
-{
+void DecodeStaticVertices(const std::uint8_t* records, std::uint32_t count, ModelVertex* out) {
     for (std::uint32_t i = 0; i < count; ++i) {
         StaticVertex in;
         std::memcpy(&in, records + i * kStaticVertexSize, sizeof in);
@@ -36,8 +34,7 @@ void DecodeStaticVertices(const std::uint8_t* records, std::uint32_t count, Mode
     }
 }
 
-void DecodeSkinnedVertices(const std::uint8_t* records, std::uint32_t count, ModelVertex* out)
-{
+void DecodeSkinnedVertices(const std::uint8_t* records, std::uint32_t count, ModelVertex* out) {
     for (std::uint32_t i = 0; i < count; ++i) {
         SkinnedVertex in;
         std::memcpy(&in, records + i * kSkinnedVertexSize, sizeof in);

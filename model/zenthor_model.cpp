@@ -29,8 +29,7 @@ namespace {
 
 // Paths are compared for cycles with either slash and without ASCII case, since content
 // trees are authored on a case-insensitive file system and are found that way here too.
-std::string ChainKey(const std::string& path)
-{
+std::string ChainKey(const std::string& path) {
     std::string key = path;
     for (char& c : key) {
         if (c == '/') {
@@ -55,20 +54,17 @@ private:
     State*& m_slot;
 };
 
-std::string Bytes(std::uint64_t n)
-{
+std::string Bytes(std::uint64_t n) {
     return std::to_string(n) + (n == 1 ? " byte" : " bytes");
 }
 
 // Addresses are compared as numbers: a child at the start of a buffer has no header in it.
-std::uintptr_t AddressOf(const std::uint8_t* bytes)
-{
+std::uintptr_t AddressOf(const std::uint8_t* bytes) {
     return reinterpret_cast<std::uintptr_t>(bytes);
 }
 
 // The start of the header of the chunk that `child` covers.
-std::uintptr_t HeaderOf(const CChunkReader& child)
-{
+std::uintptr_t HeaderOf(const CChunkReader& child) {
     return AddressOf(child.Data()) - 8;
 }
 
@@ -78,8 +74,7 @@ CZenthorModel::CZenthorModel() = default;
 CZenthorModel::~CZenthorModel() = default;
 
 bool CZenthorModel::LoadFromFile(const std::string& path, bool includeLodsOption, LoadObserver* observer,
-                                 FileSource* files)
-{
+                                 FileSource* files) {
     includeLods = includeLodsOption;
     LoadState state;
     state.files = files != nullptr ? files : &DefaultFileSource();
@@ -88,7 +83,8 @@ bool CZenthorModel::LoadFromFile(const std::string& path, bool includeLodsOption
     CChunkReader file;
     if (!state.files->Open(path, file)) {
         if (observer != nullptr) {
-            observer->OnSkipped({SkipReason::FileUnreadable, path, 0, "cannot open or map the file (missing, empty or unreadable)"});
+            observer->OnSkipped({SkipReason::FileUnreadable, path, 0,
+                                 "cannot open or map the file (missing, empty or unreadable)"});
         }
         return false;
     }
@@ -100,13 +96,11 @@ bool CZenthorModel::LoadFromFile(const std::string& path, bool includeLodsOption
     return !meshes.empty();
 }
 
-void CZenthorModel::ReadFile(CChunkReader& file)
-{
+void CZenthorModel::ReadFile(CChunkReader& file) {
     WalkLevel(file, "file", [this](CChunkReader& chunk) { ParseChunk(chunk); });
 }
 
-void CZenthorModel::ParseChunk(CChunkReader& chunk)
-{
+void CZenthorModel::ParseChunk(CChunkReader& chunk) {
     if (m_load == nullptr) {
         // Called outside LoadFromFile: references go to the file system, nobody listens.
         LoadState state;
@@ -117,33 +111,33 @@ void CZenthorModel::ParseChunk(CChunkReader& chunk)
         return;
     }
     switch (chunk.GetChunkId()) {
-    case CHUNK_MESHES:
-        ReadMeshEntries(chunk);
-        break;
-    case CHUNK_MESH_REFS:
-        ReadReferences(chunk);
-        break;
-    case CHUNK_TEXTURE_ALIASES:
-        ReadAliases(chunk);
-        break;
-    default:
-        if (Observed()) {
-            Note(SkipReason::UnknownChunk, HeaderOf(chunk),
-                 "top-level chunk id " + std::to_string(chunk.GetChunkId()) + " stepped over");
-        }
-        break;
+        case CHUNK_MESHES:
+            ReadMeshEntries(chunk);
+            break;
+        case CHUNK_MESH_REFS:
+            ReadReferences(chunk);
+            break;
+        case CHUNK_TEXTURE_ALIASES:
+            ReadAliases(chunk);
+            break;
+        default:
+            if (Observed()) {
+                Note(SkipReason::UnknownChunk, HeaderOf(chunk),
+                     "top-level chunk id " + std::to_string(chunk.GetChunkId()) + " stepped over");
+            }
+            break;
     }
 }
 
 template <typename Handler>
-void CZenthorModel::WalkLevel(CChunkReader& level, const char* what, Handler&& handle)
-{
+void CZenthorModel::WalkLevel(CChunkReader& level, const char* what, Handler&& handle) {
     CChunkReader child;
     while (level.NextChunk(child) != -1) {
         if (child.ChunkCutShort() && Observed()) {
             Note(SkipReason::ChunkCutShort, HeaderOf(child),
                  "chunk id " + std::to_string(child.GetChunkId()) + " in " + what + " declares " +
-                     Bytes(child.DeclaredSize()) + " of payload, " + std::to_string(child.Size()) + " present");
+                     Bytes(child.DeclaredSize()) + " of payload, " + std::to_string(child.Size()) +
+                     " present");
         }
         handle(child);
     }
@@ -153,34 +147,44 @@ void CZenthorModel::WalkLevel(CChunkReader& level, const char* what, Handler&& h
     const std::uintptr_t stop = AddressOf(level.Data()) + level.Position();
     if (level.InChunk()) {
         Note(SkipReason::LevelEndedEarly, stop - 8,
-             std::string("chunk id 0xFFFFFFFF ends the ") + what + "; " + Bytes(level.Remaining()) + " behind it not read");
+             std::string("chunk id 0xFFFFFFFF ends the ") + what + "; " + Bytes(level.Remaining()) +
+                 " behind it not read");
     } else if (level.Remaining() > 0) {
-        Note(SkipReason::TrailingBytes, stop, Bytes(level.Remaining()) + " after the last chunk of the " + what + " ignored");
+        Note(SkipReason::TrailingBytes, stop,
+             Bytes(level.Remaining()) + " after the last chunk of the " + what + " ignored");
     }
 }
 
-void CZenthorModel::ReadMeshEntries(CChunkReader& chunk)
-{
+void CZenthorModel::ReadMeshEntries(CChunkReader& chunk) {
     WalkLevel(chunk, "mesh list", [this](CChunkReader& entry) { ReadMeshEntry(entry); });
 }
 
-void CZenthorModel::ReadMeshEntry(CChunkReader& entry)
-{
+void CZenthorModel::ReadMeshEntry(CChunkReader& entry) {
     currentMesh = std::make_unique<ModelMesh>();
     m_entryProblem.clear();
     WalkLevel(entry, "mesh entry", [this](CChunkReader& sub) {
         switch (sub.GetChunkId()) {
-        case CHUNK_MESH_HEADER: ReadMeshHeader(sub); break;
-        case CHUNK_MESH_TEXTURES: ReadMeshTextures(sub); break;
-        case CHUNK_MESH_VERTICES: ReadStaticVertices(sub); break;
-        case CHUNK_MESH_INDICES: ReadIndices(sub); break;
-        case CHUNK_MESH_SKINNED_VERTICES: ReadSkinnedVertices(sub); break;
-        default:
-            if (Observed()) {
-                Note(SkipReason::UnknownChunk, HeaderOf(sub),
-                     "mesh sub-chunk id " + std::to_string(sub.GetChunkId()) + " stepped over");
-            }
-            break;
+            case CHUNK_MESH_HEADER:
+                ReadMeshHeader(sub);
+                break;
+            case CHUNK_MESH_TEXTURES:
+                ReadMeshTextures(sub);
+                break;
+            case CHUNK_MESH_VERTICES:
+                ReadStaticVertices(sub);
+                break;
+            case CHUNK_MESH_INDICES:
+                ReadIndices(sub);
+                break;
+            case CHUNK_MESH_SKINNED_VERTICES:
+                ReadSkinnedVertices(sub);
+                break;
+            default:
+                if (Observed()) {
+                    Note(SkipReason::UnknownChunk, HeaderOf(sub),
+                         "mesh sub-chunk id " + std::to_string(sub.GetChunkId()) + " stepped over");
+                }
+                break;
         }
     });
 
@@ -200,8 +204,7 @@ void CZenthorModel::ReadMeshEntry(CChunkReader& entry)
     meshes.push_back(std::move(mesh));
 }
 
-void CZenthorModel::DropCurrentMesh(const CChunkReader& chunk, const std::string& why)
-{
+void CZenthorModel::DropCurrentMesh(const CChunkReader& chunk, const std::string& why) {
     if (m_entryProblem.empty()) {
         m_entryProblem = why;
     }
@@ -210,19 +213,18 @@ void CZenthorModel::DropCurrentMesh(const CChunkReader& chunk, const std::string
     }
 }
 
-void CZenthorModel::ReadMeshHeader(CChunkReader& chunk)
-{
+void CZenthorModel::ReadMeshHeader(CChunkReader& chunk) {
     std::array<std::uint8_t, 64> header{};
     const std::uint64_t present = chunk.Remaining() < header.size() ? chunk.Remaining() : header.size();
     chunk.ReadBytes(header.data(), present);
     currentMesh->header = header;
     if (present < header.size() && Observed()) {
-        Note(SkipReason::HeaderShort, HeaderOf(chunk), "mesh header of " + Bytes(present) + ", the rest taken as zero");
+        Note(SkipReason::HeaderShort, HeaderOf(chunk),
+             "mesh header of " + Bytes(present) + ", the rest taken as zero");
     }
 }
 
-void CZenthorModel::ReadMeshTextures(CChunkReader& chunk)
-{
+void CZenthorModel::ReadMeshTextures(CChunkReader& chunk) {
     // Each name is stored as the alias table stands now; later aliases do not reach back.
     currentMesh->textureName = ResolveTextureAlias(chunk.ReadString());
     currentMesh->materialName = ResolveTextureAlias(chunk.ReadString());
@@ -233,8 +235,7 @@ void CZenthorModel::ReadMeshTextures(CChunkReader& chunk)
     }
 }
 
-void CZenthorModel::ReadIndices(CChunkReader& chunk)
-{
+void CZenthorModel::ReadIndices(CChunkReader& chunk) {
     if (chunk.Remaining() < 4) {
         DropCurrentMesh(chunk, "index chunk too short for its count");
         return;
@@ -255,8 +256,7 @@ void CZenthorModel::ReadIndices(CChunkReader& chunk)
     currentMesh->indexCount = count;
 }
 
-void CZenthorModel::ReadStaticVertices(CChunkReader& chunk)
-{
+void CZenthorModel::ReadStaticVertices(CChunkReader& chunk) {
     if (chunk.Remaining() < 8) {
         DropCurrentMesh(chunk, "static vertex chunk too short for its count");
         return;
@@ -266,8 +266,8 @@ void CZenthorModel::ReadStaticVertices(CChunkReader& chunk)
     const std::uint64_t bytes = std::uint64_t{count} * kStaticVertexSize;
     const std::uint8_t* records = chunk.TakeBytes(bytes);
     if (records == nullptr) {
-        DropCurrentMesh(chunk, "static vertex count " + std::to_string(count) + " needs " + Bytes(bytes) + ", " +
-                                   std::to_string(chunk.Remaining()) + " present");
+        DropCurrentMesh(chunk, "static vertex count " + std::to_string(count) + " needs " + Bytes(bytes) +
+                                   ", " + std::to_string(chunk.Remaining()) + " present");
         return;
     }
     auto vertices = std::make_unique_for_overwrite<ModelVertex[]>(count);
@@ -277,8 +277,7 @@ void CZenthorModel::ReadStaticVertices(CChunkReader& chunk)
     currentMesh->skinned = false;
 }
 
-void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk)
-{
+void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk) {
     if (chunk.Remaining() < 1) {
         DropCurrentMesh(chunk, "skinned vertex chunk is empty");
         return;
@@ -287,8 +286,9 @@ void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk)
     // One byte and one 60-byte record per bone, none of which is kept.
     const std::uint64_t boneBytes = std::uint64_t{bones} * (1 + kBoneRecordSize);
     if (chunk.Remaining() < boneBytes + 4) {
-        DropCurrentMesh(chunk, std::to_string(bones) + " bones and a vertex count need " + Bytes(boneBytes + 4) + ", " +
-                                   std::to_string(chunk.Remaining()) + " present");
+        DropCurrentMesh(chunk, std::to_string(bones) + " bones and a vertex count need " +
+                                   Bytes(boneBytes + 4) + ", " + std::to_string(chunk.Remaining()) +
+                                   " present");
         return;
     }
     chunk.Skip(boneBytes);
@@ -296,8 +296,8 @@ void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk)
     const std::uint64_t bytes = std::uint64_t{count} * kSkinnedVertexSize;
     const std::uint8_t* records = chunk.TakeBytes(bytes);
     if (records == nullptr) {
-        DropCurrentMesh(chunk, "skinned vertex count " + std::to_string(count) + " needs " + Bytes(bytes) + ", " +
-                                   std::to_string(chunk.Remaining()) + " present");
+        DropCurrentMesh(chunk, "skinned vertex count " + std::to_string(count) + " needs " + Bytes(bytes) +
+                                   ", " + std::to_string(chunk.Remaining()) + " present");
         return;
     }
     auto vertices = std::make_unique_for_overwrite<ModelVertex[]>(count);
@@ -307,8 +307,7 @@ void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk)
     currentMesh->skinned = true;
 }
 
-void CZenthorModel::ReadReferences(CChunkReader& chunk)
-{
+void CZenthorModel::ReadReferences(CChunkReader& chunk) {
     if (chunk.Remaining() < 4) {
         if (Observed()) {
             Note(SkipReason::CountCutShort, HeaderOf(chunk), "reference chunk too short for its count");
@@ -321,13 +320,15 @@ void CZenthorModel::ReadReferences(CChunkReader& chunk)
         if (chunk.Remaining() == 0) {
             if (Observed()) {
                 Note(SkipReason::CountCutShort, HeaderOf(chunk),
-                     "reference count " + std::to_string(count) + ", but only " + std::to_string(i) + " strings present");
+                     "reference count " + std::to_string(count) + ", but only " + std::to_string(i) +
+                         " strings present");
             }
             return;
         }
         const std::string list = chunk.ReadString();
         if (chunk.ReadPastEnd() && Observed()) {
-            Note(SkipReason::StringUnterminated, HeaderOf(chunk), "reference list \"" + list + "\" has no NUL");
+            Note(SkipReason::StringUnterminated, HeaderOf(chunk),
+                 "reference list \"" + list + "\" has no NUL");
         }
         if (list.size() < 2) {
             if (Observed()) {
@@ -342,8 +343,7 @@ void CZenthorModel::ReadReferences(CChunkReader& chunk)
     }
 }
 
-void CZenthorModel::FollowReference(const std::string& name)
-{
+void CZenthorModel::FollowReference(const std::string& name) {
     LoadState& load = *m_load;
     ReferenceRecord record;
     record.referencingFile = load.chain.back().path;
@@ -355,7 +355,8 @@ void CZenthorModel::FollowReference(const std::string& name)
     CChunkReader file;
     if (!includeLods && IsLevelOfDetailReference(name)) {
         record.outcome = ReferenceOutcome::FilteredAsLevelOfDetail;
-    } else if (std::any_of(load.chain.begin(), load.chain.end(), [&](const auto& open) { return open.key == key; })) {
+    } else if (std::any_of(load.chain.begin(), load.chain.end(),
+                           [&](const auto& open) { return open.key == key; })) {
         record.outcome = ReferenceOutcome::Cycle;
     } else if (record.depth > kMaxReferenceDepth) {
         record.outcome = ReferenceOutcome::TooDeep;
@@ -380,8 +381,7 @@ void CZenthorModel::FollowReference(const std::string& name)
     load.chain.pop_back();
 }
 
-void CZenthorModel::ReadAliases(CChunkReader& chunk)
-{
+void CZenthorModel::ReadAliases(CChunkReader& chunk) {
     const std::string text = chunk.ReadString();
     if (chunk.ReadPastEnd() && Observed()) {
         Note(SkipReason::StringUnterminated, HeaderOf(chunk), "alias list has no NUL");
@@ -394,8 +394,7 @@ void CZenthorModel::ReadAliases(CChunkReader& chunk)
     }
 }
 
-void CZenthorModel::AddTextureAlias(const std::string& entry)
-{
+void CZenthorModel::AddTextureAlias(const std::string& entry) {
     const std::size_t equals = entry.find('=');
     if (equals == std::string::npos) {
         return;
@@ -403,14 +402,12 @@ void CZenthorModel::AddTextureAlias(const std::string& entry)
     textureAliases[entry.substr(0, equals)] = entry.substr(equals + 1);
 }
 
-std::string CZenthorModel::ResolveTextureAlias(const std::string& name) const
-{
+std::string CZenthorModel::ResolveTextureAlias(const std::string& name) const {
     const auto found = textureAliases.find(name);
     return found != textureAliases.end() ? found->second : name;
 }
 
-std::vector<std::string> CZenthorModel::SplitList(std::string text)
-{
+std::vector<std::string> CZenthorModel::SplitList(std::string text) {
     std::vector<std::string> pieces;
     std::size_t start = 0;
     for (std::size_t comma = text.find(','); comma != std::string::npos; comma = text.find(',', start)) {
@@ -423,13 +420,11 @@ std::vector<std::string> CZenthorModel::SplitList(std::string text)
     return pieces;
 }
 
-bool CZenthorModel::Observed() const
-{
+bool CZenthorModel::Observed() const {
     return m_load != nullptr && m_load->observer != nullptr;
 }
 
-void CZenthorModel::Note(SkipReason reason, std::uintptr_t where, std::string detail)
-{
+void CZenthorModel::Note(SkipReason reason, std::uintptr_t where, std::string detail) {
     if (!Observed()) {
         return;
     }

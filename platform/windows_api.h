@@ -87,8 +87,9 @@ using DLGPROC = INT_PTR(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 #define IS_INTRESOURCE(r) ((reinterpret_cast<UINT_PTR>(r) >> 16) == 0)
 #define LOWORD(l) (static_cast<WORD>(static_cast<UINT_PTR>(l) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>((static_cast<UINT_PTR>(l) >> 16) & 0xffff))
-#define MAKEWPARAM(l, h) (static_cast<WPARAM>((static_cast<DWORD>(static_cast<WORD>(l))) | \
-                                              (static_cast<DWORD>(static_cast<WORD>(h)) << 16)))
+#define MAKEWPARAM(l, h)                                              \
+    (static_cast<WPARAM>((static_cast<DWORD>(static_cast<WORD>(l))) | \
+                         (static_cast<DWORD>(static_cast<WORD>(h)) << 16)))
 
 #define RT_DIALOG MAKEINTRESOURCEA(5)
 #define RT_STRING MAKEINTRESOURCEA(6)

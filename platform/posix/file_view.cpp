@@ -11,13 +11,16 @@ namespace platform {
 namespace {
 
 // Descriptors are stored one higher, so that descriptor 0 is not mistaken for "none".
-NativeHandle FromDescriptor(int fd) { return static_cast<NativeHandle>(fd) + 1; }
-int ToDescriptor(NativeHandle handle) { return static_cast<int>(handle - 1); }
+NativeHandle FromDescriptor(int fd) {
+    return static_cast<NativeHandle>(fd) + 1;
+}
+int ToDescriptor(NativeHandle handle) {
+    return static_cast<int>(handle - 1);
+}
 
 }  // namespace
 
-bool OpenFileView(const std::string& path, FileView& view)
-{
+bool OpenFileView(const std::string& path, FileView& view) {
     view = FileView{};
     const int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -47,8 +50,7 @@ bool OpenFileView(const std::string& path, FileView& view)
     return true;
 }
 
-void CloseFileView(FileView& view)
-{
+void CloseFileView(FileView& view) {
     if (view.data != nullptr) {
         ::munmap(const_cast<std::uint8_t*>(view.data), view.size);
     }

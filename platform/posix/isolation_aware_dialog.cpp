@@ -3,8 +3,8 @@
 
 namespace platform {
 
-INT_PTR IsolationAwareDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC dialogProc,
-                                      LPARAM initParam) {
+INT_PTR IsolationAwareDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
+                                      DLGPROC dialogProc, LPARAM initParam) {
     return DialogBoxParamA(instance, templateName, parent, dialogProc, initParam);
 }
 

@@ -10,14 +10,12 @@
 namespace platform {
 namespace {
 
-bool Exists(const std::string& path)
-{
+bool Exists(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;
 }
 
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
         auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
         return lower(x) == lower(y);
@@ -25,8 +23,7 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
 }
 
 // The entry of `folder` that equals `name` ignoring case; the first in byte order wins.
-std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std::string_view name)
-{
+std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std::string_view name) {
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) {
         return std::nullopt;
@@ -44,8 +41,7 @@ std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std:
 
 }  // namespace
 
-std::string ResolvePath(const std::string& path)
-{
+std::string ResolvePath(const std::string& path) {
     std::string slashed = path;
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
     if (slashed.empty() || Exists(slashed)) {
@@ -67,7 +63,8 @@ std::string ResolvePath(const std::string& path)
                 resolved += '/';
             }
             std::optional<std::string> match;
-            if (found && component != "." && component != ".." && !Exists(resolved + std::string(component))) {
+            if (found && component != "." && component != ".." &&
+                !Exists(resolved + std::string(component))) {
                 match = FindEntryIgnoringCase(resolved, component);
                 found = match.has_value();
             }
@@ -81,8 +78,7 @@ std::string ResolvePath(const std::string& path)
     return resolved;
 }
 
-bool FileExists(const std::string& path)
-{
+bool FileExists(const std::string& path) {
     return Exists(ResolvePath(path));
 }
 

@@ -5,13 +5,16 @@
 namespace platform {
 namespace {
 
-NativeHandle FromHandle(HANDLE handle) { return reinterpret_cast<NativeHandle>(handle); }
-HANDLE ToHandle(NativeHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+NativeHandle FromHandle(HANDLE handle) {
+    return reinterpret_cast<NativeHandle>(handle);
+}
+HANDLE ToHandle(NativeHandle handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 }  // namespace
 
-bool OpenFileView(const std::string& path, FileView& view)
-{
+bool OpenFileView(const std::string& path, FileView& view) {
     view = FileView{};
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -45,8 +48,7 @@ bool OpenFileView(const std::string& path, FileView& view)
     return true;
 }
 
-void CloseFileView(FileView& view)
-{
+void CloseFileView(FileView& view) {
     if (view.data != nullptr) {
         ::UnmapViewOfFile(view.data);
     }

@@ -7,13 +7,11 @@
 namespace platform {
 
 // Windows file names are matched without regard to case already.
-std::string ResolvePath(const std::string& path)
-{
+std::string ResolvePath(const std::string& path) {
     return path;
 }
 
-bool FileExists(const std::string& path)
-{
+bool FileExists(const std::string& path) {
     return ::PathFileExistsA(path.c_str()) != FALSE;
 }
 

@@ -171,9 +171,15 @@ TEST(Weld, UvSeamKeepsTextureVerticesAndCollapsedFacesGoInCleanUp) {
     // Two triangles side by side, each with its own three vertices (as a
     // loader gives them); the shared edge is a texture seam. A third triangle
     // is so small that it collapses into one vertex.
-    Mesh mesh = MeshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0},          // face 0
-                        {1, 0, 0}, {1, 1, 0}, {0, 1, 0},          // face 1
-                        {5, 5, 5}, {5.0004f, 5, 5}, {5, 5.0004f, 5}});  // face 2, tiny
+    Mesh mesh = MeshOf({{0, 0, 0},
+                        {1, 0, 0},
+                        {0, 1, 0},  // face 0
+                        {1, 0, 0},
+                        {1, 1, 0},
+                        {0, 1, 0},  // face 1
+                        {5, 5, 5},
+                        {5.0004f, 5, 5},
+                        {5, 5.0004f, 5}});  // face 2, tiny
     mesh.setNumFaces(3);
     mesh.setNumTVerts(9);
     mesh.setNumTVFaces(3);
@@ -227,10 +233,18 @@ TEST(Weld, NonFiniteInputTerminates) {
     std::vector<Point3> points;
     for (int i = 0; i < 20000; ++i) {
         switch (i % 4) {
-            case 0: points.push_back({kNaN, float(i), 0}); break;
-            case 1: points.push_back({kInf, -kInf, kInf}); break;
-            case 2: points.push_back({3.4e38f, -3.4e38f, 0}); break;
-            default: points.push_back({float(i % 8), 0, 0}); break;
+            case 0:
+                points.push_back({kNaN, float(i), 0});
+                break;
+            case 1:
+                points.push_back({kInf, -kInf, kInf});
+                break;
+            case 2:
+                points.push_back({3.4e38f, -3.4e38f, 0});
+                break;
+            default:
+                points.push_back({float(i % 8), 0, 0});
+                break;
         }
     }
     for (const float threshold : {0.001f, 0.0f, kInf}) {

@@ -16,21 +16,19 @@ using test::ByteWriter;
 
 // An exactly-sized heap copy, so that AddressSanitizer sees any read past its end.
 struct HeapCopy {
-    explicit HeapCopy(const Bytes& bytes) : size(bytes.size()), data(new std::uint8_t[bytes.size() ? bytes.size() : 1])
-    {
+    explicit HeapCopy(const Bytes& bytes)
+        : size(bytes.size()), data(new std::uint8_t[bytes.size() ? bytes.size() : 1]) {
         std::memcpy(data.get(), bytes.data(), bytes.size());
     }
     std::size_t size;
     std::unique_ptr<std::uint8_t[]> data;
 };
 
-Bytes Header(std::uint32_t id, std::uint32_t size)
-{
+Bytes Header(std::uint32_t id, std::uint32_t size) {
     return ByteWriter().U32(id).U32(size).Take();
 }
 
-TEST(ChunkReaderLevels, FreshReaderIsEmpty)
-{
+TEST(ChunkReaderLevels, FreshReaderIsEmpty) {
     CChunkReader reader;
     EXPECT_EQ(reader.GetChunkId(), 0u);
     EXPECT_EQ(reader.Remaining(), 0u);
@@ -38,8 +36,7 @@ TEST(ChunkReaderLevels, FreshReaderIsEmpty)
     EXPECT_EQ(reader.NextChunk(child), -1);
 }
 
-TEST(ChunkReaderLevels, FewerThanEightBytesHoldNoChunkAndLeaveTheChildAlone)
-{
+TEST(ChunkReaderLevels, FewerThanEightBytesHoldNoChunkAndLeaveTheChildAlone) {
     HeapCopy outer(test::Serialize({test::RawChunk(5, {1, 2, 3})}));
     CChunkReader parent;
     parent.Cover(outer.data.get(), outer.size);
@@ -54,8 +51,7 @@ TEST(ChunkReaderLevels, FewerThanEightBytesHoldNoChunkAndLeaveTheChildAlone)
     EXPECT_EQ(child.Size(), 3u);
 }
 
-TEST(ChunkReaderLevels, ExactlyEightBytesHoldOneEmptyChunk)
-{
+TEST(ChunkReaderLevels, ExactlyEightBytesHoldOneEmptyChunk) {
     HeapCopy file(Header(42, 0));
     CChunkReader reader;
     reader.Cover(file.data.get(), file.size);
@@ -69,8 +65,7 @@ TEST(ChunkReaderLevels, ExactlyEightBytesHoldOneEmptyChunk)
     EXPECT_EQ(reader.NextChunk(child), -1);  // exhausted stays exhausted
 }
 
-TEST(ChunkReaderLevels, PartlyReadChunkStillStepsToTheNext)
-{
+TEST(ChunkReaderLevels, PartlyReadChunkStillStepsToTheNext) {
     HeapCopy file(test::Serialize({test::RawChunk(1, {9, 9, 9, 9, 9, 9}), test::RawChunk(2, {7})}));
     CChunkReader reader;
     reader.Cover(file.data.get(), file.size);
@@ -81,9 +76,9 @@ TEST(ChunkReaderLevels, PartlyReadChunkStillStepsToTheNext)
     EXPECT_EQ(child.ReadU8(), 7u);
 }
 
-TEST(ChunkReaderLevels, IdAllOnesEndsTheLevel)
-{
-    HeapCopy file(test::Serialize({test::RawChunk(3, {}), test::RawChunk(0xFFFFFFFFu, {1}), test::RawChunk(4, {})}));
+TEST(ChunkReaderLevels, IdAllOnesEndsTheLevel) {
+    HeapCopy file(
+        test::Serialize({test::RawChunk(3, {}), test::RawChunk(0xFFFFFFFFu, {1}), test::RawChunk(4, {})}));
     CChunkReader reader;
     reader.Cover(file.data.get(), file.size);
     CChunkReader child;
@@ -92,8 +87,7 @@ TEST(ChunkReaderLevels, IdAllOnesEndsTheLevel)
     EXPECT_TRUE(reader.InChunk());
 }
 
-TEST(ChunkReaderLevels, StrayTrailingBytesAreIgnored)
-{
+TEST(ChunkReaderLevels, StrayTrailingBytesAreIgnored) {
     for (std::size_t stray = 1; stray <= 7; ++stray) {
         Bytes bytes = test::Serialize({test::RawChunk(3, {1, 2})});
         bytes.insert(bytes.end(), stray, 0xAB);
@@ -108,8 +102,7 @@ TEST(ChunkReaderLevels, StrayTrailingBytesAreIgnored)
     }
 }
 
-TEST(ChunkReaderReads, StringsAndUnalignedWords)
-{
+TEST(ChunkReaderReads, StringsAndUnalignedWords) {
     HeapCopy file(ByteWriter().String("").String("ab").String("odd").U32(0xA1B2C3D4u).U8(0x7F).Take());
     CChunkReader reader;
     reader.Cover(file.data.get(), file.size);
@@ -123,8 +116,7 @@ TEST(ChunkReaderReads, StringsAndUnalignedWords)
     EXPECT_FALSE(reader.ReadPastEnd());
 }
 
-TEST(ChunkReaderReads, WordAtOddOffsetAfterString)
-{
+TEST(ChunkReaderReads, WordAtOddOffsetAfterString) {
     HeapCopy file(ByteWriter().String("abcd").U32(0x01020304u).Take());  // word at offset 5
     CChunkReader reader;
     reader.Cover(file.data.get(), file.size);
@@ -132,8 +124,7 @@ TEST(ChunkReaderReads, WordAtOddOffsetAfterString)
     EXPECT_EQ(reader.ReadU32(), 0x01020304u);
 }
 
-TEST(ChunkReaderNesting, ChildWalkThenParentContinuesBehindIt)
-{
+TEST(ChunkReaderNesting, ChildWalkThenParentContinuesBehindIt) {
     const test::Chunk inner{7, {}, {test::RawChunk(1, {1}), test::RawChunk(2, {2, 2})}, {}};
     HeapCopy file(test::Serialize({inner, test::RawChunk(8, {})}));
     CChunkReader reader;
@@ -151,8 +142,7 @@ TEST(ChunkReaderNesting, ChildWalkThenParentContinuesBehindIt)
 }
 
 // A chunk that declares more than its parent holds is clamped; the parent's level ends.
-TEST(ChunkReaderBounds, OversizedChunkIsClampedToItsParent)
-{
+TEST(ChunkReaderBounds, OversizedChunkIsClampedToItsParent) {
     Bytes bytes = Header(6, 1000);
     bytes.insert(bytes.end(), {1, 2, 3});
     HeapCopy file(bytes);
@@ -167,8 +157,7 @@ TEST(ChunkReaderBounds, OversizedChunkIsClampedToItsParent)
     EXPECT_EQ(reader.NextChunk(child), -1);
 }
 
-TEST(ChunkReaderBounds, ReadsStopAtTheEndOfTheRange)
-{
+TEST(ChunkReaderBounds, ReadsStopAtTheEndOfTheRange) {
     HeapCopy file(Bytes{'a', 'b', 0x11, 0x22});
     CChunkReader reader;
     reader.Cover(file.data.get(), file.size);
@@ -184,8 +173,7 @@ TEST(ChunkReaderBounds, ReadsStopAtTheEndOfTheRange)
     EXPECT_EQ(reader.TakeBytes(1), nullptr);
 }
 
-TEST(ChunkReaderBounds, StringWithoutNulEndsAtTheRange)
-{
+TEST(ChunkReaderBounds, StringWithoutNulEndsAtTheRange) {
     HeapCopy file(Bytes{'r', 'o', 'c', 'k'});
     CChunkReader reader;
     reader.Cover(file.data.get(), file.size);
@@ -194,8 +182,7 @@ TEST(ChunkReaderBounds, StringWithoutNulEndsAtTheRange)
     EXPECT_EQ(reader.Remaining(), 0u);
 }
 
-TEST(ChunkReaderOpen, MapsAFileAndFailsOnMissingOrEmptyOnes)
-{
+TEST(ChunkReaderOpen, MapsAFileAndFailsOnMissingOrEmptyOnes) {
     test::TempContentTree tree;
     const std::string path = tree.Write("a.mesh", test::Serialize({test::RawChunk(9, {1, 2, 3})}));
     const std::string empty = tree.Write("empty.mesh", Bytes{});
@@ -223,8 +210,7 @@ TEST(ChunkReaderOpen, MapsAFileAndFailsOnMissingOrEmptyOnes)
 }
 
 // The 245-byte example walked level by level.
-TEST(ChunkReaderNesting, WorkedExampleRanges)
-{
+TEST(ChunkReaderNesting, WorkedExampleRanges) {
     test::MeshDesc mesh = test::TriangleMesh("brick", "walls\\brick");
     HeapCopy file(test::Serialize({test::MeshesChunk({test::MeshEntry(mesh)})}));
     ASSERT_EQ(file.size, 245u);

@@ -8,8 +8,7 @@
 namespace platform {
 namespace {
 
-TEST(PathLookup, BackslashesAndCaseAreMatched)
-{
+TEST(PathLookup, BackslashesAndCaseAreMatched) {
     zenthor::test::TempContentTree tree;
     tree.Write("meshes/body.mesh", std::vector<std::uint8_t>{1});
     tree.Write("Textures/Rock.2048.dds", std::vector<std::uint8_t>{2});
@@ -29,8 +28,7 @@ TEST(PathLookup, BackslashesAndCaseAreMatched)
     EXPECT_FALSE(FileExists(root + "\\meshes\\body.mesh2"));
 }
 
-TEST(FileViewTest, OpenAndCloseOnce)
-{
+TEST(FileViewTest, OpenAndCloseOnce) {
     zenthor::test::TempContentTree tree;
     const std::string path = tree.Write("a.bin", std::vector<std::uint8_t>{1, 2, 3});
     FileView view;

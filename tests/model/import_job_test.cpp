@@ -9,8 +9,7 @@ namespace {
 
 using namespace test;
 
-TEST(ImportJobLoad, ContentRootOnlyOnSuccessModelAlways)
-{
+TEST(ImportJobLoad, ContentRootOnlyOnSuccessModelAlways) {
     MemoryFiles files;
     files.Add(MeshPath("good"), Serialize({MeshesChunk({Tagged("g")})}));
     files.Add(MeshPath("empty"), Serialize({MeshesChunk({MeshEntry(std::vector<Chunk>{})})}));

@@ -14,8 +14,12 @@ namespace zenthor::test {
 
 // Paths below the in-memory content root used by the tests.
 inline const std::string kRoot = "C:\\game\\content\\";
-inline std::string MeshPath(const std::string& name) { return kRoot + "meshes\\" + name + ".mesh"; }
-inline std::string ModelPath(const std::string& name) { return kRoot + "models\\" + name + ".model"; }
+inline std::string MeshPath(const std::string& name) {
+    return kRoot + "meshes\\" + name + ".mesh";
+}
+inline std::string ModelPath(const std::string& name) {
+    return kRoot + "models\\" + name + ".model";
+}
 
 struct LoadResult {
     std::unique_ptr<CZenthorModel> model = std::make_unique<CZenthorModel>();
@@ -23,8 +27,7 @@ struct LoadResult {
     bool loaded = false;
 
     // The material names of the kept meshes, in order, joined by spaces.
-    std::string Materials() const
-    {
+    std::string Materials() const {
         std::string joined;
         for (int i = 0; i < model->GetMeshCount(); ++i) {
             joined += (i ? " " : "") + model->GetMesh(i)->materialName;
@@ -35,8 +38,7 @@ struct LoadResult {
 
 // Loads `picked` out of `files` (path -> bytes).
 inline LoadResult LoadFromMemory(const std::map<std::string, Bytes>& files, const std::string& picked,
-                                 bool includeLods = false)
-{
+                                 bool includeLods = false) {
     MemoryFiles memory;
     for (const auto& [path, bytes] : files) {
         memory.Add(path, bytes);
@@ -47,8 +49,7 @@ inline LoadResult LoadFromMemory(const std::map<std::string, Bytes>& files, cons
 }
 
 // A mesh entry whose material name tags it, for order tests.
-inline Chunk Tagged(const std::string& tag)
-{
+inline Chunk Tagged(const std::string& tag) {
     return MeshEntry(TriangleMesh("t_" + tag, tag));
 }
 

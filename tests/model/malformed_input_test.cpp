@@ -12,8 +12,7 @@ namespace {
 using namespace test;
 
 // What must hold of any loaded model, however broken its files were.
-void ExpectSoundModel(const CZenthorModel& model)
-{
+void ExpectSoundModel(const CZenthorModel& model) {
     EXPECT_EQ(model.currentMesh, nullptr);
     for (int i = 0; i < model.GetMeshCount(); ++i) {
         const ModelMesh* mesh = model.GetMesh(i);
@@ -34,8 +33,7 @@ void ExpectSoundModel(const CZenthorModel& model)
     }
 }
 
-Chunk Resized(Chunk chunk, std::uint32_t declared)
-{
+Chunk Resized(Chunk chunk, std::uint32_t declared) {
     chunk.declaredSize = declared;
     return chunk;
 }
@@ -43,13 +41,12 @@ Chunk Resized(Chunk chunk, std::uint32_t declared)
 struct MalformedCase {
     const char* name;
     std::vector<Chunk> file;
-    int meshes;               // records expected
-    SkipReason reason;        // a diagnostic expected
+    int meshes;                          // records expected
+    SkipReason reason;                   // a diagnostic expected
     const char* firstTexture = nullptr;  // of the first record, when checked
 };
 
-std::vector<MalformedCase> MalformedCases()
-{
+std::vector<MalformedCase> MalformedCases() {
     const MeshDesc tri = TriangleMesh("tex", "mat");
     const Chunk good = MeshEntry(tri);
     const auto withSub = [&](Chunk sub) {
@@ -62,49 +59,103 @@ std::vector<MalformedCase> MalformedCases()
     Chunk refsNoNul = RawChunk(16, {1, 0, 0, 0, 'n', 'o', 'p', 'e'});
 
     std::vector<MalformedCase> cases;
-    cases.push_back({"top chunk past the end of the file", {Resized(MeshesChunk({good}), 100000)}, 1, SkipReason::ChunkCutShort});
-    cases.push_back({"entry past the end of its list", {MeshesChunk({Resized(good, 5000), good})}, 1, SkipReason::ChunkCutShort});
+    cases.push_back({"top chunk past the end of the file",
+                     {Resized(MeshesChunk({good}), 100000)},
+                     1,
+                     SkipReason::ChunkCutShort});
+    cases.push_back({"entry past the end of its list",
+                     {MeshesChunk({Resized(good, 5000), good})},
+                     1,
+                     SkipReason::ChunkCutShort});
     cases.push_back({"sub-chunk past the end of its entry",
-                     {MeshesChunk({MeshEntry({StaticVerticesChunk(tri.staticVertices), Resized(IndicesChunk(tri.indices), 900)})})},
-                     1, SkipReason::ChunkCutShort});
+                     {MeshesChunk({MeshEntry({StaticVerticesChunk(tri.staticVertices),
+                                              Resized(IndicesChunk(tri.indices), 900)})})},
+                     1,
+                     SkipReason::ChunkCutShort});
     cases.push_back({"vertex count beyond its payload",
-                     {MeshesChunk({withSub(StaticVerticesChunk(tri.staticVertices, 4)), good})}, 1, SkipReason::CountCutShort, "tex"});
-    cases.push_back({"vertex count of 2^32-1", {MeshesChunk({withSub(StaticVerticesChunk({}, 0xFFFFFFFFu)), good})}, 1,
-                     SkipReason::MeshDropped, "tex"});
-    cases.push_back({"index count beyond its payload", {MeshesChunk({withSub(IndicesChunk(tri.indices, 4)), good})}, 1,
-                     SkipReason::CountCutShort, "tex"});
-    cases.push_back({"index count of 2^32-1", {MeshesChunk({withSub(IndicesChunk({}, 0xFFFFFFFFu)), good})}, 1,
-                     SkipReason::CountCutShort, "tex"});
-    cases.push_back({"index chunk without its count", {MeshesChunk({withSub(RawChunk(4, {3, 0})), good})}, 1,
-                     SkipReason::CountCutShort, "tex"});
-    cases.push_back({"vertex chunk without its count", {MeshesChunk({withSub(RawChunk(3, {0, 0, 0, 0, 3})), good})}, 1,
-                     SkipReason::CountCutShort, "tex"});
-    cases.push_back({"bones beyond their payload", {MeshesChunk({withSub(RawChunk(5, {200, 1, 2, 3})), good})}, 1,
-                     SkipReason::CountCutShort, "tex"});
-    cases.push_back({"empty skinned chunk", {MeshesChunk({withSub(RawChunk(5, {})), good})}, 1, SkipReason::CountCutShort, "tex"});
-    cases.push_back({"skinned count beyond its payload",
-                     {MeshesChunk({withSub(SkinnedVerticesChunk(SkinnedQuadMesh("", "").skinnedVertices, 3, 5)), good})}, 1,
-                     SkipReason::CountCutShort, "tex"});
+                     {MeshesChunk({withSub(StaticVerticesChunk(tri.staticVertices, 4)), good})},
+                     1,
+                     SkipReason::CountCutShort,
+                     "tex"});
+    cases.push_back({"vertex count of 2^32-1",
+                     {MeshesChunk({withSub(StaticVerticesChunk({}, 0xFFFFFFFFu)), good})},
+                     1,
+                     SkipReason::MeshDropped,
+                     "tex"});
+    cases.push_back({"index count beyond its payload",
+                     {MeshesChunk({withSub(IndicesChunk(tri.indices, 4)), good})},
+                     1,
+                     SkipReason::CountCutShort,
+                     "tex"});
+    cases.push_back({"index count of 2^32-1",
+                     {MeshesChunk({withSub(IndicesChunk({}, 0xFFFFFFFFu)), good})},
+                     1,
+                     SkipReason::CountCutShort,
+                     "tex"});
+    cases.push_back({"index chunk without its count",
+                     {MeshesChunk({withSub(RawChunk(4, {3, 0})), good})},
+                     1,
+                     SkipReason::CountCutShort,
+                     "tex"});
+    cases.push_back({"vertex chunk without its count",
+                     {MeshesChunk({withSub(RawChunk(3, {0, 0, 0, 0, 3})), good})},
+                     1,
+                     SkipReason::CountCutShort,
+                     "tex"});
+    cases.push_back({"bones beyond their payload",
+                     {MeshesChunk({withSub(RawChunk(5, {200, 1, 2, 3})), good})},
+                     1,
+                     SkipReason::CountCutShort,
+                     "tex"});
+    cases.push_back({"empty skinned chunk",
+                     {MeshesChunk({withSub(RawChunk(5, {})), good})},
+                     1,
+                     SkipReason::CountCutShort,
+                     "tex"});
+    cases.push_back(
+        {"skinned count beyond its payload",
+         {MeshesChunk({withSub(SkinnedVerticesChunk(SkinnedQuadMesh("", "").skinnedVertices, 3, 5)), good})},
+         1,
+         SkipReason::CountCutShort,
+         "tex"});
     cases.push_back({"names without NUL",
-                     {MeshesChunk({MeshEntry({unterminatedNames, StaticVerticesChunk(tri.staticVertices), IndicesChunk(tri.indices)})})},
-                     1, SkipReason::StringUnterminated, "bri"});
+                     {MeshesChunk({MeshEntry({unterminatedNames, StaticVerticesChunk(tri.staticVertices),
+                                              IndicesChunk(tri.indices)})})},
+                     1,
+                     SkipReason::StringUnterminated,
+                     "bri"});
     cases.push_back({"header shorter than 64 bytes",
-                     {MeshesChunk({MeshEntry({shortHeader, StaticVerticesChunk(tri.staticVertices), IndicesChunk(tri.indices)})})}, 1,
+                     {MeshesChunk({MeshEntry({shortHeader, StaticVerticesChunk(tri.staticVertices),
+                                              IndicesChunk(tri.indices)})})},
+                     1,
                      SkipReason::HeaderShort});
-    cases.push_back({"alias text without NUL", {aliasNoNul, MeshesChunk({good})}, 1, SkipReason::StringUnterminated, "ok"});
-    cases.push_back({"reference count beyond its strings", {MeshRefsChunk({"zz"}, 1000), MeshesChunk({good})}, 1,
+    cases.push_back({"alias text without NUL",
+                     {aliasNoNul, MeshesChunk({good})},
+                     1,
+                     SkipReason::StringUnterminated,
+                     "ok"});
+    cases.push_back({"reference count beyond its strings",
+                     {MeshRefsChunk({"zz"}, 1000), MeshesChunk({good})},
+                     1,
                      SkipReason::CountCutShort});
-    cases.push_back({"reference count of 2^32-1 and nothing after", {MeshRefsChunk({}, 0xFFFFFFFFu), MeshesChunk({good})}, 1,
+    cases.push_back({"reference count of 2^32-1 and nothing after",
+                     {MeshRefsChunk({}, 0xFFFFFFFFu), MeshesChunk({good})},
+                     1,
                      SkipReason::CountCutShort});
-    cases.push_back({"reference list without NUL", {refsNoNul, MeshesChunk({good})}, 1, SkipReason::StringUnterminated});
-    cases.push_back({"reference chunk without its count", {RawChunk(16, {1}), MeshesChunk({good})}, 1, SkipReason::CountCutShort});
-    cases.push_back({"end marker hides the rest", {MeshesChunk({good}), RawChunk(0xFFFFFFFFu, {}), MeshesChunk({good})}, 1,
+    cases.push_back(
+        {"reference list without NUL", {refsNoNul, MeshesChunk({good})}, 1, SkipReason::StringUnterminated});
+    cases.push_back({"reference chunk without its count",
+                     {RawChunk(16, {1}), MeshesChunk({good})},
+                     1,
+                     SkipReason::CountCutShort});
+    cases.push_back({"end marker hides the rest",
+                     {MeshesChunk({good}), RawChunk(0xFFFFFFFFu, {}), MeshesChunk({good})},
+                     1,
                      SkipReason::LevelEndedEarly});
     return cases;
 }
 
-TEST(MalformedInput, EachClassIsBoundedAndReported)
-{
+TEST(MalformedInput, EachClassIsBoundedAndReported) {
     for (const MalformedCase& c : MalformedCases()) {
         SCOPED_TRACE(c.name);
         LoadResult r = LoadFromMemory({{MeshPath("x"), Serialize(c.file)}}, MeshPath("x"));
@@ -117,8 +168,7 @@ TEST(MalformedInput, EachClassIsBoundedAndReported)
     }
 }
 
-TEST(MalformedInput, TrailingBytesAfterTheLastChunk)
-{
+TEST(MalformedInput, TrailingBytesAfterTheLastChunk) {
     Bytes file = Serialize({MeshesChunk({MeshEntry(TriangleMesh("t", "m"))})});
     file.insert(file.end(), {1, 2, 3});
     LoadResult r = LoadFromMemory({{MeshPath("x"), file}}, MeshPath("x"));
@@ -129,8 +179,7 @@ TEST(MalformedInput, TrailingBytesAfterTheLastChunk)
 }
 
 // Every sample file, and the two smallest files, mutated and loaded within the sample tree.
-std::map<std::string, Bytes> SweepTree()
-{
+std::map<std::string, Bytes> SweepTree() {
     std::map<std::string, Bytes> tree;
     for (auto& [relative, bytes] : SampleContentFiles()) {
         std::string path = kRoot + relative;
@@ -140,8 +189,7 @@ std::map<std::string, Bytes> SweepTree()
     return tree;
 }
 
-void LoadMutated(const std::map<std::string, Bytes>& tree, const std::string& target, Bytes mutated)
-{
+void LoadMutated(const std::map<std::string, Bytes>& tree, const std::string& target, Bytes mutated) {
     std::map<std::string, Bytes> files = tree;
     files[target] = std::move(mutated);
     const std::string picked = target.ends_with(".mesh") ? target : kRoot + "models\\sample.model";
@@ -152,8 +200,7 @@ void LoadMutated(const std::map<std::string, Bytes>& tree, const std::string& ta
     }
 }
 
-TEST(MalformedInput, EverySampleFileTruncatedAndPatchedEverywhere)
-{
+TEST(MalformedInput, EverySampleFileTruncatedAndPatchedEverywhere) {
     const std::map<std::string, Bytes> tree = SweepTree();
     for (const auto& [path, bytes] : tree) {
         if (!path.ends_with(".model") && !path.ends_with(".mesh")) {
@@ -161,7 +208,8 @@ TEST(MalformedInput, EverySampleFileTruncatedAndPatchedEverywhere)
         }
         SCOPED_TRACE(path);
         for (std::size_t length = 0; length < bytes.size(); ++length) {
-            LoadMutated(tree, path, Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length)));
+            LoadMutated(tree, path,
+                        Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length)));
         }
         for (std::size_t offset = 0; offset < bytes.size(); ++offset) {
             for (int patch = 0; patch < 4; ++patch) {

@@ -15,8 +15,7 @@ namespace {
 using namespace test;
 
 // The minimal mesh file, byte for byte.
-Bytes WorkedExampleBytes()
-{
+Bytes WorkedExampleBytes() {
     ByteWriter w;
     w.U32(9).U32(237).U32(0).U32(229);
     w.U32(1).U32(64).Zeros(64);
@@ -27,20 +26,18 @@ Bytes WorkedExampleBytes()
     std::memcpy(&oneBits, &one, 4);
     for (int v = 0; v < 3; ++v) {
         w.U32(v == 1 ? oneBits : 0).U32(v == 2 ? oneBits : 0).U32(0);  // position
-        w.U32(0).Raw(Bytes{0x80, 0x80, 0xFF, 0x00}).U32(0);           // aux1, normal, aux2
-        w.U32(v == 1 ? oneBits : 0).U32(v == 2 ? oneBits : 0);        // uv
+        w.U32(0).Raw(Bytes{0x80, 0x80, 0xFF, 0x00}).U32(0);            // aux1, normal, aux2
+        w.U32(v == 1 ? oneBits : 0).U32(v == 2 ? oneBits : 0);         // uv
     }
     w.U32(4).U32(10).U32(3).U16(0).U16(1).U16(2);
     return w.Take();
 }
 
-Bytes WorkedExampleModelBytes()
-{
+Bytes WorkedExampleModelBytes() {
     return ByteWriter().U32(0x1D).U32(4).String("a=b").U32(0x10).U32(9).U32(1).String("wall").Take();
 }
 
-TEST(WorkedExample, WriterProducesTheDocumentedBytes)
-{
+TEST(WorkedExample, WriterProducesTheDocumentedBytes) {
     const Bytes written = Serialize({MeshesChunk({MeshEntry(TriangleMesh("brick", "walls\\brick"))})});
     EXPECT_EQ(written, WorkedExampleBytes());
     EXPECT_EQ(written.size(), 245u);
@@ -49,8 +46,7 @@ TEST(WorkedExample, WriterProducesTheDocumentedBytes)
     EXPECT_EQ(model.size(), 29u);
 }
 
-TEST(WorkedExample, MeshFileLoadsOneTriangle)
-{
+TEST(WorkedExample, MeshFileLoadsOneTriangle) {
     LoadResult r = LoadFromMemory({{MeshPath("wall"), WorkedExampleBytes()}}, MeshPath("wall"));
     ASSERT_TRUE(r.loaded);
     ASSERT_EQ(r.model->GetMeshCount(), 1);
@@ -70,8 +66,7 @@ TEST(WorkedExample, MeshFileLoadsOneTriangle)
     EXPECT_EQ(mesh.indices[2], 2u);
 }
 
-TEST(WorkedExample, ModelFileReachesTheMeshThroughTheContentTree)
-{
+TEST(WorkedExample, ModelFileReachesTheMeshThroughTheContentTree) {
     TempContentTree tree;
     tree.Write("meshes/wall.mesh", WorkedExampleBytes());
     const std::string model = tree.Write("models/tiny.model", WorkedExampleModelBytes());
@@ -87,19 +82,17 @@ TEST(WorkedExample, ModelFileReachesTheMeshThroughTheContentTree)
 }
 
 // m1, m2, refs "rock,rock_lod1", m5; rock holds m3 and refers to moss (m4).
-std::map<std::string, Bytes> DepthFirstTree()
-{
+std::map<std::string, Bytes> DepthFirstTree() {
     return {
-        {ModelPath("scene"),
-         Serialize({MeshesChunk({Tagged("m1"), Tagged("m2")}), MeshRefsChunk({"rock,rock_lod1"}), MeshesChunk({Tagged("m5")})})},
+        {ModelPath("scene"), Serialize({MeshesChunk({Tagged("m1"), Tagged("m2")}),
+                                        MeshRefsChunk({"rock,rock_lod1"}), MeshesChunk({Tagged("m5")})})},
         {MeshPath("rock"), Serialize({MeshesChunk({Tagged("m3")}), MeshRefsChunk({"moss"})})},
         {MeshPath("moss"), Serialize({MeshesChunk({Tagged("m4")})})},
         {MeshPath("rock_lod1"), Serialize({MeshesChunk({Tagged("lod")})})},
     };
 }
 
-TEST(LoadOrder, DepthFirstWithReferencesInPlace)
-{
+TEST(LoadOrder, DepthFirstWithReferencesInPlace) {
     LoadResult without = LoadFromMemory(DepthFirstTree(), ModelPath("scene"), false);
     EXPECT_EQ(without.Materials(), "m1 m2 m3 m4 m5");
     LoadResult with = LoadFromMemory(DepthFirstTree(), ModelPath("scene"), true);
@@ -114,28 +107,27 @@ TEST(LoadOrder, DepthFirstWithReferencesInPlace)
     EXPECT_EQ(without.log.references[2].outcome, ReferenceOutcome::FilteredAsLevelOfDetail);
 }
 
-TEST(LoadOrder, RepeatedReferencesLoadEachTime)
-{
-    LoadResult r = LoadFromMemory({{ModelPath("a"), Serialize({MeshRefsChunk({"xx,xx", "yy", "xx"})})},
-                                   {MeshPath("xx"), Serialize({MeshesChunk({Tagged("x")})})},
-                                   {MeshPath("yy"), Serialize({MeshRefsChunk({"xx"}), MeshesChunk({Tagged("y")})})}},
-                                  ModelPath("a"));
+TEST(LoadOrder, RepeatedReferencesLoadEachTime) {
+    LoadResult r =
+        LoadFromMemory({{ModelPath("a"), Serialize({MeshRefsChunk({"xx,xx", "yy", "xx"})})},
+                        {MeshPath("xx"), Serialize({MeshesChunk({Tagged("x")})})},
+                        {MeshPath("yy"), Serialize({MeshRefsChunk({"xx"}), MeshesChunk({Tagged("y")})})}},
+                       ModelPath("a"));
     EXPECT_EQ(r.Materials(), "x x x y x");
 }
 
-TEST(LoadOrder, ReferencesSkippedOrMissingLeaveTheRestLoading)
-{
+TEST(LoadOrder, ReferencesSkippedOrMissingLeaveTheRestLoading) {
     // "gone,xx,x" names gone and xx: the last piece, of one character, is dropped.
-    LoadResult r = LoadFromMemory({{ModelPath("a"), Serialize({MeshRefsChunk({"gone,xx,x", "", "z", "xx,"})})},
-                                   {MeshPath("xx"), Serialize({MeshesChunk({Tagged("x")})})}},
-                                  ModelPath("a"));
+    LoadResult r =
+        LoadFromMemory({{ModelPath("a"), Serialize({MeshRefsChunk({"gone,xx,x", "", "z", "xx,"})})},
+                        {MeshPath("xx"), Serialize({MeshesChunk({Tagged("x")})})}},
+                       ModelPath("a"));
     EXPECT_EQ(r.Materials(), "x x");
     EXPECT_EQ(r.log.Count(ReferenceOutcome::Missing), 1u);
     EXPECT_EQ(r.log.Count(SkipReason::ShortReferenceList), 2u);  // "" and "z"
 }
 
-TEST(LoadResultTest, NoMeshMeansFailure)
-{
+TEST(LoadResultTest, NoMeshMeansFailure) {
     const std::map<std::string, Bytes> lodsOnly = {
         {ModelPath("a"), Serialize({MeshRefsChunk({"a_lod1,a_lod2"})})},
         {MeshPath("a_lod1"), Serialize({MeshesChunk({Tagged("l1")})})},
@@ -152,13 +144,13 @@ TEST(LoadResultTest, NoMeshMeansFailure)
     EXPECT_FALSE(LoadFromMemory({{ModelPath("a"), Serialize({MeshesChunk({})})}}, ModelPath("a")).loaded);
 }
 
-TEST(Aliases, EntriesAndWhenTheyTakeEffect)
-{
+TEST(Aliases, EntriesAndWhenTheyTakeEffect) {
     CZenthorModel model;
     for (const char* entry : {"a=b", "a=c", "k=v=w", "e=", "plain", "=x", " s = t "}) {
         model.AddTextureAlias(entry);
     }
-    const std::map<std::string, std::string> expected = {{"a", "c"}, {"k", "v=w"}, {"e", ""}, {"", "x"}, {" s ", " t "}};
+    const std::map<std::string, std::string> expected = {
+        {"a", "c"}, {"k", "v=w"}, {"e", ""}, {"", "x"}, {" s ", " t "}};
     EXPECT_EQ(model.textureAliases, expected);
     EXPECT_EQ(model.ResolveTextureAlias("a"), "c");
     EXPECT_EQ(model.ResolveTextureAlias("A"), "A");  // case counts
@@ -166,10 +158,11 @@ TEST(Aliases, EntriesAndWhenTheyTakeEffect)
 
     // An alias chunk renames entries after it, in any file, for the rest of the load.
     LoadResult r = LoadFromMemory(
-        {{ModelPath("a"), Serialize({MeshesChunk({MeshEntry(TriangleMesh("stone", "wall", "stone"))}), MeshRefsChunk({"rr"}),
-                                     MeshesChunk({MeshEntry(TriangleMesh("stone", "floor", "bark"))})})},
+        {{ModelPath("a"),
+          Serialize({MeshesChunk({MeshEntry(TriangleMesh("stone", "wall", "stone"))}), MeshRefsChunk({"rr"}),
+                     MeshesChunk({MeshEntry(TriangleMesh("stone", "floor", "bark"))})})},
          {MeshPath("rr"), Serialize({TextureAliasesChunk("stone=granite,bark=oak,plain"),
-                                    MeshesChunk({MeshEntry(TriangleMesh("stone", "stone", ""))})})}},
+                                     MeshesChunk({MeshEntry(TriangleMesh("stone", "stone", ""))})})}},
         ModelPath("a"));
     ASSERT_EQ(r.model->GetMeshCount(), 3);
     EXPECT_EQ(r.model->GetMesh(0)->textureName, "stone");
@@ -180,14 +173,14 @@ TEST(Aliases, EntriesAndWhenTheyTakeEffect)
     EXPECT_EQ(r.log.Count(SkipReason::AliasWithoutEquals), 1u);
 
     // Behind the mesh list of the same file, an alias chunk renames nothing of it.
-    LoadResult behind = LoadFromMemory(
-        {{MeshPath("b"), Serialize({MeshesChunk({MeshEntry(TriangleMesh("stone", "wall"))}), TextureAliasesChunk("stone=x")})}},
-        MeshPath("b"));
+    LoadResult behind =
+        LoadFromMemory({{MeshPath("b"), Serialize({MeshesChunk({MeshEntry(TriangleMesh("stone", "wall"))}),
+                                                   TextureAliasesChunk("stone=x")})}},
+                       MeshPath("b"));
     EXPECT_EQ(behind.model->GetMesh(0)->textureName, "stone");
 }
 
-TEST(SplitListTest, OddCornersAreKept)
-{
+TEST(SplitListTest, OddCornersAreKept) {
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"a,b,cd", {"a", "b", "cd"}},
         {"a,b,c", {"a", "b"}},  // a last piece of one character is dropped
@@ -205,13 +198,12 @@ TEST(SplitListTest, OddCornersAreKept)
     }
 }
 
-TEST(ContentRoot, CutAfterTheLastContentFolder)
-{
+TEST(ContentRoot, CutAfterTheLastContentFolder) {
     const std::pair<const char*, const char*> cases[] = {
         {"D:\\game\\content\\meshes\\a.model", "D:\\game\\content\\"},
         {"D:\\content\\game\\content\\a.model", "D:\\content\\game\\content\\"},
         {"D:\\game\\a.model", ""},
-        {"D:\\game\\Content\\a.model", ""},  // case-sensitive
+        {"D:\\game\\Content\\a.model", ""},                  // case-sensitive
         {"D:/game/content/a.model", "D:\\game\\content\\"},  // searched after normalising
         {"D:/game\\content\\a.model", "D:\\game\\content\\"},
         {"/home/me/content/models/a.model", "\\home\\me\\content\\"},
@@ -223,11 +215,11 @@ TEST(ContentRoot, CutAfterTheLastContentFolder)
     }
 }
 
-TEST(ContentRoot, JobAndModelComposeReferencesBelowIt)
-{
-    LoadResult r = LoadFromMemory({{"D:\\game\\content\\meshes\\a.model", Serialize({MeshRefsChunk({"body"})})},
-                                   {"D:\\game\\content\\meshes\\body.mesh", Serialize({MeshesChunk({Tagged("b")})})}},
-                                  "D:/game/content/meshes/a.model");
+TEST(ContentRoot, JobAndModelComposeReferencesBelowIt) {
+    LoadResult r =
+        LoadFromMemory({{"D:\\game\\content\\meshes\\a.model", Serialize({MeshRefsChunk({"body"})})},
+                        {"D:\\game\\content\\meshes\\body.mesh", Serialize({MeshesChunk({Tagged("b")})})}},
+                       "D:/game/content/meshes/a.model");
     ASSERT_TRUE(r.loaded);
     EXPECT_EQ(r.model->contentRoot, "D:\\game\\content\\");
     EXPECT_EQ(r.log.references.at(0).path, "D:\\game\\content\\meshes\\body.mesh");
@@ -237,10 +229,10 @@ TEST(ContentRoot, JobAndModelComposeReferencesBelowIt)
     EXPECT_EQ(bare.log.references.at(0).path, "meshes\\body.mesh");
 }
 
-TEST(LevelOfDetail, OnlyTheNameAfterTheContentRootIsTested)
-{
+TEST(LevelOfDetail, OnlyTheNameAfterTheContentRootIsTested) {
     const std::pair<const char*, bool> names[] = {
-        {"body_lod1", true}, {"wall_lodge", true}, {"body_LOD1", false}, {"body", false}, {"lod", false}, {"_lod", true},
+        {"body_lod1", true}, {"wall_lodge", true}, {"body_LOD1", false},
+        {"body", false},     {"lod", false},       {"_lod", true},
     };
     for (const auto& [name, isLod] : names) {
         EXPECT_EQ(IsLevelOfDetailReference(name), isLod) << name;
@@ -259,14 +251,13 @@ TEST(LevelOfDetail, OnlyTheNameAfterTheContentRootIsTested)
     EXPECT_EQ(all.GetMeshCount(), 2);
 }
 
-TEST(LevelOfDetail, EntriesOfAnyFileAreKept)
-{
-    LoadResult r = LoadFromMemory({{MeshPath("tree_lod2"), Serialize({MeshesChunk({Tagged("t")})})}}, MeshPath("tree_lod2"));
+TEST(LevelOfDetail, EntriesOfAnyFileAreKept) {
+    LoadResult r = LoadFromMemory({{MeshPath("tree_lod2"), Serialize({MeshesChunk({Tagged("t")})})}},
+                                  MeshPath("tree_lod2"));
     EXPECT_EQ(r.Materials(), "t");
 }
 
-TEST(PathLookup, ComposedPathsFindFilesWhateverTheirCase)
-{
+TEST(PathLookup, ComposedPathsFindFilesWhateverTheirCase) {
     TempContentTree tree;
     tree.WriteMesh("body", {MeshesChunk({Tagged("body")})});
     const std::string model = tree.Write("models/a.model", {MeshRefsChunk({"Body,body,BODY"})});
@@ -280,19 +271,18 @@ TEST(PathLookup, ComposedPathsFindFilesWhateverTheirCase)
     EXPECT_TRUE(arm.LoadFromFile(upper.Write("Models/a.model", {MeshRefsChunk({"arm"})}), false));
 }
 
-TEST(References, CyclesAreRefusedButRepeatsAreNot)
-{
-    LoadResult r = LoadFromMemory({{MeshPath("aa"), Serialize({MeshesChunk({Tagged("a")}), MeshRefsChunk({"bb,AA"})})},
-                                   {MeshPath("bb"), Serialize({MeshesChunk({Tagged("b")}), MeshRefsChunk({"aa,cc,cc"})})},
-                                   {MeshPath("cc"), Serialize({MeshesChunk({Tagged("c")}), MeshRefsChunk({"cc"})})}},
-                                  "C:/game/content/meshes/aa.mesh");
+TEST(References, CyclesAreRefusedButRepeatsAreNot) {
+    LoadResult r = LoadFromMemory(
+        {{MeshPath("aa"), Serialize({MeshesChunk({Tagged("a")}), MeshRefsChunk({"bb,AA"})})},
+         {MeshPath("bb"), Serialize({MeshesChunk({Tagged("b")}), MeshRefsChunk({"aa,cc,cc"})})},
+         {MeshPath("cc"), Serialize({MeshesChunk({Tagged("c")}), MeshRefsChunk({"cc"})})}},
+        "C:/game/content/meshes/aa.mesh");
     EXPECT_EQ(r.Materials(), "a b c c");
     // bb -> aa, cc -> cc twice, and aa -> AA (the picked file itself)
     EXPECT_EQ(r.log.Count(ReferenceOutcome::Cycle), 4u);
 }
 
-TEST(References, ChainsStopAtTheDepthLimit)
-{
+TEST(References, ChainsStopAtTheDepthLimit) {
     std::map<std::string, Bytes> files;
     const int chain = CZenthorModel::kMaxReferenceDepth + 20;
     for (int i = 0; i <= chain; ++i) {
@@ -304,8 +294,7 @@ TEST(References, ChainsStopAtTheDepthLimit)
     EXPECT_EQ(r.log.Count(ReferenceOutcome::TooDeep), 1u);
 }
 
-TEST(References, RepeatsMultiplyOnlyUpToTheFileLimit)
-{
+TEST(References, RepeatsMultiplyOnlyUpToTheFileLimit) {
     std::string hundred;
     for (int i = 0; i < 101; ++i) {
         hundred += "b,";
@@ -318,9 +307,10 @@ TEST(References, RepeatsMultiplyOnlyUpToTheFileLimit)
                                   MeshPath("a"));
     EXPECT_EQ(r.log.Count(ReferenceOutcome::Loaded), CZenthorModel::kMaxReferencedFiles);
     EXPECT_GT(r.log.Count(ReferenceOutcome::LimitReached), 0u);
-    const auto bOpened = std::count_if(r.log.references.begin(), r.log.references.end(), [](const ReferenceRecord& ref) {
-        return ref.name == "b" && ref.outcome == ReferenceOutcome::Loaded;
-    });
+    const auto bOpened =
+        std::count_if(r.log.references.begin(), r.log.references.end(), [](const ReferenceRecord& ref) {
+            return ref.name == "b" && ref.outcome == ReferenceOutcome::Loaded;
+        });
     EXPECT_EQ(r.model->GetMeshCount(), static_cast<int>(CZenthorModel::kMaxReferencedFiles - bOpened));
 }
 

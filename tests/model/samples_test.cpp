@@ -14,14 +14,12 @@ namespace {
 
 const std::filesystem::path kSamples = std::filesystem::path(ZENTHOR_SOURCE_DIR) / "samples" / "content";
 
-test::Bytes ReadFile(const std::filesystem::path& path)
-{
+test::Bytes ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return test::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(Samples, CommittedFilesMatchTheGenerator)
-{
+TEST(Samples, CommittedFilesMatchTheGenerator) {
     const auto expected = test::SampleContentFiles();
     std::size_t onDisk = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(kSamples)) {
@@ -38,8 +36,7 @@ TEST(Samples, CommittedFilesMatchTheGenerator)
     }
 }
 
-TEST(Samples, SampleModelLoadsItsMeshesAndReferences)
-{
+TEST(Samples, SampleModelLoadsItsMeshesAndReferences) {
     CZenthorModel model;
     LoadLog log;
     ASSERT_TRUE(model.LoadFromFile((kSamples / "models" / "sample.model").string(), false, &log));

@@ -14,8 +14,7 @@ namespace {
 
 using namespace test;
 
-TEST(PackedVector, UnsignedComponentsWithTheTopByteIgnored)
-{
+TEST(PackedVector, UnsignedComponentsWithTheTopByteIgnored) {
     const struct {
         std::uint32_t packed;
         float x, y, z;
@@ -38,8 +37,7 @@ TEST(PackedVector, UnsignedComponentsWithTheTopByteIgnored)
     EXPECT_EQ(full[0], 1.0f);  // exactly, not nearly
 }
 
-TEST(StaticDecoding, FloatsPassBitForBitAndFieldsLandInTheirPlaces)
-{
+TEST(StaticDecoding, FloatsPassBitForBitAndFieldsLandInTheirPlaces) {
     StaticVertexRecord record;
     record.position[0] = std::numeric_limits<float>::quiet_NaN();
     record.position[1] = -0.0f;
@@ -54,7 +52,8 @@ TEST(StaticDecoding, FloatsPassBitForBitAndFieldsLandInTheirPlaces)
     std::memset(&v, 0x5A, sizeof v);
     DecodeStaticVertices(bytes.data() + 8, 1, &v);
     for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(v.position[k]), std::bit_cast<std::uint32_t>(record.position[k]));
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(v.position[k]),
+                  std::bit_cast<std::uint32_t>(record.position[k]));
     }
     EXPECT_EQ(v.auxVector1[0], 1.0f);
     EXPECT_EQ(v.normal[1], 1.0f);
@@ -67,8 +66,7 @@ TEST(StaticDecoding, FloatsPassBitForBitAndFieldsLandInTheirPlaces)
     }
 }
 
-TEST(SkinnedDecoding, ScalesAndPlaces)
-{
+TEST(SkinnedDecoding, ScalesAndPlaces) {
     SkinnedVertexRecord record;
     record.position[0] = 4096;
     record.position[1] = -4096;
@@ -109,8 +107,7 @@ TEST(SkinnedDecoding, ScalesAndPlaces)
 }
 
 // Assembling entries: which sub-chunk wins, what is skipped, what is kept.
-TEST(MeshAssembly, SubChunkRules)
-{
+TEST(MeshAssembly, SubChunkRules) {
     const MeshDesc tri = TriangleMesh("t", "m");
     const MeshDesc quad = SkinnedQuadMesh("q", "s", 0);
     Bytes longHeader(80, 0);
@@ -120,23 +117,27 @@ TEST(MeshAssembly, SubChunkRules)
     const std::vector<Chunk> entries = {
         // static then skinned: the later vertices win
         MeshEntry({StaticVerticesChunk(tri.staticVertices), SkinnedVerticesChunk(quad.skinnedVertices, 0),
-                   IndicesChunk(quad.indices)}, 7),
+                   IndicesChunk(quad.indices)},
+                  7),
         // an 80-byte header keeps 64, the next sub-chunk is read normally; id 6 is skipped
         MeshEntry({MeshHeaderChunk(longHeader), RawChunk(6, {1, 2, 3}), MeshTexturesChunk("h", "h", "h"),
-                   StaticVerticesChunk(tri.staticVertices), IndicesChunk(std::vector<std::uint16_t>{0, 1, 2, 0})}),
+                   StaticVerticesChunk(tri.staticVertices),
+                   IndicesChunk(std::vector<std::uint16_t>{0, 1, 2, 0})}),
         // no vertices, zero vertices, no indices, zero indices: dropped
         MeshEntry({IndicesChunk(tri.indices)}),
         MeshEntry({StaticVerticesChunk({}), IndicesChunk(tri.indices)}),
         MeshEntry({StaticVerticesChunk(tri.staticVertices)}),
         MeshEntry({StaticVerticesChunk(tri.staticVertices), IndicesChunk({})}),
         // repeated textures: the second wins
-        MeshEntry({MeshTexturesChunk("a", "a", "a"), MeshTexturesChunk("b", "b", "b"), StaticVerticesChunk(tri.staticVertices),
-                   IndicesChunk(tri.indices)}),
+        MeshEntry({MeshTexturesChunk("a", "a", "a"), MeshTexturesChunk("b", "b", "b"),
+                   StaticVerticesChunk(tri.staticVertices), IndicesChunk(tri.indices)}),
         // indices beyond the vertices are kept as read
-        MeshEntry({StaticVerticesChunk(tri.staticVertices), IndicesChunk(std::vector<std::uint16_t>{0, 1, 65535})}),
+        MeshEntry(
+            {StaticVerticesChunk(tri.staticVertices), IndicesChunk(std::vector<std::uint16_t>{0, 1, 65535})}),
         MeshEntry(std::vector<Chunk>{}),
     };
-    LoadResult r = LoadFromMemory({{MeshPath("x"), Serialize({MeshesChunk(entries), RawChunk(12, {0})})}}, MeshPath("x"));
+    LoadResult r = LoadFromMemory({{MeshPath("x"), Serialize({MeshesChunk(entries), RawChunk(12, {0})})}},
+                                  MeshPath("x"));
     ASSERT_EQ(r.model->GetMeshCount(), 4);
     const ModelMesh& skinned = *r.model->GetMesh(0);
     EXPECT_EQ(skinned.vertexCount, 4u);
@@ -152,11 +153,11 @@ TEST(MeshAssembly, SubChunkRules)
     EXPECT_EQ(r.log.Count(SkipReason::UnknownChunk), 2u);  // sub-chunk 6, top-level 12
 }
 
-TEST(MeshAssembly, BoneDataIsSteppedOverExactly)
-{
+TEST(MeshAssembly, BoneDataIsSteppedOverExactly) {
     for (std::uint8_t bones : {0, 1, 2, 255}) {
         const MeshDesc quad = SkinnedQuadMesh("q", "s", bones);
-        LoadResult r = LoadFromMemory({{MeshPath("x"), Serialize({MeshesChunk({MeshEntry(quad)})})}}, MeshPath("x"));
+        LoadResult r =
+            LoadFromMemory({{MeshPath("x"), Serialize({MeshesChunk({MeshEntry(quad)})})}}, MeshPath("x"));
         ASSERT_EQ(r.model->GetMeshCount(), 1) << int(bones);
         EXPECT_EQ(r.model->GetMesh(0)->vertexCount, 4u);
         EXPECT_EQ(r.model->GetMesh(0)->vertices[2].uv[0], 1.0f);

@@ -48,7 +48,7 @@ public:
 
     ResBuilder& Add(std::uint16_t type, std::uint16_t name, std::uint16_t language, const Bytes& data) {
         m_out.U32(static_cast<std::uint32_t>(data.size()));  // data size
-        m_out.U32(32);                                        // header size
+        m_out.U32(32);                                       // header size
         m_out.Ordinal(type);
         m_out.Ordinal(name);
         m_out.U32(0);         // data version
@@ -88,15 +88,15 @@ struct ItemSpec {
 // An extended dialog template with a font and the given controls.
 inline Bytes DialogTemplateEx(const std::string& title, const std::vector<ItemSpec>& items) {
     ByteWriter out;
-    out.U16(1);               // version
-    out.U16(0xFFFF);          // signature
-    out.U32(0);               // help id
-    out.U32(0);               // extended style
-    out.U32(0x90C800C0);      // popup, visible, caption, system menu, modal frame, set font
+    out.U16(1);           // version
+    out.U16(0xFFFF);      // signature
+    out.U32(0);           // help id
+    out.U32(0);           // extended style
+    out.U32(0x90C800C0);  // popup, visible, caption, system menu, modal frame, set font
     out.U16(static_cast<std::uint16_t>(items.size()));
     for (int v : {0, 0, 100, 80}) out.U16(static_cast<std::uint16_t>(v));
-    out.U16(0);               // no menu
-    out.U16(0);               // standard class
+    out.U16(0);  // no menu
+    out.U16(0);  // standard class
     out.Text(title);
     out.U16(8);  // point size
     out.U16(0);  // weight

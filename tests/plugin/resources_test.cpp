@@ -34,14 +34,15 @@ TEST(StringTable, ServesEveryStringById) {
         {IDS_CLASS_NAME, "MeshImport"},
         {IDS_PARAMETERS, "Parameters"},
         {IDS_SPIN, "Spin"},
-        {0, ""},   // ids of the first block that the table does not define
+        {0, ""},  // ids of the first block that the table does not define
         {6, ""},
         {17, ""},  // a block that does not exist
     };
     for (const auto& c : cases) {
         char buffer[256];
         std::memset(buffer, 'x', sizeof buffer);
-        EXPECT_EQ(LoadStringA(TestModule(), c.id, buffer, sizeof buffer), static_cast<int>(std::strlen(c.text)))
+        EXPECT_EQ(LoadStringA(TestModule(), c.id, buffer, sizeof buffer),
+                  static_cast<int>(std::strlen(c.text)))
             << "id " << c.id;
         EXPECT_STREQ(buffer, c.text) << "id " << c.id;
     }
@@ -145,14 +146,17 @@ TEST(Manifest, IsResource2OfType24AsInvokerWithOneAmd64Dependency) {
 TEST(DialogTemplate, IsTheExtendedForm) {
     std::string bytes = ResourceBytes(MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), RT_DIALOG);
     ASSERT_GE(bytes.size(), 8u);
-    EXPECT_EQ(bytes.substr(0, 8), std::string("\x01\x00\xff\xff\x00\x00\x00\x00", 8));  // version 1, 0xFFFF, help id 0
+    EXPECT_EQ(bytes.substr(0, 8),
+              std::string("\x01\x00\xff\xff\x00\x00\x00\x00", 8));  // version 1, 0xFFFF, help id 0
 }
 
 // What the UI backend is shown when the settings dialog opens.
 platform::DialogView FirstView() {
     platform::ScriptedUiBackend backend({platform::UiAction::Close()});
     platform::ScopedUiBackend installed(backend);
-    EXPECT_EQ(DialogBoxParamA(TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), nullptr, ImportSettingsDlgProc, 0), 0);
+    EXPECT_EQ(DialogBoxParamA(TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), nullptr,
+                              ImportSettingsDlgProc, 0),
+              0);
     EXPECT_FALSE(backend.Views().empty());
     return backend.Views().empty() ? platform::DialogView{} : backend.Views().front();
 }
@@ -181,8 +185,12 @@ TEST(DialogTemplate, ServesEveryFieldOfTheSettingsDialog) {
         DWORD style;
         platform::DialogUnitRect rect;
     } expected[] = {
-        {0x82, "Static", "Warning! You may not use this plugin for stealing models, especially for commercial use.", -1,
-         0x50020001, {7, 7, 117, 30}},
+        {0x82,
+         "Static",
+         "Warning! You may not use this plugin for stealing models, especially for commercial use.",
+         -1,
+         0x50020001,
+         {7, 7, 117, 30}},
         {0x80, "Button", "Import settings", -1, 0x50000007, {7, 49, 117, 78}},
         {0x80, "Button", "Include lods", IDC_INCLUDE_LODS, 0x50010003, {8, 70, 116, 10}},
         {0x80, "Button", "Lets GO !", IDC_LETS_GO, 0x50010000, {7, 135, 117, 14}},

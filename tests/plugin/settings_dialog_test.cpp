@@ -19,8 +19,8 @@ using platform::UiAction;
 using zenthor::test::TestModule;
 
 INT_PTR RunSettingsDialog(HWND parent) {
-    return platform::IsolationAwareDialogBoxParamA(TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), parent,
-                                                   ImportSettingsDlgProc, 0);
+    return platform::IsolationAwareDialogBoxParamA(TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS),
+                                                   parent, ImportSettingsDlgProc, 0);
 }
 
 int MarkIn(const platform::DialogView& view) {
@@ -37,7 +37,9 @@ struct DialogCase {
     std::size_t viewsShown;  // one per action, and one more when the script runs out
 };
 
-void PrintTo(const DialogCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const DialogCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SettingsDialog : public testing::TestWithParam<DialogCase> {
 protected:
@@ -69,7 +71,12 @@ const DialogCase kDialogCases[] = {
     {"LetsGoUntouchedKeepsFalse", false, {UiAction::Click(IDC_LETS_GO)}, 1, false, 1},
     {"LetsGoUntouchedKeepsTrue", true, {UiAction::Click(IDC_LETS_GO)}, 1, true, 1},
     {"ClickThenLetsGo", false, {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_LETS_GO)}, 1, true, 2},
-    {"ClickThenCloseKeepsTheClick", false, {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Close()}, 0, true, 2},
+    {"ClickThenCloseKeepsTheClick",
+     false,
+     {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Close()},
+     0,
+     true,
+     2},
     {"ClickTwiceIsBackToFalse",
      false,
      {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_LETS_GO)},
@@ -77,7 +84,12 @@ const DialogCase kDialogCases[] = {
      false,
      3},
     // A box opened marked is unmarked by one click: the mark started from the setting.
-    {"ClickOnMarkedBoxClears", true, {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_LETS_GO)}, 1, false, 2},
+    {"ClickOnMarkedBoxClears",
+     true,
+     {UiAction::Click(IDC_INCLUDE_LODS), UiAction::Click(IDC_LETS_GO)},
+     1,
+     false,
+     2},
     {"CloseAtOnce", true, {UiAction::Close()}, 0, true, 1},
     {"EnterAndEscapeDoNothing",
      false,
@@ -112,8 +124,12 @@ TEST(SettingsDialogWithoutUser, CannotBeCreatedAndLeavesTheSetting) {
     includeLodsSetting = false;
 }
 
-LONG CenterX(const RECT& r) { return (r.left + r.right) / 2; }
-LONG CenterY(const RECT& r) { return (r.top + r.bottom) / 2; }
+LONG CenterX(const RECT& r) {
+    return (r.left + r.right) / 2;
+}
+LONG CenterY(const RECT& r) {
+    return (r.top + r.bottom) / 2;
+}
 
 TEST(SettingsDialogPlacement, CentredOverTheHostWindowThatOwnsIt) {
     platform::ScriptedUiBackend backend({UiAction::Click(IDC_LETS_GO)});

@@ -36,7 +36,8 @@ protected:
 // Each resource's header and data as [start, end) in the compiled file.
 std::vector<std::pair<std::size_t, std::size_t>> ResourceSpans(const Bytes& file) {
     auto u32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(file[at] | file[at + 1] << 8 | file[at + 2] << 16 | file[at + 3] << 24);
+        return static_cast<std::uint32_t>(file[at] | file[at + 1] << 8 | file[at + 2] << 16 |
+                                          file[at + 3] << 24);
     };
     std::vector<std::pair<std::size_t, std::size_t>> spans;
     for (std::size_t at = 0; at < file.size();) {
@@ -93,13 +94,16 @@ INT_PTR CALLBACK EndOnCloseProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 }
 
 TEST_F(ScratchModule, EveryTruncationOfADialogTemplateGivesMinusOne) {
-    HRSRC found = FindResourceA(zenthor::test::TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), RT_DIALOG);
+    HRSRC found =
+        FindResourceA(zenthor::test::TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), RT_DIALOG);
     ASSERT_NE(found, nullptr);
-    const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(zenthor::test::TestModule(), found)));
+    const auto* data =
+        static_cast<const std::uint8_t*>(LockResource(LoadResource(zenthor::test::TestModule(), found)));
     const Bytes dialog(data, data + SizeofResource(zenthor::test::TestModule(), found));
 
     for (std::size_t length = 0; length <= dialog.size(); ++length) {
-        ASSERT_TRUE(Register(ResBuilder().Add(5, 7, 1033, Bytes(dialog.begin(), dialog.begin() + length)).Data()));
+        ASSERT_TRUE(
+            Register(ResBuilder().Add(5, 7, 1033, Bytes(dialog.begin(), dialog.begin() + length)).Data()));
         platform::ScriptedUiBackend backend({UiAction::Close()});
         platform::ScopedUiBackend installed(backend);
         INT_PTR result = DialogBoxParamA(kScratchModule, MAKEINTRESOURCEA(7), nullptr, EndOnCloseProc, 0);
@@ -139,7 +143,8 @@ protected:
     }
 
     INT_PTR Run(const std::vector<ItemSpec>& items, platform::UiBackend& backend) {
-        EXPECT_TRUE(Register(ResBuilder().Add(5, 7, 1033, zenthor::test::DialogTemplateEx("test", items)).Data()));
+        EXPECT_TRUE(
+            Register(ResBuilder().Add(5, 7, 1033, zenthor::test::DialogTemplateEx("test", items)).Data()));
         platform::ScopedUiBackend installed(backend);
         return DialogBoxParamA(kScratchModule, MAKEINTRESOURCEA(7), nullptr, RecordingProc, 0);
     }
@@ -147,7 +152,9 @@ protected:
 
 const std::pair<UINT, int> kInit{WM_INITDIALOG, 0};
 const std::pair<UINT, int> kClose{WM_CLOSE, 0};
-std::pair<UINT, int> Command(int id) { return {WM_COMMAND, id}; }
+std::pair<UINT, int> Command(int id) {
+    return {WM_COMMAND, id};
+}
 
 TEST_F(DialogRunner, UnhandledCloseBecomesCancelAndAStuckDialogEndsWithMinusOne) {
     platform::ScriptedUiBackend backend;
@@ -166,10 +173,9 @@ TEST_F(DialogRunner, ClicksReachTheDialogAsWindowsDeliversThem) {
     platform::ScriptedUiBackend backend({UiAction::Click(10), UiAction::Click(10), UiAction::Click(11),
                                          UiAction::Click(12), UiAction::Click(13), UiAction::Click(99)});
     const std::vector<ItemSpec> items = {
-        {kButton, "three states", 10, 0x50010006},  // BS_AUTO3STATE
-        {kStatic, "notifies", 11, 0x50000100},      // SS_NOTIFY
-        {kStatic, "silent", 12, 0x50000000},
-        {kButton, "disabled", 13, 0x58010000},  // WS_DISABLED
+        {kButton, "three states", 10, 0x50010006},                                         // BS_AUTO3STATE
+        {kStatic, "notifies", 11, 0x50000100},                                             // SS_NOTIFY
+        {kStatic, "silent", 12, 0x50000000},       {kButton, "disabled", 13, 0x58010000},  // WS_DISABLED
         {kButton, "end", 99, 0x50010000},
     };
     EXPECT_EQ(Run(items, backend), 99);
@@ -185,9 +191,11 @@ TEST_F(DialogRunner, MissingTemplateOrProcedureGivesMinusOne) {
     platform::ScriptedUiBackend backend({UiAction::Close()});
     platform::ScopedUiBackend installed(backend);
     EXPECT_EQ(DialogBoxParamA(kScratchModule, MAKEINTRESOURCEA(7), nullptr, RecordingProc, 0), -1);
-    EXPECT_EQ(DialogBoxParamA(zenthor::test::TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), nullptr, nullptr, 0),
+    EXPECT_EQ(DialogBoxParamA(zenthor::test::TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), nullptr,
+                              nullptr, 0),
               -1);
-    EXPECT_EQ(DialogBoxParamA(zenthor::test::TestModule(), MAKEINTRESOURCEA(102), nullptr, RecordingProc, 0), -1);
+    EXPECT_EQ(DialogBoxParamA(zenthor::test::TestModule(), MAKEINTRESOURCEA(102), nullptr, RecordingProc, 0),
+              -1);
     EXPECT_TRUE(backend.Views().empty());
     EXPECT_TRUE(sent.empty());
 }

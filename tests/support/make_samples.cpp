@@ -5,8 +5,7 @@
 
 #include "tests/support/sample_content.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s CONTENT_FOLDER\n", argv[0]);
         return 2;

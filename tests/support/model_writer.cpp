@@ -5,57 +5,47 @@
 
 namespace zenthor::test {
 
-ByteWriter& ByteWriter::U8(std::uint8_t value)
-{
+ByteWriter& ByteWriter::U8(std::uint8_t value) {
     m_bytes.push_back(value);
     return *this;
 }
 
-ByteWriter& ByteWriter::U16(std::uint16_t value)
-{
+ByteWriter& ByteWriter::U16(std::uint16_t value) {
     return U8(static_cast<std::uint8_t>(value)).U8(static_cast<std::uint8_t>(value >> 8));
 }
 
-ByteWriter& ByteWriter::I16(std::int16_t value)
-{
+ByteWriter& ByteWriter::I16(std::int16_t value) {
     return U16(static_cast<std::uint16_t>(value));
 }
 
-ByteWriter& ByteWriter::U32(std::uint32_t value)
-{
+ByteWriter& ByteWriter::U32(std::uint32_t value) {
     return U16(static_cast<std::uint16_t>(value)).U16(static_cast<std::uint16_t>(value >> 16));
 }
 
-ByteWriter& ByteWriter::F32(float value)
-{
+ByteWriter& ByteWriter::F32(float value) {
     return U32(std::bit_cast<std::uint32_t>(value));
 }
 
-ByteWriter& ByteWriter::String(std::string_view text)
-{
+ByteWriter& ByteWriter::String(std::string_view text) {
     return Raw(text).U8(0);
 }
 
-ByteWriter& ByteWriter::Raw(std::span<const std::uint8_t> bytes)
-{
+ByteWriter& ByteWriter::Raw(std::span<const std::uint8_t> bytes) {
     m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
     return *this;
 }
 
-ByteWriter& ByteWriter::Raw(std::string_view bytes)
-{
+ByteWriter& ByteWriter::Raw(std::string_view bytes) {
     m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
     return *this;
 }
 
-ByteWriter& ByteWriter::Zeros(std::size_t count)
-{
+ByteWriter& ByteWriter::Zeros(std::size_t count) {
     m_bytes.insert(m_bytes.end(), count, 0);
     return *this;
 }
 
-std::uint64_t PayloadSize(const Chunk& chunk)
-{
+std::uint64_t PayloadSize(const Chunk& chunk) {
     std::uint64_t size = chunk.data.size();
     for (const Chunk& child : chunk.children) {
         size += 8 + PayloadSize(child);
@@ -63,9 +53,9 @@ std::uint64_t PayloadSize(const Chunk& chunk)
     return size;
 }
 
-void AppendChunk(Bytes& out, const Chunk& chunk)
-{
-    const auto size = static_cast<std::uint32_t>(chunk.declaredSize.value_or(static_cast<std::uint32_t>(PayloadSize(chunk))));
+void AppendChunk(Bytes& out, const Chunk& chunk) {
+    const auto size = static_cast<std::uint32_t>(
+        chunk.declaredSize.value_or(static_cast<std::uint32_t>(PayloadSize(chunk))));
     ByteWriter header;
     header.U32(chunk.id).U32(size);
     out.insert(out.end(), header.bytes().begin(), header.bytes().end());
@@ -75,8 +65,7 @@ void AppendChunk(Bytes& out, const Chunk& chunk)
     }
 }
 
-Bytes Serialize(const std::vector<Chunk>& chunks)
-{
+Bytes Serialize(const std::vector<Chunk>& chunks) {
     Bytes out;
     for (const Chunk& chunk : chunks) {
         AppendChunk(out, chunk);
@@ -84,26 +73,22 @@ Bytes Serialize(const std::vector<Chunk>& chunks)
     return out;
 }
 
-std::uint32_t PackVector(std::uint8_t x, std::uint8_t y, std::uint8_t z, std::uint8_t top)
-{
+std::uint32_t PackVector(std::uint8_t x, std::uint8_t y, std::uint8_t z, std::uint8_t top) {
     return std::uint32_t{top} << 24 | std::uint32_t{x} << 16 | std::uint32_t{y} << 8 | z;
 }
 
-Chunk MeshHeaderChunk(std::span<const std::uint8_t> header)
-{
+Chunk MeshHeaderChunk(std::span<const std::uint8_t> header) {
     return {1, Bytes(header.begin(), header.end()), {}, {}};
 }
 
-Chunk MeshTexturesChunk(std::string_view texture, std::string_view material, std::string_view extra)
-{
+Chunk MeshTexturesChunk(std::string_view texture, std::string_view material, std::string_view extra) {
     ByteWriter w;
     w.String(texture).String(material).String(extra);
     return {2, w.Take(), {}, {}};
 }
 
-Chunk StaticVerticesChunk(std::span<const StaticVertexRecord> vertices, std::optional<std::uint32_t> claimedCount,
-                          std::uint32_t unusedWord)
-{
+Chunk StaticVerticesChunk(std::span<const StaticVertexRecord> vertices,
+                          std::optional<std::uint32_t> claimedCount, std::uint32_t unusedWord) {
     ByteWriter w;
     w.U32(unusedWord).U32(claimedCount.value_or(static_cast<std::uint32_t>(vertices.size())));
     for (const StaticVertexRecord& v : vertices) {
@@ -115,8 +100,7 @@ Chunk StaticVerticesChunk(std::span<const StaticVertexRecord> vertices, std::opt
 }
 
 Chunk SkinnedVerticesChunk(std::span<const SkinnedVertexRecord> vertices, std::uint8_t boneCount,
-                           std::optional<std::uint32_t> claimedCount)
-{
+                           std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
     w.U8(boneCount);
     for (unsigned bone = 0; bone < boneCount; ++bone) {
@@ -137,8 +121,7 @@ Chunk SkinnedVerticesChunk(std::span<const SkinnedVertexRecord> vertices, std::u
     return {5, w.Take(), {}, {}};
 }
 
-Chunk IndicesChunk(std::span<const std::uint16_t> indices, std::optional<std::uint32_t> claimedCount)
-{
+Chunk IndicesChunk(std::span<const std::uint16_t> indices, std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
     w.U32(claimedCount.value_or(static_cast<std::uint32_t>(indices.size())));
     for (std::uint16_t index : indices) {
@@ -147,13 +130,11 @@ Chunk IndicesChunk(std::span<const std::uint16_t> indices, std::optional<std::ui
     return {4, w.Take(), {}, {}};
 }
 
-Chunk MeshesChunk(std::vector<Chunk> entries)
-{
+Chunk MeshesChunk(std::vector<Chunk> entries) {
     return {9, {}, std::move(entries), {}};
 }
 
-Chunk MeshRefsChunk(const std::vector<std::string>& lists, std::optional<std::uint32_t> claimedCount)
-{
+Chunk MeshRefsChunk(const std::vector<std::string>& lists, std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
     w.U32(claimedCount.value_or(static_cast<std::uint32_t>(lists.size())));
     for (const std::string& list : lists) {
@@ -162,25 +143,21 @@ Chunk MeshRefsChunk(const std::vector<std::string>& lists, std::optional<std::ui
     return {16, w.Take(), {}, {}};
 }
 
-Chunk TextureAliasesChunk(std::string_view text)
-{
+Chunk TextureAliasesChunk(std::string_view text) {
     ByteWriter w;
     w.String(text);
     return {29, w.Take(), {}, {}};
 }
 
-Chunk RawChunk(std::uint32_t id, Bytes data)
-{
+Chunk RawChunk(std::uint32_t id, Bytes data) {
     return {id, std::move(data), {}, {}};
 }
 
-Chunk MeshEntry(std::vector<Chunk> subChunks, std::uint32_t entryId)
-{
+Chunk MeshEntry(std::vector<Chunk> subChunks, std::uint32_t entryId) {
     return {entryId, {}, std::move(subChunks), {}};
 }
 
-Chunk MeshEntry(const MeshDesc& mesh)
-{
+Chunk MeshEntry(const MeshDesc& mesh) {
     std::vector<Chunk> parts;
     if (mesh.header) {
         parts.push_back(MeshHeaderChunk(*mesh.header));
@@ -199,8 +176,7 @@ Chunk MeshEntry(const MeshDesc& mesh)
     return MeshEntry(std::move(parts), mesh.entryId);
 }
 
-MeshDesc TriangleMesh(std::string_view texture, std::string_view material, std::string_view extra)
-{
+MeshDesc TriangleMesh(std::string_view texture, std::string_view material, std::string_view extra) {
     MeshDesc mesh;
     mesh.header = std::array<std::uint8_t, 64>{};
     mesh.names = std::array<std::string, 3>{std::string(texture), std::string(material), std::string(extra)};
@@ -214,8 +190,7 @@ MeshDesc TriangleMesh(std::string_view texture, std::string_view material, std::
     return mesh;
 }
 
-MeshDesc SkinnedQuadMesh(std::string_view texture, std::string_view material, std::uint8_t boneCount)
-{
+MeshDesc SkinnedQuadMesh(std::string_view texture, std::string_view material, std::uint8_t boneCount) {
     MeshDesc mesh;
     mesh.header = std::array<std::uint8_t, 64>{};
     mesh.names = std::array<std::string, 3>{std::string(texture), std::string(material), std::string()};
@@ -241,8 +216,7 @@ MeshDesc SkinnedQuadMesh(std::string_view texture, std::string_view material, st
     return mesh;
 }
 
-MeshDesc BoxMesh(std::string_view texture, std::string_view material, float size, const float centre[3])
-{
+MeshDesc BoxMesh(std::string_view texture, std::string_view material, float size, const float centre[3]) {
     MeshDesc mesh;
     mesh.header = std::array<std::uint8_t, 64>{};
     mesh.names = std::array<std::string, 3>{std::string(texture), std::string(material), std::string()};

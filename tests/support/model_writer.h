@@ -77,8 +77,8 @@ std::uint32_t PackVector(std::uint8_t x, std::uint8_t y, std::uint8_t z, std::ui
 // Mesh sub-chunks. `claimedCount` writes a count other than the number of items given.
 Chunk MeshHeaderChunk(std::span<const std::uint8_t> header);
 Chunk MeshTexturesChunk(std::string_view texture, std::string_view material, std::string_view extra);
-Chunk StaticVerticesChunk(std::span<const StaticVertexRecord> vertices, std::optional<std::uint32_t> claimedCount = {},
-                          std::uint32_t unusedWord = 0);
+Chunk StaticVerticesChunk(std::span<const StaticVertexRecord> vertices,
+                          std::optional<std::uint32_t> claimedCount = {}, std::uint32_t unusedWord = 0);
 // `boneCount` bones: one byte each (their index), then a 60-byte record each (filled with
 // the bone's index), then the vertex count and the vertices.
 Chunk SkinnedVerticesChunk(std::span<const SkinnedVertexRecord> vertices, std::uint8_t boneCount = 0,

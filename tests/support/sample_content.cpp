@@ -8,21 +8,20 @@ namespace {
 
 // A 4x4 uncompressed 32-bit texture of one colour: the 4-byte magic, the 124-byte
 // surface description and the pixels.
-Bytes PlaceholderTexture(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
-{
+Bytes PlaceholderTexture(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     constexpr std::uint32_t kSize = 4;
     ByteWriter w;
     w.Raw("DDS ");
-    w.U32(124);                      // size of the description
+    w.U32(124);                             // size of the description
     w.U32(0x1 | 0x2 | 0x4 | 0x1000 | 0x8);  // caps, height, width, pixel format, pitch
-    w.U32(kSize).U32(kSize);         // height, width
-    w.U32(kSize * 4);                // pitch
-    w.U32(0).U32(0);                 // depth, mipmap count
-    w.Zeros(11 * 4);                 // reserved
-    w.U32(32).U32(0x41);             // pixel format: size, RGB with alpha
-    w.U32(0).U32(32);                // no four-character code, 32 bits per pixel
+    w.U32(kSize).U32(kSize);                // height, width
+    w.U32(kSize * 4);                       // pitch
+    w.U32(0).U32(0);                        // depth, mipmap count
+    w.Zeros(11 * 4);                        // reserved
+    w.U32(32).U32(0x41);                    // pixel format: size, RGB with alpha
+    w.U32(0).U32(32);                       // no four-character code, 32 bits per pixel
     w.U32(0x00FF0000).U32(0x0000FF00).U32(0x000000FF).U32(0xFF000000);  // channel masks
-    w.U32(0x1000).U32(0).U32(0).U32(0).U32(0);  // texture caps, reserved
+    w.U32(0x1000).U32(0).U32(0).U32(0).U32(0);                          // texture caps, reserved
     for (std::uint32_t i = 0; i < kSize * kSize; ++i) {
         w.U8(blue).U8(green).U8(red).U8(255);
     }
@@ -31,8 +30,7 @@ Bytes PlaceholderTexture(std::uint8_t red, std::uint8_t green, std::uint8_t blue
 
 }  // namespace
 
-std::map<std::string, Bytes> SampleContentFiles()
-{
+std::map<std::string, Bytes> SampleContentFiles() {
     std::map<std::string, Bytes> files;
 
     const float origin[3] = {0, 0, 0};
@@ -64,8 +62,7 @@ std::map<std::string, Bytes> SampleContentFiles()
     return files;
 }
 
-void WriteSampleContent(const std::filesystem::path& contentFolder)
-{
+void WriteSampleContent(const std::filesystem::path& contentFolder) {
     for (const auto& [relative, bytes] : SampleContentFiles()) {
         const std::filesystem::path path = contentFolder / relative;
         std::filesystem::create_directories(path.parent_path());

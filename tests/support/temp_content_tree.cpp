@@ -9,8 +9,7 @@
 
 namespace zenthor::test {
 
-TempContentTree::TempContentTree(const std::string& folder)
-{
+TempContentTree::TempContentTree(const std::string& folder) {
     std::string pattern = (std::filesystem::temp_directory_path() / "zenthor-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
@@ -20,21 +19,18 @@ TempContentTree::TempContentTree(const std::string& folder)
     std::filesystem::create_directories(m_root);
 }
 
-TempContentTree::~TempContentTree()
-{
+TempContentTree::~TempContentTree() {
     std::error_code ignored;
     std::filesystem::remove_all(m_base, ignored);
 }
 
-std::string TempContentTree::Path(const std::string& relative) const
-{
+std::string TempContentTree::Path(const std::string& relative) const {
     std::string slashed = relative;
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
     return (m_root / slashed).string();
 }
 
-std::string TempContentTree::Write(const std::string& relative, std::span<const std::uint8_t> bytes)
-{
+std::string TempContentTree::Write(const std::string& relative, std::span<const std::uint8_t> bytes) {
     const std::string path = Path(relative);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -45,13 +41,11 @@ std::string TempContentTree::Write(const std::string& relative, std::span<const 
     return path;
 }
 
-std::string TempContentTree::Write(const std::string& relative, const std::vector<Chunk>& chunks)
-{
+std::string TempContentTree::Write(const std::string& relative, const std::vector<Chunk>& chunks) {
     return Write(relative, Serialize(chunks));
 }
 
-std::string TempContentTree::WriteMesh(const std::string& name, const std::vector<Chunk>& chunks)
-{
+std::string TempContentTree::WriteMesh(const std::string& name, const std::vector<Chunk>& chunks) {
     return Write("meshes/" + name + ".mesh", chunks);
 }
 

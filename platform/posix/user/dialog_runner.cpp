@@ -90,7 +90,8 @@ private:
     static RECT InitialRect(const platform::user::DialogTemplate& dialog, HWND owner) {
         RECT origin{};
         if (owner == nullptr || !GetWindowRect(owner, &origin)) GetWindowRect(GetDesktopWindow(), &origin);
-        if (auto ownerWindow = WindowTable::Instance().Get(owner); ownerWindow && ownerWindow->kind == WindowKind::Dialog) {
+        if (auto ownerWindow = WindowTable::Instance().Get(owner);
+            ownerWindow && ownerWindow->kind == WindowKind::Dialog) {
             RECT insets = platform::user::FrameInsets(ownerWindow->style);
             origin.left += insets.left;
             origin.top += insets.top;
@@ -126,7 +127,8 @@ int DefaultButtonId(HWND dialog) {
     if (!window) return IDOK;
     for (HWND child : window->children) {
         auto control = WindowTable::Instance().Get(child);
-        if (control && IsClass(*control, 0x80, "Button") && (control->style & kButtonTypeMask) == kBsDefPushButton) {
+        if (control && IsClass(*control, 0x80, "Button") &&
+            (control->style & kButtonTypeMask) == kBsDefPushButton) {
             return control->id;
         }
     }
@@ -163,23 +165,23 @@ void ClickControl(HWND control) {
 
 void DeliverAction(HWND dialog, const UiAction& action) {
     switch (action.kind) {
-    case UiAction::Kind::Click:
-        if (HWND control = GetDlgItem(dialog, action.controlId)) ClickControl(control);
-        break;
-    case UiAction::Kind::Close:
-        // The default dialog procedure turns an unhandled close into Cancel.
-        if (SendMessageA(dialog, WM_CLOSE, 0, 0) == 0 && !HasEnded(dialog)) {
-            SendCommand(dialog, IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL));
+        case UiAction::Kind::Click:
+            if (HWND control = GetDlgItem(dialog, action.controlId)) ClickControl(control);
+            break;
+        case UiAction::Kind::Close:
+            // The default dialog procedure turns an unhandled close into Cancel.
+            if (SendMessageA(dialog, WM_CLOSE, 0, 0) == 0 && !HasEnded(dialog)) {
+                SendCommand(dialog, IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL));
+            }
+            break;
+        case UiAction::Kind::Enter: {
+            int id = DefaultButtonId(dialog);
+            SendCommand(dialog, id, BN_CLICKED, GetDlgItem(dialog, id));
+            break;
         }
-        break;
-    case UiAction::Kind::Enter: {
-        int id = DefaultButtonId(dialog);
-        SendCommand(dialog, id, BN_CLICKED, GetDlgItem(dialog, id));
-        break;
-    }
-    case UiAction::Kind::Escape:
-        SendCommand(dialog, IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL));
-        break;
+        case UiAction::Kind::Escape:
+            SendCommand(dialog, IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL));
+            break;
     }
 }
 

@@ -18,7 +18,8 @@ std::string NameText(const NameOrOrdinal& value) {
 
 std::string ClassName(const NameOrOrdinal& value) {
     static const char* const kPredefined[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox"};
-    if (value.isOrdinal && value.ordinal >= 0x80 && value.ordinal <= 0x85) return kPredefined[value.ordinal - 0x80];
+    if (value.isOrdinal && value.ordinal >= 0x80 && value.ordinal <= 0x85)
+        return kPredefined[value.ordinal - 0x80];
     return NameText(value);
 }
 
@@ -36,7 +37,8 @@ bool ReadItem(ByteCursor& cursor, std::span<const std::uint8_t> bytes, DialogIte
     std::uint16_t extraCount = 0;
     if (!cursor.AlignTo4() || !cursor.ReadU32(item.helpId) || !cursor.ReadU32(item.exStyle) ||
         !cursor.ReadU32(item.style) || !ReadRect(cursor, item.rect) || !cursor.ReadU32(id) ||
-        !cursor.ReadNameOrOrdinal(windowClass) || !cursor.ReadNameOrOrdinal(title) || !cursor.ReadU16(extraCount)) {
+        !cursor.ReadNameOrOrdinal(windowClass) || !cursor.ReadNameOrOrdinal(title) ||
+        !cursor.ReadU16(extraCount)) {
         return false;
     }
     item.id = static_cast<int>(id);

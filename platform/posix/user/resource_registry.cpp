@@ -86,7 +86,8 @@ bool Matches(const NameOrOrdinal& stored, const ResourceQuery& query) {
     if (stored.name.size() != query.name.size()) return false;
     for (std::size_t i = 0; i < stored.name.size(); ++i) {
         char c = NarrowCodeUnit(stored.name[i]);
-        if (std::toupper(static_cast<unsigned char>(c)) != static_cast<unsigned char>(query.name[i])) return false;
+        if (std::toupper(static_cast<unsigned char>(c)) != static_cast<unsigned char>(query.name[i]))
+            return false;
     }
     return true;
 }
@@ -146,7 +147,8 @@ std::optional<std::vector<Resource>> ParseResFile(std::span<const std::uint8_t> 
         Resource resource;
         std::size_t next = 0;
         if (!ParseOne(bytes, pos, resource, next)) return std::nullopt;
-        if (!(resource.type.isOrdinal && resource.type.ordinal == 0)) resources.push_back(std::move(resource));
+        if (!(resource.type.isOrdinal && resource.type.ordinal == 0))
+            resources.push_back(std::move(resource));
         pos = next;
     }
     return resources;
@@ -168,7 +170,8 @@ bool RegisterModuleResources(HINSTANCE module, const void* resData, std::size_t 
     if (module == nullptr || (resData == nullptr && size != 0)) return false;
     auto resources = user::ParseResFile({static_cast<const std::uint8_t*>(resData), size});
     if (!resources) return false;
-    user::Registry::Instance().Set(module, std::make_shared<const user::ModuleResources>(std::move(*resources)));
+    user::Registry::Instance().Set(module,
+                                   std::make_shared<const user::ModuleResources>(std::move(*resources)));
     return true;
 }
 

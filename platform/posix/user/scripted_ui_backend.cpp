@@ -4,7 +4,8 @@
 
 namespace platform {
 
-ScriptedUiBackend::ScriptedUiBackend(std::vector<UiAction> actions) : m_actions(actions.begin(), actions.end()) {}
+ScriptedUiBackend::ScriptedUiBackend(std::vector<UiAction> actions)
+    : m_actions(actions.begin(), actions.end()) {}
 
 void ScriptedUiBackend::Push(UiAction action) {
     m_actions.push_back(action);

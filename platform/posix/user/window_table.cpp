@@ -19,8 +19,12 @@ int MulDiv(int value, int numerator, int denominator) {
 
 }  // namespace
 
-int DialogUnitsToPixelsX(int units) { return MulDiv(units, 6, 4); }
-int DialogUnitsToPixelsY(int units) { return MulDiv(units, 13, 8); }
+int DialogUnitsToPixelsX(int units) {
+    return MulDiv(units, 6, 4);
+}
+int DialogUnitsToPixelsY(int units) {
+    return MulDiv(units, 13, 8);
+}
 
 RECT FrameInsets(DWORD style) {
     bool framed = (style & (kWsBorder | kWsDlgFrame | kWsThickFrame | kDsModalFrame)) != 0;

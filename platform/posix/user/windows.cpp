@@ -26,15 +26,15 @@ bool IsButton(const Window& window) {
 
 bool HasCheckMark(DWORD style) {
     switch (style & kButtonTypeMask) {
-    case kBsCheckBox:
-    case kBsAutoCheckBox:
-    case kBsRadioButton:
-    case kBs3State:
-    case kBsAuto3State:
-    case kBsAutoRadioButton:
-        return true;
-    default:
-        return false;
+        case kBsCheckBox:
+        case kBsAutoCheckBox:
+        case kBsRadioButton:
+        case kBs3State:
+        case kBsAuto3State:
+        case kBsAutoRadioButton:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -78,18 +78,19 @@ extern "C" BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
     auto found = WindowTable::Instance().Get(window);
     if (!found || rect == nullptr) return FALSE;
     switch (found->kind) {
-    case WindowKind::Desktop:
-        *rect = platform::CurrentUiBackend().ScreenRect();
-        return TRUE;
-    case WindowKind::Control: {
-        LONG x = 0, y = 0;
-        if (!ClientOrigin(found->parent, x, y)) return FALSE;
-        *rect = {found->rect.left + x, found->rect.top + y, found->rect.right + x, found->rect.bottom + y};
-        return TRUE;
-    }
-    default:
-        *rect = found->rect;
-        return TRUE;
+        case WindowKind::Desktop:
+            *rect = platform::CurrentUiBackend().ScreenRect();
+            return TRUE;
+        case WindowKind::Control: {
+            LONG x = 0, y = 0;
+            if (!ClientOrigin(found->parent, x, y)) return FALSE;
+            *rect = {found->rect.left + x, found->rect.top + y, found->rect.right + x,
+                     found->rect.bottom + y};
+            return TRUE;
+        }
+        default:
+            *rect = found->rect;
+            return TRUE;
     }
 }
 
@@ -97,20 +98,23 @@ extern "C" BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
 // dialog's client area); z-order and activation flags change nothing here.
 extern "C" BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
     if (window == GetDesktopWindow()) return FALSE;
-    return WindowTable::Instance().Update(window, [&](Window& w) {
-        LONG width = w.rect.right - w.rect.left;
-        LONG height = w.rect.bottom - w.rect.top;
-        if (!(flags & SWP_NOSIZE)) {
-            width = std::max(cx, 0);
-            height = std::max(cy, 0);
-        }
-        if (!(flags & SWP_NOMOVE)) {
-            w.rect.left = x;
-            w.rect.top = y;
-        }
-        w.rect.right = w.rect.left + width;
-        w.rect.bottom = w.rect.top + height;
-    }) ? TRUE : FALSE;
+    return WindowTable::Instance().Update(window,
+                                          [&](Window& w) {
+                                              LONG width = w.rect.right - w.rect.left;
+                                              LONG height = w.rect.bottom - w.rect.top;
+                                              if (!(flags & SWP_NOSIZE)) {
+                                                  width = std::max(cx, 0);
+                                                  height = std::max(cy, 0);
+                                              }
+                                              if (!(flags & SWP_NOMOVE)) {
+                                                  w.rect.left = x;
+                                                  w.rect.top = y;
+                                              }
+                                              w.rect.right = w.rect.left + width;
+                                              w.rect.bottom = w.rect.top + height;
+                                          })
+               ? TRUE
+               : FALSE;
 }
 
 extern "C" HWND WINAPI GetDlgItem(HWND dialog, int id) {
@@ -139,19 +143,20 @@ extern "C" LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam,
     }
     if (!IsButton(*found)) return 0;
     switch (message) {
-    case BM_GETCHECK:
-        return HasCheckMark(found->style) ? found->check : 0;
-    case BM_SETCHECK:
-        WindowTable::Instance().Update(window, [&](Window& w) {
-            if (!HasCheckMark(w.style)) return;
-            w.check = IsThreeState(w.style) ? static_cast<int>(std::min<WPARAM>(wParam, BST_INDETERMINATE))
-                                             : (wParam != BST_UNCHECKED ? 1 : 0);
-        });
-        return 0;
-    case BM_CLICK:
-        platform::user::ClickControl(window);
-        return 0;
-    default:
-        return 0;
+        case BM_GETCHECK:
+            return HasCheckMark(found->style) ? found->check : 0;
+        case BM_SETCHECK:
+            WindowTable::Instance().Update(window, [&](Window& w) {
+                if (!HasCheckMark(w.style)) return;
+                w.check = IsThreeState(w.style)
+                              ? static_cast<int>(std::min<WPARAM>(wParam, BST_INDETERMINATE))
+                              : (wParam != BST_UNCHECKED ? 1 : 0);
+            });
+            return 0;
+        case BM_CLICK:
+            platform::user::ClickControl(window);
+            return 0;
+        default:
+            return 0;
     }
 }
