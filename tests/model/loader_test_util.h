@@ -48,6 +48,11 @@ inline LoadResult LoadFromMemory(const std::map<std::string, Bytes>& files, cons
     return result;
 }
 
+// Loads one file on its own.
+inline LoadResult LoadFile(const Bytes& bytes, const std::string& path = MeshPath("x")) {
+    return LoadFromMemory({{path, bytes}}, path);
+}
+
 // A mesh entry whose material name tags it, for order tests.
 inline Chunk Tagged(const std::string& tag) {
     return MeshEntry(TriangleMesh("t_" + tag, tag));

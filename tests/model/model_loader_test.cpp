@@ -47,7 +47,7 @@ TEST(WorkedExample, WriterProducesTheDocumentedBytes) {
 }
 
 TEST(WorkedExample, MeshFileLoadsOneTriangle) {
-    LoadResult r = LoadFromMemory({{MeshPath("wall"), WorkedExampleBytes()}}, MeshPath("wall"));
+    LoadResult r = LoadFile(WorkedExampleBytes());
     ASSERT_TRUE(r.loaded);
     ASSERT_EQ(r.model->GetMeshCount(), 1);
     const ModelMesh& mesh = *r.model->GetMesh(0);
@@ -107,15 +107,6 @@ TEST(LoadOrder, DepthFirstWithReferencesInPlace) {
     EXPECT_EQ(without.log.references[2].outcome, ReferenceOutcome::FilteredAsLevelOfDetail);
 }
 
-TEST(LoadOrder, RepeatedReferencesLoadEachTime) {
-    LoadResult r =
-        LoadFromMemory({{ModelPath("a"), Serialize({MeshRefsChunk({"xx,xx", "yy", "xx"})})},
-                        {MeshPath("xx"), Serialize({MeshesChunk({Tagged("x")})})},
-                        {MeshPath("yy"), Serialize({MeshRefsChunk({"xx"}), MeshesChunk({Tagged("y")})})}},
-                       ModelPath("a"));
-    EXPECT_EQ(r.Materials(), "x x x y x");
-}
-
 TEST(LoadOrder, ReferencesSkippedOrMissingLeaveTheRestLoading) {
     // "gone,xx,x" names gone and xx: the last piece, of one character, is dropped.
     LoadResult r =
@@ -141,7 +132,7 @@ TEST(LoadResultTest, NoMeshMeansFailure) {
     EXPECT_EQ(missing.model->contentRoot, "");
     EXPECT_EQ(missing.log.Count(SkipReason::FileUnreadable), 1u);
 
-    EXPECT_FALSE(LoadFromMemory({{ModelPath("a"), Serialize({MeshesChunk({})})}}, ModelPath("a")).loaded);
+    EXPECT_FALSE(LoadFile(Serialize({MeshesChunk({})})).loaded);
 }
 
 TEST(Aliases, EntriesAndWhenTheyTakeEffect) {
@@ -173,10 +164,8 @@ TEST(Aliases, EntriesAndWhenTheyTakeEffect) {
     EXPECT_EQ(r.log.Count(SkipReason::AliasWithoutEquals), 1u);
 
     // Behind the mesh list of the same file, an alias chunk renames nothing of it.
-    LoadResult behind =
-        LoadFromMemory({{MeshPath("b"), Serialize({MeshesChunk({MeshEntry(TriangleMesh("stone", "wall"))}),
-                                                   TextureAliasesChunk("stone=x")})}},
-                       MeshPath("b"));
+    LoadResult behind = LoadFile(
+        Serialize({MeshesChunk({MeshEntry(TriangleMesh("stone", "wall"))}), TextureAliasesChunk("stone=x")}));
     EXPECT_EQ(behind.model->GetMesh(0)->textureName, "stone");
 }
 
@@ -225,7 +214,7 @@ TEST(ContentRoot, JobAndModelComposeReferencesBelowIt) {
     EXPECT_EQ(r.log.references.at(0).path, "D:\\game\\content\\meshes\\body.mesh");
 
     // Without a content folder, references are looked for relative to the working folder.
-    LoadResult bare = LoadFromMemory({{"D:\\a.model", Serialize({MeshRefsChunk({"body"})})}}, "D:\\a.model");
+    LoadResult bare = LoadFile(Serialize({MeshRefsChunk({"body"})}), "D:\\a.model");
     EXPECT_EQ(bare.log.references.at(0).path, "meshes\\body.mesh");
 }
 
@@ -252,8 +241,7 @@ TEST(LevelOfDetail, OnlyTheNameAfterTheContentRootIsTested) {
 }
 
 TEST(LevelOfDetail, EntriesOfAnyFileAreKept) {
-    LoadResult r = LoadFromMemory({{MeshPath("tree_lod2"), Serialize({MeshesChunk({Tagged("t")})})}},
-                                  MeshPath("tree_lod2"));
+    LoadResult r = LoadFile(Serialize({MeshesChunk({Tagged("t")})}), MeshPath("tree_lod2"));
     EXPECT_EQ(r.Materials(), "t");
 }
 

@@ -136,8 +136,7 @@ TEST(MeshAssembly, SubChunkRules) {
             {StaticVerticesChunk(tri.staticVertices), IndicesChunk(std::vector<std::uint16_t>{0, 1, 65535})}),
         MeshEntry(std::vector<Chunk>{}),
     };
-    LoadResult r = LoadFromMemory({{MeshPath("x"), Serialize({MeshesChunk(entries), RawChunk(12, {0})})}},
-                                  MeshPath("x"));
+    LoadResult r = LoadFile(Serialize({MeshesChunk(entries), RawChunk(12, {0})}));
     ASSERT_EQ(r.model->GetMeshCount(), 4);
     const ModelMesh& skinned = *r.model->GetMesh(0);
     EXPECT_EQ(skinned.vertexCount, 4u);
@@ -156,8 +155,7 @@ TEST(MeshAssembly, SubChunkRules) {
 TEST(MeshAssembly, BoneDataIsSteppedOverExactly) {
     for (std::uint8_t bones : {0, 1, 2, 255}) {
         const MeshDesc quad = SkinnedQuadMesh("q", "s", bones);
-        LoadResult r =
-            LoadFromMemory({{MeshPath("x"), Serialize({MeshesChunk({MeshEntry(quad)})})}}, MeshPath("x"));
+        LoadResult r = LoadFile(Serialize({MeshesChunk({MeshEntry(quad)})}));
         ASSERT_EQ(r.model->GetMeshCount(), 1) << int(bones);
         EXPECT_EQ(r.model->GetMesh(0)->vertexCount, 4u);
         EXPECT_EQ(r.model->GetMesh(0)->vertices[2].uv[0], 1.0f);
