@@ -2,44 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 
-#include <unistd.h>
+#include "tests/support/temp_content_tree.h"
 
 namespace zenthor {
 namespace {
 
-namespace fs = std::filesystem;
-
-// A content tree in a fresh temporary folder, removed afterwards. Its root is given
-// with backslashes, as the loader makes content roots.
-class ContentTree {
-public:
-    ContentTree()
-        : m_dir(fs::temp_directory_path() /
-                ("zenthor-textures-" + std::to_string(::getpid()) + "-" + std::to_string(counter++))) {
-        fs::create_directories(m_dir / "content");
-    }
-    ~ContentTree() { fs::remove_all(m_dir); }
-
-    void Add(const std::string& relative) {
-        fs::path path = m_dir / "content" / relative;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path) << "dds";
-    }
-    std::string Root() const {
-        std::string root = (m_dir / "content").string() + "\\";
-        for (char& c : root) {
-            if (c == '/') c = '\\';
-        }
-        return root;
-    }
-
-private:
-    static inline int counter = 0;
-    fs::path m_dir;
-};
+// The content root as the loader makes it: with backslashes, ending in one.
+std::string RootOf(const test::TempContentTree& tree) {
+    std::string root = tree.Root().string() + "\\";
+    std::replace(root.begin(), root.end(), '/', '\\');
+    return root;
+}
 
 TEST(ResolveTexturePath, PrefersTheLargestSizeOnDisk) {
     struct Case {
@@ -70,11 +45,11 @@ TEST(ResolveTexturePath, PrefersTheLargestSizeOnDisk) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ContentTree tree;
+        test::TempContentTree tree;
         for (const std::string& file : c.onDisk) {
-            tree.Add(file);
+            tree.Write(file, test::Bytes{'d', 'd', 's'});
         }
-        EXPECT_EQ(ResolveTexturePath(tree.Root(), c.textureName), tree.Root() + c.expectedEnding)
+        EXPECT_EQ(ResolveTexturePath(RootOf(tree), c.textureName), RootOf(tree) + c.expectedEnding)
             << "the name keeps its backslashes as built";
     }
 }
