@@ -7,39 +7,25 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/model_writer.h"
+
 namespace zenthor::test {
 
-using Bytes = std::vector<std::uint8_t>;
+// A numbered name or type: 0xFFFF, then the number.
+inline ByteWriter& Ordinal(ByteWriter& out, std::uint16_t value) {
+    return out.U16(0xFFFF).U16(value);
+}
 
-class ByteWriter {
-public:
-    void U8(std::uint8_t v) { m_bytes.push_back(v); }
-    void U16(std::uint16_t v) {
-        U8(static_cast<std::uint8_t>(v & 0xFF));
-        U8(static_cast<std::uint8_t>(v >> 8));
-    }
-    void U32(std::uint32_t v) {
-        U16(static_cast<std::uint16_t>(v & 0xFFFF));
-        U16(static_cast<std::uint16_t>(v >> 16));
-    }
-    void Ordinal(std::uint16_t v) {
-        U16(0xFFFF);
-        U16(v);
-    }
-    // NUL-terminated UTF-16 from 8-bit text.
-    void Text(const std::string& text) {
-        for (unsigned char c : text) U16(c);
-        U16(0);
-    }
-    void Align4() {
-        while (m_bytes.size() % 4) U8(0);
-    }
-    void Append(const Bytes& bytes) { m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end()); }
-    const Bytes& Data() const { return m_bytes; }
+// NUL-terminated UTF-16 from 8-bit text.
+inline ByteWriter& Text(ByteWriter& out, const std::string& text) {
+    for (unsigned char c : text) out.U16(c);
+    return out.U16(0);
+}
 
-private:
-    Bytes m_bytes;
-};
+inline ByteWriter& Align4(ByteWriter& out) {
+    while (out.bytes().size() % 4) out.U8(0);
+    return out;
+}
 
 // A .res file: the leading empty entry, then each resource with a numbered type and name.
 class ResBuilder {
@@ -47,21 +33,15 @@ public:
     ResBuilder() { Add(0, 0, 0, {}); }
 
     ResBuilder& Add(std::uint16_t type, std::uint16_t name, std::uint16_t language, const Bytes& data) {
-        m_out.U32(static_cast<std::uint32_t>(data.size()));  // data size
-        m_out.U32(32);                                       // header size
-        m_out.Ordinal(type);
-        m_out.Ordinal(name);
-        m_out.U32(0);         // data version
-        m_out.U16(0x1030);    // memory flags
-        m_out.U16(language);  // language
-        m_out.U32(0);         // version
-        m_out.U32(0);         // characteristics
-        m_out.Append(data);
-        m_out.Align4();
+        m_out.U32(static_cast<std::uint32_t>(data.size())).U32(32);  // data size, header size
+        Ordinal(Ordinal(m_out, type), name);
+        // data version, memory flags, language, version, characteristics
+        m_out.U32(0).U16(0x1030).U16(language).U32(0).U32(0);
+        Align4(m_out.Raw(data));
         return *this;
     }
 
-    const Bytes& Data() const { return m_out.Data(); }
+    const Bytes& Data() const { return m_out.bytes(); }
 
 private:
     ByteWriter m_out;
@@ -75,7 +55,7 @@ inline Bytes StringBlock(const std::vector<std::string>& strings) {
         out.U16(static_cast<std::uint16_t>(text.size()));
         for (unsigned char c : text) out.U16(c);
     }
-    return out.Data();
+    return out.Take();
 }
 
 struct ItemSpec {
@@ -88,33 +68,22 @@ struct ItemSpec {
 // An extended dialog template with a font and the given controls.
 inline Bytes DialogTemplateEx(const std::string& title, const std::vector<ItemSpec>& items) {
     ByteWriter out;
-    out.U16(1);           // version
-    out.U16(0xFFFF);      // signature
-    out.U32(0);           // help id
-    out.U32(0);           // extended style
-    out.U32(0x90C800C0);  // popup, visible, caption, system menu, modal frame, set font
+    // version, signature, help id, extended style; style: popup, visible, caption, system
+    // menu, modal frame, set font
+    out.U16(1).U16(0xFFFF).U32(0).U32(0).U32(0x90C800C0);
     out.U16(static_cast<std::uint16_t>(items.size()));
-    for (int v : {0, 0, 100, 80}) out.U16(static_cast<std::uint16_t>(v));
-    out.U16(0);  // no menu
-    out.U16(0);  // standard class
-    out.Text(title);
-    out.U16(8);  // point size
-    out.U16(0);  // weight
-    out.U8(0);   // italic
-    out.U8(1);   // character set
-    out.Text("MS Sans Serif");
+    out.U16(0).U16(0).U16(100).U16(80);  // x, y, cx, cy
+    out.U16(0).U16(0);                   // no menu, standard class
+    Text(out, title);
+    out.U16(8).U16(0).U8(0).U8(1);  // point size, weight, italic, character set
+    Text(out, "MS Sans Serif");
     for (const ItemSpec& item : items) {
-        out.Align4();
-        out.U32(0);  // help id
-        out.U32(0);  // extended style
-        out.U32(item.style);
-        for (int v : {5, 5, 50, 14}) out.U16(static_cast<std::uint16_t>(v));
-        out.U32(static_cast<std::uint32_t>(item.id));
-        out.Ordinal(item.classAtom);
-        out.Text(item.text);
-        out.U16(0);  // no creation data
+        Align4(out).U32(0).U32(0).U32(item.style);  // help id, extended style, style
+        out.U16(5).U16(5).U16(50).U16(14);
+        Ordinal(out.U32(static_cast<std::uint32_t>(item.id)), item.classAtom);
+        Text(out, item.text).U16(0);  // no creation data
     }
-    return out.Data();
+    return out.Take();
 }
 
 }  // namespace zenthor::test

@@ -112,16 +112,6 @@ TEST_F(ScratchModule, EveryTruncationOfADialogTemplateGivesMinusOne) {
     }
 }
 
-TEST_F(ScratchModule, ItemCountBeyondTheDataGivesMinusOne) {
-    Bytes dialog = zenthor::test::DialogTemplateEx("many", {{kButton, "one", 5, 0x50010000}});
-    dialog[16] = 0xFF;  // item count 0xFFFF
-    dialog[17] = 0xFF;
-    ASSERT_TRUE(Register(ResBuilder().Add(5, 7, 1033, dialog).Data()));
-    platform::ScriptedUiBackend backend({UiAction::Close()});
-    platform::ScopedUiBackend installed(backend);
-    EXPECT_EQ(DialogBoxParamA(kScratchModule, MAKEINTRESOURCEA(7), nullptr, EndOnCloseProc, 0), -1);
-}
-
 // What a test dialog procedure was sent: message and the low word of wParam.
 std::vector<std::pair<UINT, int>> sent;
 bool clickOnInit = false;
