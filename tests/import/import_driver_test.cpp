@@ -46,6 +46,12 @@ protected:
     }
     Outcome ImportWithLetsGo(const std::string& path) { return Import(path, {UiAction::Click(IDC_LETS_GO)}); }
 
+    static void ExpectNothingImported(const Outcome& outcome) {
+        EXPECT_EQ(outcome.scene->CreatedNodeCount(), 0);
+        EXPECT_EQ(outcome.scene->RedrawCount(), 0);
+        EXPECT_TRUE(outcome.backend->MessageBoxes().empty());
+    }
+
     PluginLibrary m_library;
     std::unique_ptr<SceneImport, ImporterDeleter> m_importer;
 };
@@ -94,9 +100,7 @@ TEST_F(ImportDriver, ClosingTheDialogEndsTheImportUntouched) {
     TempContentTree tree;
     Outcome outcome = Import(SevenMeshModel(tree), {UiAction::Close()});
     EXPECT_EQ(outcome.result, 1);
-    EXPECT_EQ(outcome.scene->CreatedNodeCount(), 0);
-    EXPECT_EQ(outcome.scene->RedrawCount(), 0);
-    EXPECT_TRUE(outcome.backend->MessageBoxes().empty());
+    ExpectNothingImported(outcome);
 }
 
 TEST_F(ImportDriver, FailedLoadGivesZeroAndNoMessage) {
@@ -106,9 +110,7 @@ TEST_F(ImportDriver, FailedLoadGivesZeroAndNoMessage) {
         SCOPED_TRACE(path);
         Outcome outcome = ImportWithLetsGo(path);
         EXPECT_EQ(outcome.result, 0);
-        EXPECT_EQ(outcome.scene->CreatedNodeCount(), 0);
-        EXPECT_EQ(outcome.scene->RedrawCount(), 0);
-        EXPECT_TRUE(outcome.backend->MessageBoxes().empty());
+        ExpectNothingImported(outcome);
     }
 }
 

@@ -1,7 +1,6 @@
 // The library's exports, class descriptor and importer, as a host meets them.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "host/class_desc.h"
@@ -73,11 +72,8 @@ TEST(PluginLibrary, CreatedImporterDescribesItsFileTypes) {
     EXPECT_STREQ(importer->LongDesc(), "Zenthor Model File");
     EXPECT_STREQ(importer->ShortDesc(), "Zenthor Model");
     EXPECT_STREQ(importer->AuthorName(), "Brindle");
-    ASSERT_NE(importer->CopyrightMessage(), nullptr);
-    EXPECT_GT(std::strlen(importer->CopyrightMessage()), 0u);
-    ASSERT_NE(importer->OtherMessage1(), nullptr);
+    EXPECT_STRNE(importer->CopyrightMessage(), "");
     EXPECT_STREQ(importer->OtherMessage1(), "");
-    ASSERT_NE(importer->OtherMessage2(), nullptr);
     EXPECT_STREQ(importer->OtherMessage2(), "");
     EXPECT_EQ(importer->Version(), 110u);
     EXPECT_EQ(importer->ZoomExtents(), -1);
