@@ -183,34 +183,31 @@ TEST(TextEncoding, NamesBecomeValidUtf8UrisAndSingleLines) {
     EXPECT_EQ(OneLine("name\nnewmtl x\r\t"), "name_newmtl x__");
 }
 
+// The settings dialog's template as the platform shows it, with the box's mark.
 platform::DialogView SettingsLikeDialog(int check) {
+    const auto control = [](const char* className, const char* text, int id, DWORD style,
+                            platform::DialogUnitRect rect) {
+        platform::ControlView view;
+        view.className = className;
+        view.classAtom = className[0] == 'S' ? 0x82 : 0x80;
+        view.text = text;
+        view.id = id;
+        view.style = 0x50000000 | style;  // visible child
+        view.rect = rect;
+        return view;
+    };
     platform::DialogView view;
     view.title = "Zenthor Models Importer";
     view.rect = {0, 0, 131, 156};
-    const DWORD visibleChild = 0x50000000;
     view.controls = {
-        {nullptr,
-         "Static",
-         0x82,
-         "Warning! You may not use this plugin for stealing models, especially for commercial use.",
-         -1,
-         visibleChild | 0x00020001,
-         0,
-         0,
-         {7, 7, 117, 30}},
-        {nullptr, "Button", 0x80, "Import settings", -1, visibleChild | 0x7, 0, 0, {7, 49, 117, 78}},
-        {nullptr,
-         "Button",
-         0x80,
-         "Include lods",
-         1001,
-         visibleChild | 0x00010003,
-         0,
-         0,
-         {8, 70, 116, 10},
-         check},
-        {nullptr, "Button", 0x80, "Lets GO !", 1002, visibleChild | 0x00010000, 0, 0, {7, 135, 117, 14}},
+        control("Static",
+                "Warning! You may not use this plugin for stealing models, especially for commercial use.",
+                -1, 0x00020001, {7, 7, 117, 30}),
+        control("Button", "Import settings", -1, 0x7, {7, 49, 117, 78}),
+        control("Button", "Include lods", 1001, 0x00010003, {8, 70, 116, 10}),
+        control("Button", "Lets GO !", 1002, 0x00010000, {7, 135, 117, 14}),
     };
+    view.controls[2].check = check;
     return view;
 }
 

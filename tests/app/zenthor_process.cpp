@@ -4,112 +4,86 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <cstdio>
+#include <memory>
 #include <stdexcept>
-
-extern char** environ;
+#include <thread>
 
 namespace zenthor::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
+// zenthor and `args`, as strings and as the pointers execv takes (which point into them).
+struct Argv {
+    explicit Argv(const std::vector<std::string>& args) : strings{ZENTHOR_EXE} {
+        strings.insert(strings.end(), args.begin(), args.end());
+        for (std::string& s : strings) {
+            pointers.push_back(s.data());
+        }
+        pointers.push_back(nullptr);
+    }
+    std::vector<std::string> strings;
     std::vector<char*> pointers;
-    for (std::string& s : strings) {
-        pointers.push_back(s.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-std::vector<std::string> Environment(const std::vector<std::string>& extra) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        env.emplace_back(*e);
-    }
-    env.insert(env.end(), extra.begin(), extra.end());
-    return env;
-}
+};
 
 int ExitCodeOf(int status) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadAll(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        text.append(buffer, n);
+    }
+    return text;
 }
 
 }  // namespace
 
 ProcessResult RunZenthor(const std::vector<std::string>& args, const std::vector<std::string>& env,
                          std::chrono::seconds limit) {
-    std::vector<std::string> argv{ZENTHOR_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> envp = Environment(env);
-    int out[2];
-    int err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe");
+    // Output goes to unnamed temporary files, read once the program has ended: the workers
+    // of a batch may hold them open longer than the program itself.
+    using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+    File out(std::tmpfile(), std::fclose);
+    File err(std::tmpfile(), std::fclose);
+    Argv argv(args);
+    const pid_t pid = out && err ? fork() : -1;
+    if (pid < 0) {
+        throw std::runtime_error("cannot start " + argv.strings[0]);
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    pid_t pid = -1;
-    const int spawned =
-        posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, Pointers(argv).data(), Pointers(envp).data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(err[1]);
-    if (spawned != 0) {
-        close(out[0]);
-        close(err[0]);
-        throw std::runtime_error("cannot start " + argv[0]);
-    }
-
-    ProcessResult result;
-    const auto deadline = Clock::now() + limit;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    while (open > 0 && Clock::now() < deadline) {
-        if (poll(fds, 2, 100) <= 0) {
-            continue;
+    if (pid == 0) {
+        const int null = open("/dev/null", O_RDONLY);
+        dup2(null, 0);
+        dup2(fileno(out.get()), 1);
+        dup2(fileno(err.get()), 2);
+        for (const std::string& entry : env) {
+            putenv(const_cast<char*>(entry.c_str()));
         }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd >= 0 && fds[i].revents != 0) {
-                char buffer[4096];
-                const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-                if (n > 0) {
-                    sinks[i]->append(buffer, static_cast<std::size_t>(n));
-                } else if (n == 0 || errno != EINTR) {
-                    close(fds[i].fd);
-                    fds[i].fd = -1;
-                    --open;
-                }
-            }
-        }
-    }
-    if (open > 0) {
-        kill(pid, SIGKILL);
-    }
-    for (pollfd& fd : fds) {
-        if (fd.fd >= 0) {
-            close(fd.fd);
-        }
+        execv(argv.pointers[0], argv.pointers.data());
+        _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
-    result.exitCode = ExitCodeOf(status);
-    return result;
+    const auto deadline = Clock::now() + limit;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return {ExitCodeOf(status), ReadAll(out.get()), ReadAll(err.get())};
 }
 
 TerminalSession::TerminalSession(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{ZENTHOR_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> pointers = Pointers(argv);
+    Argv argv(args);
     winsize size{};
     size.ws_row = 40;
     size.ws_col = 100;
@@ -118,7 +92,7 @@ TerminalSession::TerminalSession(const std::vector<std::string>& args) {
         throw std::runtime_error("forkpty");
     }
     if (pid == 0) {
-        execv(pointers[0], pointers.data());
+        execv(argv.pointers[0], argv.pointers.data());
         _exit(127);
     }
     m_pid = pid;
