@@ -2,19 +2,25 @@
 
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <system_error>
-
-#include <stdlib.h>
 
 namespace zenthor::test {
 
 TempContentTree::TempContentTree(const std::string& folder) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zenthor-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
+    // A folder of a new random name: create_directory says whether it made it.
+    std::random_device random;
+    for (int attempt = 0; m_base.empty(); ++attempt) {
+        if (attempt == 100) {
+            throw std::runtime_error("cannot create a temporary folder");
+        }
+        const auto candidate =
+            std::filesystem::temp_directory_path() / ("zenthor-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            m_base = candidate;
+        }
     }
-    m_base = pattern;
     m_root = m_base / folder;
     std::filesystem::create_directories(m_root);
 }

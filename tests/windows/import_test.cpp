@@ -1,10 +1,9 @@
 // Real imports through the loaded DLL into the host's scene, with the real settings
 // dialog and summary message box played by a user script: the sample content tree, and
 // content trees written for the test into the temporary folder.
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "host/tri_object.h"
 #include "plugin/resource.h"
 #include "tests/support/model_writer.h"
+#include "tests/support/temp_content_tree.h"
 #include "tests/windows/check.h"
 #include "tests/windows/plugin_library.h"
 #include "tests/windows/test_environment.h"
@@ -21,8 +21,6 @@
 
 namespace zenthor::wintest {
 namespace {
-
-using test::Chunk;
 
 struct ExpectedNode {
     std::string name;
@@ -39,60 +37,18 @@ const std::vector<ExpectedNode> kSampleScene = {
     {"banner", "props\\banner", "textures\\cloth.512.dds", 2},
     {"crate", "props\\crate", "textures\\crate.1024.dds", 12},
 };
-const ExpectedNode kSampleLod = {"crate_lod1", "props\\crate_lod1", "textures\\crate.1024.dds", 12};
 
 std::vector<ExpectedNode> SampleSceneWithLods() {
     std::vector<ExpectedNode> nodes = kSampleScene;
-    nodes.push_back(kSampleLod);
+    nodes.push_back({"crate_lod1", "props\\crate_lod1", "textures\\crate.1024.dds", 12});
     return nodes;
 }
 
-const char kSampleSummary[] =
-    "Imported OK!\nImported objects : 04\nTotal polygons count : 38\n"
-    "===============================\nThanks to Marlow, Tessaly";
-const char kSampleWithLodsSummary[] =
-    "Imported OK!\nImported objects : 05\nTotal polygons count : 50\n"
-    "===============================\nThanks to Marlow, Tessaly";
-
-// A content tree in a new folder below the temporary folder, removed with the object.
-class TempContent {
-public:
-    TempContent() {
-        char temp[MAX_PATH] = {};
-        Require(GetTempPathA(MAX_PATH, temp) != 0, "GetTempPathA");
-        for (int attempt = 0; m_base.empty(); ++attempt) {
-            Require(attempt < 100, "a new temporary folder");
-            const std::string candidate = std::string(temp) + "zenthor-" +
-                                          std::to_string(GetCurrentProcessId()) + "-" +
-                                          std::to_string(GetTickCount() + attempt);
-            if (CreateDirectoryA(candidate.c_str(), nullptr)) m_base = candidate;
-        }
-        m_root = m_base + "\\content\\";
-        CreateDirectoryA(m_root.c_str(), nullptr);
-    }
-    ~TempContent() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_base, ignored);
-    }
-    TempContent(const TempContent&) = delete;
-    TempContent& operator=(const TempContent&) = delete;
-
-    // The content root: the folder "content" with its trailing backslash.
-    const std::string& Root() const { return m_root; }
-
-    std::string Write(const std::string& relative, const test::Bytes& bytes) const {
-        const std::string path = m_root + relative;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        Require(out.good(), "writing " + path);
-        return path;
-    }
-
-private:
-    std::string m_base;
-    std::string m_root;
-};
+std::string Summary(const char* objects, int polygons) {
+    return std::string("Imported OK!\nImported objects : ") + objects +
+           "\nTotal polygons count : " + std::to_string(polygons) +
+           "\n===============================\nThanks to Marlow, Tessaly";
+}
 
 // What one DoImport did, as the host and the user saw it.
 struct ImportOutcome {
@@ -104,20 +60,27 @@ struct ImportOutcome {
     std::vector<std::string> otherWindows;
 };
 
-ImportOutcome Import(SceneImport& importer, HostScene& scene, const std::string& file,
-                     std::vector<Step> steps) {
-    ImportOutcome outcome;
-    MainWindow mainWindow;
-    Require(GetActiveWindow() == mainWindow.Handle(), "the host's main window is active");
-    outcome.mainWindow = mainWindow.Handle();
-    GetWindowRect(mainWindow.Handle(), &outcome.mainRect);
-    UserScript script(std::move(steps));
-    outcome.result = importer.DoImport(file.c_str(), &scene, nullptr, FALSE);
-    outcome.dialogs = script.Dialogs();
-    outcome.messageBoxes = script.MessageBoxes();
-    outcome.otherWindows = script.OtherWindows();
-    return outcome;
-}
+// A fresh load of the plug-in (its setting starts false), an importer and a scene.
+struct Host {
+    PluginLibrary plugin;
+    ImporterPointer importer = CreateImporter(plugin.ImporterClass());
+    HostScene scene;
+
+    // One DoImport into `into` (by default the host's scene), the user playing `steps`.
+    ImportOutcome Import(const std::string& file, std::vector<Step> steps, HostScene* into = nullptr) {
+        ImportOutcome outcome;
+        MainWindow mainWindow;
+        Require(GetActiveWindow() == mainWindow.Handle(), "the host's main window is active");
+        outcome.mainWindow = mainWindow.Handle();
+        GetWindowRect(mainWindow.Handle(), &outcome.mainRect);
+        UserScript script(std::move(steps));
+        outcome.result = importer->DoImport(file.c_str(), into != nullptr ? into : &scene, nullptr, FALSE);
+        outcome.dialogs = script.Dialogs();
+        outcome.messageBoxes = script.MessageBoxes();
+        outcome.otherWindows = script.OtherWindows();
+        return outcome;
+    }
+};
 
 // The settings dialog was shown once, as the template lays it out, over the host's window.
 void CheckSettingsDialog(const ImportOutcome& outcome, bool boxMarkedAtOpen) {
@@ -178,164 +141,109 @@ void CheckNothingImported(const ImportOutcome& outcome, const HostScene& scene) 
     ExpectEq(scene.RedrawCount(), 0, "redraws");
 }
 
-struct SampleCase {
-    const char* name;
-    const char* file;  // below samples\content
-    std::vector<Step> steps;
-    std::vector<ExpectedNode> scene;
-    const char* summary;
-};
-
 WINDOWS_TEST(SampleContentImportsAsTheDialogChose) {
-    const std::vector<ExpectedNode> crateOnly = {kSampleScene[3]};
-    const SampleCase cases[] = {
-        {"Lets GO untouched", "models\\sample.model", {Step::ClickLetsGo}, kSampleScene, kSampleSummary},
+    const struct {
+        const char* name;
+        const char* file;  // below samples\content
+        std::vector<Step> steps;
+        std::vector<ExpectedNode> scene;
+        std::string summary;
+    } cases[] = {
+        {"Lets GO untouched", "models\\sample.model", {Step::ClickLetsGo}, kSampleScene, Summary("04", 38)},
         {"box, then Lets GO",
          "models\\sample.model",
          {Step::ClickBox, Step::ClickLetsGo},
          SampleSceneWithLods(),
-         kSampleWithLodsSummary},
+         Summary("05", 50)},
         {"box twice, then Lets GO",
          "models\\sample.model",
          {Step::ClickBox, Step::ClickBox, Step::ClickLetsGo},
          kSampleScene,
-         kSampleSummary},
+         Summary("04", 38)},
         // Had Enter or Escape ended the dialog, the box would not have been clicked.
         {"Enter and Escape are ignored",
          "models\\sample.model",
          {Step::Enter, Step::Escape, Step::ClickBox, Step::ClickLetsGo},
          SampleSceneWithLods(),
-         kSampleWithLodsSummary},
+         Summary("05", 50)},
         {"a mesh file on its own",
          "meshes\\crate.mesh",
          {Step::ClickLetsGo},
-         crateOnly,
-         "Imported OK!\nImported objects : 01\nTotal polygons count : 12\n"
-         "===============================\nThanks to Marlow, Tessaly"},
+         {kSampleScene[3]},
+         Summary("01", 12)},
     };
-    for (const SampleCase& c : cases) {
+    for (const auto& c : cases) {
         std::printf("  case: %s\n", c.name);
-        PluginLibrary plugin;  // each case from a fresh load: the setting starts false
-        HostScene scene;
-        ImporterPointer importer = CreateImporter(plugin.ImporterClass());
-        const ImportOutcome outcome =
-            Import(*importer, scene, Environment().samplesContent + c.file, c.steps);
+        Host host;
+        const ImportOutcome outcome = host.Import(g_environment.samplesContent + c.file, c.steps);
         ExpectEq(outcome.result, 1, "DoImport");
         CheckSettingsDialog(outcome, false);
         CheckSummary(outcome, c.summary);
-        CheckScene(scene, Environment().samplesContent, c.scene);
+        CheckScene(host.scene, g_environment.samplesContent, c.scene);
     }
 }
 
 WINDOWS_TEST(ClosingTheDialogImportsNothingButKeepsTheClickUntilUnload) {
-    const std::string sample = Environment().samplesContent + "models\\sample.model";
+    const std::string sample = g_environment.samplesContent + "models\\sample.model";
     {
-        PluginLibrary plugin;
-        ImporterPointer importer = CreateImporter(plugin.ImporterClass());
+        Host host;
         HostScene closedScene;
-        const ImportOutcome closed = Import(*importer, closedScene, sample, {Step::ClickBox, Step::Close});
+        const ImportOutcome closed = host.Import(sample, {Step::ClickBox, Step::Close}, &closedScene);
         ExpectEq(closed.result, 1, "DoImport after the close button");
         CheckSettingsDialog(closed, false);
         CheckNothingImported(closed, closedScene);
 
         // The next import on the same load opens with the box marked and includes the lods.
-        HostScene scene;
-        const ImportOutcome next = Import(*importer, scene, sample, {Step::ClickLetsGo});
+        const ImportOutcome next = host.Import(sample, {Step::ClickLetsGo});
         ExpectEq(next.result, 1, "DoImport");
         CheckSettingsDialog(next, true);
-        CheckSummary(next, kSampleWithLodsSummary);
-        CheckScene(scene, Environment().samplesContent, SampleSceneWithLods());
+        CheckSummary(next, Summary("05", 50));
+        CheckScene(host.scene, g_environment.samplesContent, SampleSceneWithLods());
     }
     // Unloaded and loaded again, the library starts with the setting false.
-    PluginLibrary plugin;
-    ImporterPointer importer = CreateImporter(plugin.ImporterClass());
-    HostScene scene;
-    const ImportOutcome reloaded = Import(*importer, scene, sample, {Step::ClickLetsGo});
-    CheckSettingsDialog(reloaded, false);
-    CheckSummary(reloaded, kSampleSummary);
-}
-
-// A static triangle whose three corners are used `count` times over.
-test::MeshDesc Triangles(int count, const std::string& material) {
-    test::MeshDesc mesh = test::TriangleMesh("stone", material);
-    mesh.indices.clear();
-    for (int i = 0; i < count; ++i) mesh.indices.insert(mesh.indices.end(), {0, 1, 2});
-    return mesh;
+    Host reloaded;
+    const ImportOutcome outcome = reloaded.Import(sample, {Step::ClickLetsGo});
+    CheckSettingsDialog(outcome, false);
+    CheckSummary(outcome, Summary("04", 38));
 }
 
 WINDOWS_TEST(FailedLoadsReturnZeroWithoutAMessage) {
-    TempContent content;
-    const std::string meshless = content.Write("models\\meshless.model", test::Serialize({
-                                                                             test::TextureAliasesChunk("a=b"),
-                                                                         }));
-    const std::string onlyMissingReference =
-        content.Write("models\\lost.model", test::Serialize({test::MeshRefsChunk({"nowhere"})}));
-    const struct {
-        const char* name;
-        std::string file;
-    } cases[] = {
-        {"a missing file", content.Root() + "models\\missing.model"},
-        {"a file without meshes", meshless},
-        {"a reference to a missing mesh file only", onlyMissingReference},
+    test::TempContentTree content;
+    const std::string cases[] = {
+        content.Path("models\\missing.model"),
+        content.Write("models\\meshless.model", {test::TextureAliasesChunk("a=b")}),
+        content.Write("models\\lost.model", {test::MeshRefsChunk({"nowhere"})}),  // a missing mesh file only
     };
-    PluginLibrary plugin;
-    ImporterPointer importer = CreateImporter(plugin.ImporterClass());
-    for (const auto& c : cases) {
-        std::printf("  case: %s\n", c.name);
+    Host host;
+    for (const std::string& file : cases) {
+        std::printf("  case: %s\n", file.c_str());
         HostScene scene;
-        const ImportOutcome outcome = Import(*importer, scene, c.file, {Step::ClickLetsGo});
+        const ImportOutcome outcome = host.Import(file, {Step::ClickLetsGo}, &scene);
         ExpectEq(outcome.result, 0, "DoImport");
         CheckSettingsDialog(outcome, false);
         CheckNothingImported(outcome, scene);
     }
 }
 
-WINDOWS_TEST(SummaryCountsObjectsAndPolygonsOfTheModel) {
-    TempContent content;
-    std::vector<Chunk> entries;
-    const int triangles[] = {300, 30, 3, 3, 3, 3, 3};
-    for (int i = 0; i < 7; ++i) {
-        entries.push_back(test::MeshEntry(Triangles(triangles[i], "fixtures\\part" + std::to_string(i))));
-    }
-    const std::string file =
-        content.Write("models\\seven.model", test::Serialize({test::MeshesChunk(entries)}));
-
-    PluginLibrary plugin;
-    ImporterPointer importer = CreateImporter(plugin.ImporterClass());
-    HostScene scene;
-    const ImportOutcome outcome = Import(*importer, scene, file, {Step::ClickLetsGo});
-    ExpectEq(outcome.result, 1, "DoImport");
-    CheckSummary(outcome,
-                 "Imported OK!\nImported objects : 07\nTotal polygons count : 345\n"
-                 "===============================\nThanks to Marlow, Tessaly");
-    ExpectEq(scene.NodeCount(), 7, "nodes in the scene");
-}
-
 WINDOWS_TEST(ReferencedMeshIsFoundThroughTheContentRoot) {
     // The model holds no mesh of its own: the import succeeds only when the reference
     // is found at <content root>\meshes\walls\brick.mesh, and the texture at its 1024 name.
-    TempContent content;
+    test::TempContentTree content;
     const float origin[3] = {0, 0, 0};
-    content.Write("meshes\\walls\\brick.mesh",
-                  test::Serialize({test::MeshesChunk(
-                      {test::MeshEntry(test::BoxMesh("walls\\brick", "props\\brick_wall", 1.0f, origin))})}));
+    content.Write("meshes\\walls\\brick.mesh", {test::MeshesChunk({test::MeshEntry(test::BoxMesh(
+                                                   "walls\\brick", "props\\brick_wall", 1.0f, origin))})});
     content.Write("textures\\walls\\brick.1024.dds", test::Bytes{'D', 'D', 'S', ' '});
-    std::string file =
-        content.Write("models\\town\\house.model", test::Serialize({test::MeshRefsChunk({"walls\\brick"})}));
     // Picked with forward slashes: the content root is still found, with backslashes.
-    for (char& c : file) {
-        if (c == '\\') c = '/';
-    }
+    std::string file = content.Write("models\\town\\house.model", {test::MeshRefsChunk({"walls\\brick"})});
+    std::replace(file.begin(), file.end(), '\\', '/');
+    std::string contentRoot = content.Root().string() + "\\";
+    std::replace(contentRoot.begin(), contentRoot.end(), '/', '\\');
 
-    PluginLibrary plugin;
-    ImporterPointer importer = CreateImporter(plugin.ImporterClass());
-    HostScene scene;
-    const ImportOutcome outcome = Import(*importer, scene, file, {Step::ClickLetsGo});
+    Host host;
+    const ImportOutcome outcome = host.Import(file, {Step::ClickLetsGo});
     ExpectEq(outcome.result, 1, "DoImport");
-    CheckSummary(outcome,
-                 "Imported OK!\nImported objects : 01\nTotal polygons count : 12\n"
-                 "===============================\nThanks to Marlow, Tessaly");
-    CheckScene(scene, content.Root(),
+    CheckSummary(outcome, Summary("01", 12));
+    CheckScene(host.scene, contentRoot,
                {{"brick_wall", "props\\brick_wall", "textures\\walls\\brick.1024.dds", 12}});
 }
 

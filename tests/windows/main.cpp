@@ -7,25 +7,6 @@
 #include "tests/windows/check.h"
 #include "tests/windows/test_environment.h"
 
-namespace zenthor::wintest {
-namespace {
-
-TestEnvironment& Stored() {
-    static TestEnvironment environment;
-    return environment;
-}
-
-}  // namespace
-
-const TestEnvironment& Environment() {
-    return Stored();
-}
-void SetEnvironment(TestEnvironment environment) {
-    Stored() = std::move(environment);
-}
-
-}  // namespace zenthor::wintest
-
 int main(int argc, char** argv) {
     if (argc < 3 || argc > 4) {
         std::fprintf(stderr, "usage: %s PLUGIN_DLL SAMPLES_CONTENT_FOLDER [NAME_FILTER]\n", argv[0]);
@@ -33,6 +14,6 @@ int main(int argc, char** argv) {
     }
     std::string samples = argv[2];
     if (samples.empty() || samples.back() != '\\') samples += '\\';
-    zenthor::wintest::SetEnvironment({argv[1], samples});
+    zenthor::wintest::g_environment = {argv[1], samples};
     return zenthor::wintest::RunTests(argc == 4 ? argv[3] : "") == 0 ? 0 : 1;
 }

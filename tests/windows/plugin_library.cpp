@@ -1,12 +1,14 @@
 #include "tests/windows/plugin_library.h"
 
+#include <string>
+
 #include "tests/windows/check.h"
 #include "tests/windows/test_environment.h"
 
 namespace zenthor::wintest {
 
-PluginLibrary::PluginLibrary() : m_module(LoadLibraryA(Environment().pluginPath.c_str())) {
-    Require(m_module != nullptr, "LoadLibraryA(" + Environment().pluginPath + ") failed with error " +
+PluginLibrary::PluginLibrary() : m_module(LoadLibraryA(g_environment.pluginPath.c_str())) {
+    Require(m_module != nullptr, "LoadLibraryA(" + g_environment.pluginPath + ") succeeds; error " +
                                      std::to_string(GetLastError()));
 }
 
@@ -14,16 +16,8 @@ PluginLibrary::~PluginLibrary() {
     if (m_module != nullptr) FreeLibrary(m_module);
 }
 
-FARPROC PluginLibrary::ByName(const char* name) const {
-    return GetProcAddress(m_module, name);
-}
-
-FARPROC PluginLibrary::ByOrdinal(WORD ordinal) const {
-    return GetProcAddress(m_module, MAKEINTRESOURCEA(ordinal));
-}
-
 ClassDesc& PluginLibrary::ImporterClass() const {
-    const auto libClassDesc = Find<LibClassDescFunction>("LibClassDesc");
+    const auto libClassDesc = Find<ClassDesc* (*)(int)>("LibClassDesc");
     Require(libClassDesc != nullptr, "LibClassDesc is exported");
     ClassDesc* classDesc = libClassDesc(0);
     Require(classDesc != nullptr, "LibClassDesc(0) gives the class descriptor");

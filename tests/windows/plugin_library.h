@@ -3,21 +3,12 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "host/class_desc.h"
 #include "host/scene_import.h"
 #include "platform/windows_api.h"
 
 namespace zenthor::wintest {
-
-// The exports, with the signatures a host calls them with.
-using LibDescriptionFunction = const char* (*)();
-using LibNumberClassesFunction = int (*)();
-using LibClassDescFunction = ClassDesc* (*)(int);
-using LibVersionFunction = DWORD (*)();
-using LibInitializeFunction = int (*)();
-using LibShutdownFunction = int (*)();
 
 class PluginLibrary {
 public:
@@ -31,15 +22,16 @@ public:
     HMODULE Module() const { return m_module; }
 
     // Null when the DLL has no such export.
-    FARPROC ByName(const char* name) const;
-    FARPROC ByOrdinal(WORD ordinal) const;
+    FARPROC ByName(const char* name) const { return GetProcAddress(m_module, name); }
+    FARPROC ByOrdinal(WORD ordinal) const { return GetProcAddress(m_module, MAKEINTRESOURCEA(ordinal)); }
+    // An export by name, with the signature a host calls it with.
     template <class Function>
     Function Find(const char* name) const {
         // Through the generic function pointer type, which converts to any other.
         return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(ByName(name)));
     }
 
-    // LibClassDesc(0), found by name; aborts the test when there is none.
+    // LibClassDesc(0), found by name; ends the test when there is none.
     ClassDesc& ImporterClass() const;
 
 private:

@@ -10,7 +10,7 @@ struct TestEnvironment {
     std::string samplesContent;  // samples\content of the source tree, ending in a backslash
 };
 
-const TestEnvironment& Environment();
-void SetEnvironment(TestEnvironment environment);
+// Set by main before any test runs.
+inline TestEnvironment g_environment;
 
 }  // namespace zenthor::wintest
