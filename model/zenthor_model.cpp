@@ -235,22 +235,30 @@ void CZenthorModel::ReadMeshTextures(CChunkReader& chunk) {
     }
 }
 
+const std::uint8_t* CZenthorModel::TakeRecords(CChunkReader& chunk, const char* what, std::uint32_t count,
+                                               std::uint64_t recordSize) {
+    const std::uint64_t bytes = std::uint64_t{count} * recordSize;
+    const std::uint8_t* records = chunk.TakeBytes(bytes);
+    if (records == nullptr) {
+        DropCurrentMesh(chunk, std::string(what) + " count " + std::to_string(count) + " needs " +
+                                   Bytes(bytes) + ", " + std::to_string(chunk.Remaining()) + " present");
+    }
+    return records;
+}
+
 void CZenthorModel::ReadIndices(CChunkReader& chunk) {
     if (chunk.Remaining() < 4) {
         DropCurrentMesh(chunk, "index chunk too short for its count");
         return;
     }
     const std::uint32_t count = chunk.ReadU32();
-    const std::uint64_t bytes = std::uint64_t{count} * 2;
-    const std::uint8_t* data = chunk.TakeBytes(bytes);
+    const std::uint8_t* data = TakeRecords(chunk, "index", count, 2);
     if (data == nullptr) {
-        DropCurrentMesh(chunk, "index count " + std::to_string(count) + " needs " + Bytes(bytes) + ", " +
-                                   std::to_string(chunk.Remaining()) + " present");
         return;
     }
     auto indices = std::make_unique_for_overwrite<std::uint16_t[]>(count);
     if (count > 0) {
-        std::memcpy(indices.get(), data, bytes);
+        std::memcpy(indices.get(), data, std::size_t{count} * 2);
     }
     currentMesh->indices = std::move(indices);
     currentMesh->indexCount = count;
@@ -262,19 +270,7 @@ void CZenthorModel::ReadStaticVertices(CChunkReader& chunk) {
         return;
     }
     chunk.ReadU32();  // not interpreted
-    const std::uint32_t count = chunk.ReadU32();
-    const std::uint64_t bytes = std::uint64_t{count} * kStaticVertexSize;
-    const std::uint8_t* records = chunk.TakeBytes(bytes);
-    if (records == nullptr) {
-        DropCurrentMesh(chunk, "static vertex count " + std::to_string(count) + " needs " + Bytes(bytes) +
-                                   ", " + std::to_string(chunk.Remaining()) + " present");
-        return;
-    }
-    auto vertices = std::make_unique_for_overwrite<ModelVertex[]>(count);
-    DecodeStaticVertices(records, count, vertices.get());
-    currentMesh->vertices = std::move(vertices);
-    currentMesh->vertexCount = count;
-    currentMesh->skinned = false;
+    TakeVertices(chunk, chunk.ReadU32(), false);
 }
 
 void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk) {
@@ -292,19 +288,20 @@ void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk) {
         return;
     }
     chunk.Skip(boneBytes);
-    const std::uint32_t count = chunk.ReadU32();
-    const std::uint64_t bytes = std::uint64_t{count} * kSkinnedVertexSize;
-    const std::uint8_t* records = chunk.TakeBytes(bytes);
+    TakeVertices(chunk, chunk.ReadU32(), true);
+}
+
+void CZenthorModel::TakeVertices(CChunkReader& chunk, std::uint32_t count, bool skinned) {
+    const std::uint8_t* records = TakeRecords(chunk, skinned ? "skinned vertex" : "static vertex", count,
+                                              skinned ? kSkinnedVertexSize : kStaticVertexSize);
     if (records == nullptr) {
-        DropCurrentMesh(chunk, "skinned vertex count " + std::to_string(count) + " needs " + Bytes(bytes) +
-                                   ", " + std::to_string(chunk.Remaining()) + " present");
         return;
     }
     auto vertices = std::make_unique_for_overwrite<ModelVertex[]>(count);
-    DecodeSkinnedVertices(records, count, vertices.get());
+    (skinned ? DecodeSkinnedVertices : DecodeStaticVertices)(records, count, vertices.get());
     currentMesh->vertices = std::move(vertices);
     currentMesh->vertexCount = count;
-    currentMesh->skinned = true;
+    currentMesh->skinned = skinned;
 }
 
 void CZenthorModel::ReadReferences(CChunkReader& chunk) {

@@ -86,6 +86,12 @@ private:
 
     template <typename Handler>
     void WalkLevel(CChunkReader& level, const char* what, Handler&& handle);
+    // The next `count` records of `recordSize` bytes, stepped past; null, with the current
+    // mesh dropped (a `what` count that needs more than is there), when the chunk holds fewer.
+    const std::uint8_t* TakeRecords(CChunkReader& chunk, const char* what, std::uint32_t count,
+                                    std::uint64_t recordSize);
+    // Decodes `count` vertex records of the chunk into the current mesh (or drops it).
+    void TakeVertices(CChunkReader& chunk, std::uint32_t count, bool skinned);
     void DropCurrentMesh(const CChunkReader& chunk, const std::string& why);
     void Note(SkipReason reason, std::uintptr_t where, std::string detail);
     bool Observed() const;
