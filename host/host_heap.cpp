@@ -2,26 +2,18 @@
 
 #include <cstdlib>
 
+#include "host/failure_hook.h"
+
 namespace {
 
-// Used, like every host call, on the host's user-interface thread only: no lock.
-struct HeapFailures {
-    std::function<bool(int)> fail;
-    int calls = 0;
-};
-
-HeapFailures& Failures() {
-    static HeapFailures failures;
+zenthor::FailureHook& Failures() {
+    static zenthor::FailureHook failures;
     return failures;
 }
 
 void* Allocate(std::size_t size) noexcept {
-    {
-        HeapFailures& failures = Failures();
-        const int call = failures.calls++;
-        if (failures.fail && failures.fail(call)) {
-            return nullptr;
-        }
+    if (Failures().NextCallFails()) {
+        return nullptr;
     }
     return std::malloc(size != 0 ? size : 1);
 }
@@ -36,9 +28,7 @@ void* AllocateOrThrow(std::size_t size) {
 }  // namespace
 
 void SetHostHeapFailures(std::function<bool(int callIndex)> fail) {
-    HeapFailures& failures = Failures();
-    failures.fail = std::move(fail);
-    failures.calls = 0;
+    Failures().Set(std::move(fail));
 }
 
 void* HostHeapOperators::operator new(std::size_t size) {

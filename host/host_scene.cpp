@@ -163,15 +163,11 @@ bool HostScene::Owns(const void* object) const {
 }
 
 void HostScene::SetFailures(HostSceneCall call, std::function<bool(int callIndex)> fail) {
-    const auto kind = std::size_t(call);
-    m_fail[kind] = std::move(fail);
-    m_calls[kind] = 0;
+    m_failures[std::size_t(call)].Set(std::move(fail));
 }
 
 void HostScene::MaybeFail(HostSceneCall call) {
-    const auto kind = std::size_t(call);
-    const int index = m_calls[kind]++;
-    if (m_fail[kind] && m_fail[kind](index)) {
+    if (m_failures[std::size_t(call)].NextCallFails()) {
         throw std::runtime_error(call == HostSceneCall::GetSceneNode ? "GetSceneNode failed"
                                                                      : "SetMaterial failed");
     }

@@ -25,6 +25,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "host/failure_hook.h"
 #include "host/host_api.h"
 #include "host/import_interface.h"
 #include "host/matrix3.h"
@@ -102,7 +103,6 @@ private:
     std::vector<HostNode*> m_added;
     std::vector<std::unique_ptr<TriObject>> m_objects;
     std::vector<std::unique_ptr<MtlBase>> m_mtls;
-    std::function<bool(int)> m_fail[2];
-    int m_calls[2] = {0, 0};
+    zenthor::FailureHook m_failures[2];  // by HostSceneCall
     int m_redraws = 0;
 };
