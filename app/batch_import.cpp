@@ -24,6 +24,7 @@
 #include "app/progress_bar.h"
 #include "app/single_import.h"
 #include "app/text_encoding.h"
+#include "app/write_all.h"
 
 namespace zenthor {
 namespace {
@@ -34,20 +35,6 @@ using Clock = std::chrono::steady_clock;
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
-}
-
-void WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return;
-        }
-        done += static_cast<std::size_t>(n);
-    }
 }
 
 // The test hook of RunBatch (see batch_import.h); several faults are separated by ';'.

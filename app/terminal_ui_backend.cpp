@@ -11,6 +11,7 @@
 
 #include "app/dialog_answers.h"
 #include "app/dialog_screen.h"
+#include "app/write_all.h"
 
 namespace zenthor {
 
@@ -52,20 +53,6 @@ TerminalUiBackend::~TerminalUiBackend() {
     LeaveScreen();
 }
 
-void TerminalUiBackend::Write(const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(m_out, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-}
-
 void TerminalUiBackend::EnterScreen() {
     if (m_saved != nullptr) {
         return;
@@ -81,14 +68,14 @@ void TerminalUiBackend::EnterScreen() {
     raw.c_cc[VTIME] = 0;
     tcsetattr(m_in, TCSAFLUSH, &raw);
     m_saved = std::move(saved);
-    Write("\x1b[?1049h\x1b[?25l");  // alternate screen, cursor hidden
+    WriteAll(m_out, "\x1b[?1049h\x1b[?25l");  // alternate screen, cursor hidden
 }
 
 void TerminalUiBackend::LeaveScreen() {
     if (m_saved == nullptr) {
         return;
     }
-    Write("\x1b[?25h\x1b[?1049l");
+    WriteAll(m_out, "\x1b[?25h\x1b[?1049l");
     tcsetattr(m_in, TCSAFLUSH, &m_saved->settings);
     m_saved.reset();
 }
@@ -109,7 +96,7 @@ void TerminalUiBackend::Draw(const platform::DialogView& dialog) {
         out += "\r\n";
     }
     out += "\r\nTab: next control   Space: press   Enter/Esc: sent to the dialog   q: close\r\n";
-    Write(out);
+    WriteAll(m_out, out);
 }
 
 TerminalUiBackend::Key TerminalUiBackend::ReadKey() {

@@ -41,7 +41,6 @@ private:
     void Draw(const platform::DialogView& dialog);
     void EnterScreen();
     void LeaveScreen();
-    void Write(const std::string& text);
 
     int m_in;
     int m_out;
