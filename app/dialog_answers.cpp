@@ -5,13 +5,6 @@
 namespace zenthor {
 namespace {
 
-constexpr DWORD kButtonTypeMask = 0x0F;
-constexpr DWORD kPushButton = 0x0;
-constexpr DWORD kDefPushButton = 0x1;
-constexpr DWORD kCheckBox = 0x2;
-constexpr DWORD kAutoCheckBox = 0x3;
-constexpr DWORD k3State = 0x5;
-constexpr DWORD kAuto3State = 0x6;
 constexpr WORD kButtonAtom = 0x80;
 
 bool IsButton(const platform::ControlView& control) {
@@ -38,14 +31,14 @@ void PrintMessageBox(std::ostream& out, const platform::MessageBoxView& box) {
 }
 
 bool IsCheckBox(const platform::ControlView& control) {
-    const DWORD type = control.style & kButtonTypeMask;
+    const DWORD type = control.style & BS_TYPEMASK;
     return IsButton(control) &&
-           (type == kCheckBox || type == kAutoCheckBox || type == k3State || type == kAuto3State);
+           (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE);
 }
 
 bool IsPushButton(const platform::ControlView& control) {
-    const DWORD type = control.style & kButtonTypeMask;
-    return IsButton(control) && (type == kPushButton || type == kDefPushButton);
+    const DWORD type = control.style & BS_TYPEMASK;
+    return IsButton(control) && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
 }
 
 FlagUiBackend::FlagUiBackend(bool includeLods, std::ostream* messages)

@@ -7,14 +7,7 @@
 namespace zenthor {
 namespace {
 
-constexpr DWORD kWsTabStop = 0x00010000;
-constexpr DWORD kWsDisabled = 0x08000000;
-constexpr DWORD kWsVisible = 0x10000000;
-constexpr DWORD kButtonTypeMask = 0x0F;
-constexpr DWORD kGroupBox = 0x7;
 constexpr DWORD kStaticAlignMask = 0x3;
-constexpr DWORD kStaticCenter = 0x1;
-constexpr DWORD kStaticRight = 0x2;
 constexpr WORD kButtonAtom = 0x80;
 constexpr WORD kStaticAtom = 0x82;
 
@@ -98,7 +91,7 @@ private:
 std::vector<int> TabStops(const platform::DialogView& dialog) {
     std::vector<int> ids;
     for (const platform::ControlView& control : dialog.controls) {
-        if ((control.style & kWsTabStop) && (control.style & kWsVisible) && !(control.style & kWsDisabled)) {
+        if ((control.style & WS_TABSTOP) && (control.style & WS_VISIBLE) && !(control.style & WS_DISABLED)) {
             ids.push_back(control.id);
         }
     }
@@ -122,7 +115,7 @@ DialogScreen DrawDialog(const platform::DialogView& dialog, int focusId) {
     };
     std::vector<Frame> frames;  // group boxes drawn so far
     for (const platform::ControlView& control : dialog.controls) {
-        if (!(control.style & kWsVisible)) {
+        if (!(control.style & WS_VISIBLE)) {
             continue;
         }
         int column = 1 + Columns(control.rect.x);
@@ -145,7 +138,7 @@ DialogScreen DrawDialog(const platform::DialogView& dialog, int focusId) {
         int drawnColumn = column;
         int drawnRow = row;
         const bool button = control.classAtom == kButtonAtom || control.className == "Button";
-        if (button && (control.style & kButtonTypeMask) == kGroupBox) {
+        if (button && (control.style & BS_TYPEMASK) == BS_GROUPBOX) {
             canvas.Box(row, column, cellWidth, cellHeight);
             canvas.Put(row, column + 1, " " + control.text + " ");
             frames.push_back({control.rect, column, cellWidth});
@@ -164,7 +157,7 @@ DialogScreen DrawDialog(const platform::DialogView& dialog, int focusId) {
             for (int i = 0; i < static_cast<int>(lines.size()) && i < cellHeight; ++i) {
                 const std::string& line = lines[static_cast<std::size_t>(i)];
                 const int spare = cellWidth - static_cast<int>(line.size());
-                const int indent = align == kStaticCenter ? spare / 2 : (align == kStaticRight ? spare : 0);
+                const int indent = align == SS_CENTER ? spare / 2 : (align == SS_RIGHT ? spare : 0);
                 canvas.Put(row + i, column + indent, line);
             }
         }

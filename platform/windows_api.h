@@ -117,6 +117,29 @@ constexpr DWORD DLL_PROCESS_DETACH = 0;
 constexpr DWORD DLL_PROCESS_ATTACH = 1;
 constexpr DWORD DLL_THREAD_ATTACH = 2;
 constexpr DWORD DLL_THREAD_DETACH = 3;
+// Window, dialog, button and static control styles.
+constexpr DWORD WS_TABSTOP = 0x00010000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;
+constexpr DWORD WS_DLGFRAME = 0x00400000;
+constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD WS_CAPTION = 0x00C00000;
+constexpr DWORD WS_DISABLED = 0x08000000;
+constexpr DWORD WS_VISIBLE = 0x10000000;
+constexpr DWORD DS_SETFONT = 0x40;
+constexpr DWORD DS_MODALFRAME = 0x80;
+constexpr DWORD BS_PUSHBUTTON = 0x0;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+constexpr DWORD BS_CHECKBOX = 0x2;
+constexpr DWORD BS_AUTOCHECKBOX = 0x3;
+constexpr DWORD BS_RADIOBUTTON = 0x4;
+constexpr DWORD BS_3STATE = 0x5;
+constexpr DWORD BS_AUTO3STATE = 0x6;
+constexpr DWORD BS_GROUPBOX = 0x7;
+constexpr DWORD BS_AUTORADIOBUTTON = 0x9;
+constexpr DWORD BS_TYPEMASK = 0xF;
+constexpr DWORD SS_CENTER = 0x1;
+constexpr DWORD SS_RIGHT = 0x2;
+constexpr DWORD SS_NOTIFY = 0x100;
 
 // The Windows calls, with the Windows signatures and results. Their behaviour on POSIX
 // is documented where they are implemented (posix/user/); the dialog calls take their

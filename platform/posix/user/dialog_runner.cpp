@@ -13,16 +13,6 @@ using platform::user::WindowTable;
 
 namespace {
 
-constexpr DWORD kWsTabStop = 0x00010000;
-constexpr DWORD kWsDisabled = 0x08000000;
-constexpr DWORD kWsVisible = 0x10000000;
-constexpr DWORD kButtonTypeMask = 0x0F;
-constexpr DWORD kBsDefPushButton = 1;
-constexpr DWORD kBsAutoCheckBox = 3;
-constexpr DWORD kBsAuto3State = 6;
-constexpr DWORD kBsGroupBox = 7;
-constexpr DWORD kSsNotify = 0x0100;
-
 bool IsClass(const Window& window, WORD atom, const char* name) {
     return window.classAtom == atom || strcasecmp(window.className.c_str(), name) == 0;
 }
@@ -113,8 +103,8 @@ HWND FirstTabStop(HWND dialog) {
     if (!window) return nullptr;
     for (HWND child : window->children) {
         auto control = WindowTable::Instance().Get(child);
-        if (control && (control->style & kWsTabStop) && (control->style & kWsVisible) &&
-            !(control->style & kWsDisabled)) {
+        if (control && (control->style & WS_TABSTOP) && (control->style & WS_VISIBLE) &&
+            !(control->style & WS_DISABLED)) {
             return child;
         }
     }
@@ -128,7 +118,7 @@ int DefaultButtonId(HWND dialog) {
     for (HWND child : window->children) {
         auto control = WindowTable::Instance().Get(child);
         if (control && IsClass(*control, 0x80, "Button") &&
-            (control->style & kButtonTypeMask) == kBsDefPushButton) {
+            (control->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
             return control->id;
         }
     }
@@ -146,19 +136,19 @@ namespace platform::user {
 
 void ClickControl(HWND control) {
     auto window = WindowTable::Instance().Get(control);
-    if (!window || window->kind != WindowKind::Control || (window->style & kWsDisabled)) return;
+    if (!window || window->kind != WindowKind::Control || (window->style & WS_DISABLED)) return;
     HWND dialog = window->parent;
     if (IsClass(*window, 0x80, "Button")) {
-        DWORD type = window->style & kButtonTypeMask;
-        if (type == kBsGroupBox) return;
+        DWORD type = window->style & BS_TYPEMASK;
+        if (type == BS_GROUPBOX) return;
         // The mark changes, and the button takes the focus, before the dialog hears of it.
         WindowTable::Instance().Update(control, [&](Window& w) {
-            if (type == kBsAutoCheckBox) w.check = w.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-            if (type == kBsAuto3State) w.check = (w.check + 1) % 3;
+            if (type == BS_AUTOCHECKBOX) w.check = w.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+            if (type == BS_AUTO3STATE) w.check = (w.check + 1) % 3;
         });
         WindowTable::Instance().Update(dialog, [&](Window& w) { w.focus = control; });
         SendCommand(dialog, window->id, BN_CLICKED, control);
-    } else if (IsClass(*window, 0x82, "Static") && (window->style & kSsNotify)) {
+    } else if (IsClass(*window, 0x82, "Static") && (window->style & SS_NOTIFY)) {
         SendCommand(dialog, window->id, 0 /* STN_CLICKED */, control);
     }
 }

@@ -8,7 +8,6 @@ namespace {
 
 constexpr std::uint16_t kExtendedVersion = 1;
 constexpr std::uint16_t kExtendedSignature = 0xFFFF;
-constexpr DWORD kDsSetFont = 0x40;  // DS_SETFONT; DS_SHELLFONT includes it
 
 // A number stands for a predefined class (the atoms 0x80 to 0x85), a menu or text id.
 std::string NameText(const NameOrOrdinal& value) {
@@ -73,7 +72,7 @@ std::optional<DialogTemplate> ParseDialogTemplateEx(std::span<const std::uint8_t
     dialog.windowClass = NameText(windowClass);
     dialog.title = Narrow(title);
 
-    if (dialog.style & kDsSetFont) {
+    if (dialog.style & DS_SETFONT) {  // DS_SHELLFONT includes it
         DialogFontView font;
         std::uint16_t pointSize = 0, weight = 0;
         std::uint8_t italic = 0, charset = 0;

@@ -5,12 +5,6 @@
 namespace platform::user {
 namespace {
 
-constexpr DWORD kWsCaption = 0x00C00000;
-constexpr DWORD kWsBorder = 0x00800000;
-constexpr DWORD kWsDlgFrame = 0x00400000;
-constexpr DWORD kWsThickFrame = 0x00040000;
-constexpr DWORD kDsModalFrame = 0x80;
-
 int MulDiv(int value, int numerator, int denominator) {
     long long product = static_cast<long long>(value) * numerator;
     long long half = denominator / 2;
@@ -27,9 +21,9 @@ int DialogUnitsToPixelsY(int units) {
 }
 
 RECT FrameInsets(DWORD style) {
-    bool framed = (style & (kWsBorder | kWsDlgFrame | kWsThickFrame | kDsModalFrame)) != 0;
+    bool framed = (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | DS_MODALFRAME)) != 0;
     LONG border = framed ? 3 : 0;
-    LONG caption = (style & kWsCaption) == kWsCaption ? 20 : 0;
+    LONG caption = (style & WS_CAPTION) == WS_CAPTION ? 20 : 0;
     return {border, border + caption, border, border};
 }
 

@@ -11,27 +11,19 @@ using platform::user::WindowTable;
 
 namespace {
 
-constexpr DWORD kButtonTypeMask = 0x0F;
-constexpr DWORD kBsCheckBox = 2;
-constexpr DWORD kBsAutoCheckBox = 3;
-constexpr DWORD kBsRadioButton = 4;
-constexpr DWORD kBs3State = 5;
-constexpr DWORD kBsAuto3State = 6;
-constexpr DWORD kBsAutoRadioButton = 9;
-
 bool IsButton(const Window& window) {
     return window.kind == WindowKind::Control &&
            (window.classAtom == 0x80 || strcasecmp(window.className.c_str(), "Button") == 0);
 }
 
 bool HasCheckMark(DWORD style) {
-    switch (style & kButtonTypeMask) {
-        case kBsCheckBox:
-        case kBsAutoCheckBox:
-        case kBsRadioButton:
-        case kBs3State:
-        case kBsAuto3State:
-        case kBsAutoRadioButton:
+    switch (style & BS_TYPEMASK) {
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_RADIOBUTTON:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+        case BS_AUTORADIOBUTTON:
             return true;
         default:
             return false;
@@ -39,8 +31,8 @@ bool HasCheckMark(DWORD style) {
 }
 
 bool IsThreeState(DWORD style) {
-    DWORD type = style & kButtonTypeMask;
-    return type == kBs3State || type == kBsAuto3State;
+    DWORD type = style & BS_TYPEMASK;
+    return type == BS_3STATE || type == BS_AUTO3STATE;
 }
 
 // The top-left corner of a window's client area on the screen.
