@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_main.h"
 #include "bench/zenthor_run.h"
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
@@ -58,13 +59,5 @@ BENCHMARK(BM_BatchOfSmallModels)->Unit(benchmark::kMillisecond)->UseManualTime()
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    GenerateModels();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Tree().reset();
-    return 0;
+    return zenthor::bench::RunBenchmarks(argc, argv, GenerateModels, [] { Tree().reset(); });
 }

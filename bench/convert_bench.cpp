@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_main.h"
 #include "bench/zenthor_run.h"
 #include "tests/support/large_models.h"
 #include "tests/support/temp_content_tree.h"
@@ -75,13 +76,6 @@ BENCHMARK(BM_ConvertLargeModelToGlb)->Unit(benchmark::kMillisecond)->UseManualTi
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    GenerateModel(TheFixture());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    TheFixture().tree.reset();
-    return 0;
+    return zenthor::bench::RunBenchmarks(
+        argc, argv, [] { GenerateModel(TheFixture()); }, [] { TheFixture().tree.reset(); });
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_main.h"
 #include "model/zenthor_model.h"
 #include "tests/support/large_models.h"
 #include "tests/support/temp_content_tree.h"
@@ -173,16 +174,13 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    GenerateModel(TheFixture());
-    std::printf("generated %s: %llu bytes, %zu mesh entries\n", TheFixture().path.c_str(),
-                static_cast<unsigned long long>(TheFixture().fileSize), TheFixture().entryVertices.size());
+    const auto generate = [] {
+        GenerateModel(TheFixture());
+        std::printf("generated %s: %llu bytes, %zu mesh entries\n", TheFixture().path.c_str(),
+                    static_cast<unsigned long long>(TheFixture().fileSize),
+                    TheFixture().entryVertices.size());
+    };
     RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    TheFixture().tree.reset();
-    return 0;
+    return zenthor::bench::RunBenchmarks(
+        argc, argv, generate, [] { TheFixture().tree.reset(); }, &reporter);
 }
