@@ -49,8 +49,6 @@ TEST(MeshSize, FacesAndTextureFaces) {
     EXPECT_EQ(mesh.face(1).smGroup, 3u);
     EXPECT_TRUE(mesh.face(1).getEdgeVis(0) && mesh.face(1).getEdgeVis(1) && mesh.face(1).getEdgeVis(2));
     EXPECT_EQ(mesh.face(2).flags, 0u);
-    mesh.face(1).setEdgeVisFlags(1, 0, 1);
-    EXPECT_EQ(mesh.face(1).flags, kFaceEdgeVisible0 | kFaceEdgeVisible2);
 
     mesh.setNumTVFaces(3);
     for (int f = 0; f < 3; ++f) {

@@ -232,20 +232,9 @@ TEST(Weld, NonFiniteInputTerminates) {
     // nor merge; the finite duplicates still merge.
     std::vector<Point3> points;
     for (int i = 0; i < 20000; ++i) {
-        switch (i % 4) {
-            case 0:
-                points.push_back({kNaN, float(i), 0});
-                break;
-            case 1:
-                points.push_back({kInf, -kInf, kInf});
-                break;
-            case 2:
-                points.push_back({3.4e38f, -3.4e38f, 0});
-                break;
-            default:
-                points.push_back({float(i % 8), 0, 0});
-                break;
-        }
+        const Point3 kinds[4] = {
+            {kNaN, float(i), 0}, {kInf, -kInf, kInf}, {3.4e38f, -3.4e38f, 0}, {float(i % 8), 0, 0}};
+        points.push_back(kinds[i % 4]);
     }
     for (const float threshold : {0.001f, 0.0f, kInf}) {
         SCOPED_TRACE(threshold);
