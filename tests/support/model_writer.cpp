@@ -4,6 +4,29 @@
 #include <cstring>
 
 namespace zenthor::test {
+namespace {
+
+std::uint64_t PayloadSize(const Chunk& chunk) {
+    std::uint64_t size = chunk.data.size();
+    for (const Chunk& child : chunk.children) {
+        size += 8 + PayloadSize(child);
+    }
+    return size;
+}
+
+void AppendChunk(Bytes& out, const Chunk& chunk) {
+    const auto size = static_cast<std::uint32_t>(
+        chunk.declaredSize.value_or(static_cast<std::uint32_t>(PayloadSize(chunk))));
+    ByteWriter header;
+    header.U32(chunk.id).U32(size);
+    out.insert(out.end(), header.bytes().begin(), header.bytes().end());
+    out.insert(out.end(), chunk.data.begin(), chunk.data.end());
+    for (const Chunk& child : chunk.children) {
+        AppendChunk(out, child);
+    }
+}
+
+}  // namespace
 
 ByteWriter& ByteWriter::U8(std::uint8_t value) {
     m_bytes.push_back(value);
@@ -45,26 +68,6 @@ ByteWriter& ByteWriter::Zeros(std::size_t count) {
     return *this;
 }
 
-std::uint64_t PayloadSize(const Chunk& chunk) {
-    std::uint64_t size = chunk.data.size();
-    for (const Chunk& child : chunk.children) {
-        size += 8 + PayloadSize(child);
-    }
-    return size;
-}
-
-void AppendChunk(Bytes& out, const Chunk& chunk) {
-    const auto size = static_cast<std::uint32_t>(
-        chunk.declaredSize.value_or(static_cast<std::uint32_t>(PayloadSize(chunk))));
-    ByteWriter header;
-    header.U32(chunk.id).U32(size);
-    out.insert(out.end(), header.bytes().begin(), header.bytes().end());
-    out.insert(out.end(), chunk.data.begin(), chunk.data.end());
-    for (const Chunk& child : chunk.children) {
-        AppendChunk(out, child);
-    }
-}
-
 Bytes Serialize(const std::vector<Chunk>& chunks) {
     Bytes out;
     for (const Chunk& chunk : chunks) {
@@ -88,9 +91,10 @@ Chunk MeshTexturesChunk(std::string_view texture, std::string_view material, std
 }
 
 Chunk StaticVerticesChunk(std::span<const StaticVertexRecord> vertices,
-                          std::optional<std::uint32_t> claimedCount, std::uint32_t unusedWord) {
+                          std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
-    w.U32(unusedWord).U32(claimedCount.value_or(static_cast<std::uint32_t>(vertices.size())));
+    // a word the reader does not interpret, then the count
+    w.U32(0).U32(claimedCount.value_or(static_cast<std::uint32_t>(vertices.size())));
     for (const StaticVertexRecord& v : vertices) {
         w.F32(v.position[0]).F32(v.position[1]).F32(v.position[2]);
         w.U32(v.auxVector1).U32(v.normal).U32(v.auxVector2);
@@ -173,7 +177,7 @@ Chunk MeshEntry(const MeshDesc& mesh) {
     if (!mesh.indices.empty()) {
         parts.push_back(IndicesChunk(mesh.indices));
     }
-    return MeshEntry(std::move(parts), mesh.entryId);
+    return MeshEntry(std::move(parts));
 }
 
 MeshDesc TriangleMesh(std::string_view texture, std::string_view material, std::string_view extra) {

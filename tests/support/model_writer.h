@@ -48,8 +48,6 @@ struct Chunk {
     std::optional<std::uint32_t> declaredSize;
 };
 
-std::uint64_t PayloadSize(const Chunk& chunk);
-void AppendChunk(Bytes& out, const Chunk& chunk);
 Bytes Serialize(const std::vector<Chunk>& chunks);
 
 // Vertex records exactly as stored (see the decoders for the field meanings).
@@ -78,7 +76,7 @@ std::uint32_t PackVector(std::uint8_t x, std::uint8_t y, std::uint8_t z, std::ui
 Chunk MeshHeaderChunk(std::span<const std::uint8_t> header);
 Chunk MeshTexturesChunk(std::string_view texture, std::string_view material, std::string_view extra);
 Chunk StaticVerticesChunk(std::span<const StaticVertexRecord> vertices,
-                          std::optional<std::uint32_t> claimedCount = {}, std::uint32_t unusedWord = 0);
+                          std::optional<std::uint32_t> claimedCount = {});
 // `boneCount` bones: one byte each (their index), then a 60-byte record each (filled with
 // the bone's index), then the vertex count and the vertices.
 Chunk SkinnedVerticesChunk(std::span<const SkinnedVertexRecord> vertices, std::uint8_t boneCount = 0,
@@ -100,7 +98,6 @@ struct MeshDesc {
     std::vector<SkinnedVertexRecord> skinnedVertices;  // written instead of static ones when non-empty
     std::uint8_t boneCount = 0;
     std::vector<std::uint16_t> indices;
-    std::uint32_t entryId = 0;
 };
 Chunk MeshEntry(const MeshDesc& mesh);
 Chunk MeshEntry(std::vector<Chunk> subChunks, std::uint32_t entryId = 0);
