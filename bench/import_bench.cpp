@@ -33,6 +33,7 @@ using namespace zenthor;
 using namespace zenthor::test;
 
 constexpr std::uint32_t kTriangles = 1000000;
+
 struct Fixture {
     std::unique_ptr<TempContentTree> tree;
     std::string path;
