@@ -44,12 +44,12 @@ void ApplyTestFault(const fs::path& input) {
         return;
     }
     std::istringstream list(faults);
-    for (std::string spec; std::getline(list, spec, ';');) {
-        const std::size_t colon = spec.find(':');
-        if (colon == std::string::npos || input.filename() != spec.substr(colon + 1)) {
+    for (std::string fault; std::getline(list, fault, ';');) {
+        const std::size_t colon = fault.find(':');
+        if (colon == std::string::npos || input.filename() != fault.substr(colon + 1)) {
             continue;
         }
-        const std::string kind = spec.substr(0, colon);
+        const std::string kind = fault.substr(0, colon);
         if (kind == "crash") {
             signal(SIGSEGV, SIG_DFL);  // past any handler a sanitizer installed
             raise(SIGSEGV);

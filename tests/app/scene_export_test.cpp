@@ -22,7 +22,7 @@ namespace {
 using ::testing::HasSubstr;
 
 // A quad of two triangles (0 1 2) and (0 2 3) sharing the edge 0-2.
-struct QuadSpec {
+struct QuadCase {
     const char* name;
     Point3 fourth;               // vertex 3; off the plane folds the quad
     DWORD smoothing;             // both faces' smoothing-group mask
@@ -33,7 +33,7 @@ struct QuadSpec {
     std::size_t expectedTriangles;
 };
 
-ExportMesh ExportQuad(const QuadSpec& spec, ExportWarnings& warnings) {
+ExportMesh ExportQuad(const QuadCase& quad, ExportWarnings& warnings) {
     HostScene scene;
     TriObject* object = CreateNewTriObject();
     Mesh& mesh = object->GetMesh();
@@ -41,19 +41,19 @@ ExportMesh ExportQuad(const QuadSpec& spec, ExportWarnings& warnings) {
     mesh.setVert(0, {0, 0, 0});
     mesh.setVert(1, {1, 0, 0});
     mesh.setVert(2, {1, 1, 0});
-    mesh.setVert(3, spec.fourth);
+    mesh.setVert(3, quad.fourth);
     mesh.setNumFaces(2);
     mesh.face(0).setVerts(0, 1, 2);
-    mesh.face(1).setVerts(0, 2, static_cast<int>(spec.thirdIndexOfSecondFace));
-    mesh.setNumTVerts(static_cast<int>(spec.tVerts.size()));
-    for (std::size_t i = 0; i < spec.tVerts.size(); ++i) {
-        mesh.setTVert(static_cast<int>(i), spec.tVerts[i]);
+    mesh.face(1).setVerts(0, 2, static_cast<int>(quad.thirdIndexOfSecondFace));
+    mesh.setNumTVerts(static_cast<int>(quad.tVerts.size()));
+    for (std::size_t i = 0; i < quad.tVerts.size(); ++i) {
+        mesh.setTVert(static_cast<int>(i), quad.tVerts[i]);
     }
     mesh.setNumTVFaces(2);
     mesh.tvFace(0).setTVerts(0, 1, 2);
-    mesh.tvFace(1) = spec.secondTvFace;
+    mesh.tvFace(1) = quad.secondTvFace;
     for (int f = 0; f < 2; ++f) {
-        mesh.face(f).setSmGroup(spec.smoothing);
+        mesh.face(f).setSmGroup(quad.smoothing);
     }
     mesh.buildNormals();
     ImportNode* node = scene.CreateNode();
@@ -80,7 +80,7 @@ TEST(ExportMesh, VerticesSplitOnlyWhereTextureCoordinateOrNormalDiffers) {
     duplicateTVerts.push_back(square[0]);
     duplicateTVerts.push_back(square[2]);
 
-    const QuadSpec cases[] = {
+    const QuadCase cases[] = {
         {"shared corners", {0, 1, 0}, 1, square, shared, 3, 4, 2},
         {"texture seam", {0, 1, 0}, 1, seamTVerts, seam, 3, 6, 2},
         {"equal texture values", {0, 1, 0}, 1, duplicateTVerts, sameValues, 3, 4, 2},
@@ -88,15 +88,15 @@ TEST(ExportMesh, VerticesSplitOnlyWhereTextureCoordinateOrNormalDiffers) {
         {"folded and faceted", {0, 1, 1}, 0, square, shared, 3, 6, 2},
         {"index outside the mesh", {0, 1, 0}, 1, square, shared, 7, 3, 1},
     };
-    for (const QuadSpec& spec : cases) {
-        SCOPED_TRACE(spec.name);
+    for (const QuadCase& quad : cases) {
+        SCOPED_TRACE(quad.name);
         ExportWarnings warnings;
-        const ExportMesh mesh = ExportQuad(spec, warnings);
-        EXPECT_EQ(mesh.VertexCount(), spec.expectedVertices);
-        EXPECT_EQ(mesh.indices.size(), spec.expectedTriangles * 3);
+        const ExportMesh mesh = ExportQuad(quad, warnings);
+        EXPECT_EQ(mesh.VertexCount(), quad.expectedVertices);
+        EXPECT_EQ(mesh.indices.size(), quad.expectedTriangles * 3);
         EXPECT_EQ(mesh.normals.size(), mesh.positions.size());
         EXPECT_EQ(mesh.uvs.size(), mesh.VertexCount() * 2);
-        EXPECT_EQ(warnings.messages.empty(), spec.expectedTriangles == 2);
+        EXPECT_EQ(warnings.messages.empty(), quad.expectedTriangles == 2);
     }
 }
 

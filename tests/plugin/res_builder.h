@@ -58,7 +58,7 @@ inline Bytes StringBlock(const std::vector<std::string>& strings) {
     return out.Take();
 }
 
-struct ItemSpec {
+struct ItemDesc {
     std::uint16_t classAtom;
     std::string text;
     int id;
@@ -66,7 +66,7 @@ struct ItemSpec {
 };
 
 // An extended dialog template with a font and the given controls.
-inline Bytes DialogTemplateEx(const std::string& title, const std::vector<ItemSpec>& items) {
+inline Bytes DialogTemplateEx(const std::string& title, const std::vector<ItemDesc>& items) {
     ByteWriter out;
     // version, signature, help id, extended style; style: popup, visible, caption, system
     // menu, modal frame, set font
@@ -77,7 +77,7 @@ inline Bytes DialogTemplateEx(const std::string& title, const std::vector<ItemSp
     Text(out, title);
     out.U16(8).U16(0).U8(0).U8(1);  // point size, weight, italic, character set
     Text(out, "MS Sans Serif");
-    for (const ItemSpec& item : items) {
+    for (const ItemDesc& item : items) {
         Align4(out).U32(0).U32(0).U32(item.style);  // help id, extended style, style
         out.U16(5).U16(5).U16(50).U16(14);
         Ordinal(out.U32(static_cast<std::uint32_t>(item.id)), item.classAtom);

@@ -17,7 +17,7 @@ namespace {
 
 using platform::UiAction;
 using zenthor::test::Bytes;
-using zenthor::test::ItemSpec;
+using zenthor::test::ItemDesc;
 using zenthor::test::ResBuilder;
 
 const HINSTANCE kScratchModule = reinterpret_cast<HINSTANCE>(0x5c4a7c00);
@@ -132,7 +132,7 @@ protected:
         clickOnInit = false;
     }
 
-    INT_PTR Run(const std::vector<ItemSpec>& items, platform::UiBackend& backend) {
+    INT_PTR Run(const std::vector<ItemDesc>& items, platform::UiBackend& backend) {
         EXPECT_TRUE(
             Register(ResBuilder().Add(5, 7, 1033, zenthor::test::DialogTemplateEx("test", items)).Data()));
         platform::ScopedUiBackend installed(backend);
@@ -162,7 +162,7 @@ TEST_F(DialogRunner, ClicksReachTheDialogAsWindowsDeliversThem) {
     clickOnInit = true;  // BM_CLICK from the procedure itself, before any user action
     platform::ScriptedUiBackend backend({UiAction::Click(10), UiAction::Click(10), UiAction::Click(11),
                                          UiAction::Click(12), UiAction::Click(13), UiAction::Click(99)});
-    const std::vector<ItemSpec> items = {
+    const std::vector<ItemDesc> items = {
         {kButton, "three states", 10, 0x50010006},                                         // BS_AUTO3STATE
         {kStatic, "notifies", 11, 0x50000100},                                             // SS_NOTIFY
         {kStatic, "silent", 12, 0x50000000},       {kButton, "disabled", 13, 0x58010000},  // WS_DISABLED
