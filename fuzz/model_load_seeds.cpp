@@ -1,5 +1,5 @@
 // model_load_seeds FOLDER: writes the starting corpus of the model_load fuzz target, made
-// by the format writer: the sample tree, the worked examples, reference trees with order,
+// by the format writer: the sample tree, a one-triangle mesh and model, reference trees with order,
 // cycles and level-of-detail files, skinned meshes, and malformed variants.
 #include <cstdio>
 #include <filesystem>
@@ -43,8 +43,8 @@ std::map<std::string, std::vector<VirtualFile>> Seeds() {
     seeds["sample-tree"] = sample;
 
     const Chunk wall = MeshesChunk({MeshEntry(TriangleMesh("brick", "walls\\brick"))});
-    seeds["worked-example-mesh"] = {Picked({wall})};
-    seeds["worked-example-model"] = {Picked({TextureAliasesChunk("a=b"), MeshRefsChunk({"wall"})}),
+    seeds["one-triangle-mesh"] = {Picked({wall})};
+    seeds["one-triangle-model"] = {Picked({TextureAliasesChunk("a=b"), MeshRefsChunk({"wall"})}),
                                      Mesh("wall", {wall})};
 
     seeds["depth-first"] = {

@@ -25,7 +25,6 @@ struct ReferenceRecord {
     std::string path;             // the composed path that was (or would have been) opened
     int depth = 0;                // 1 for the picked file's own references
     ReferenceOutcome outcome = ReferenceOutcome::Loaded;
-    std::size_t meshesAdded = 0;  // records kept while reading it (Loaded only)
 };
 
 enum class SkipReason {
@@ -35,7 +34,7 @@ enum class SkipReason {
     StringUnterminated,  // a string ran to the end of its payload without a NUL
     HeaderShort,         // a mesh header payload of fewer than 64 bytes (the rest reads as zero)
     MeshDropped,         // a mesh entry left no record (no vertices, no indices, or a bad count)
-    ShortReferenceList,  // a reference string of 0 or 1 character, passed over as the format says
+    ShortReferenceList,  // a reference string of 0 or 1 character, which names no file
     AliasWithoutEquals,  // an alias entry without '=', which adds nothing
     UnknownChunk,        // a chunk id that the level does not act on, stepped over
     LevelEndedEarly,     // a chunk id 0xFFFFFFFF ended the level; what follows was not read

@@ -101,15 +101,6 @@ void CZenthorModel::ReadFile(CChunkReader& file) {
 }
 
 void CZenthorModel::ParseChunk(CChunkReader& chunk) {
-    if (m_load == nullptr) {
-        // Called outside LoadFromFile: references go to the file system, nobody listens.
-        LoadState state;
-        state.files = &DefaultFileSource();
-        state.chain.push_back({"", "", chunk.Data()});
-        LoadScope scope(m_load, state);
-        ParseChunk(chunk);
-        return;
-    }
     switch (chunk.GetChunkId()) {
         case CHUNK_MESHES:
             ReadMeshEntries(chunk);
@@ -204,7 +195,7 @@ void CZenthorModel::ReadMeshEntry(CChunkReader& entry) {
     meshes.push_back(std::move(mesh));
 }
 
-void CZenthorModel::DropCurrentMesh(const CChunkReader& chunk, const std::string& why) {
+void CZenthorModel::RecordDropReason(const CChunkReader& chunk, const std::string& why) {
     if (m_entryProblem.empty()) {
         m_entryProblem = why;
     }
@@ -240,7 +231,7 @@ const std::uint8_t* CZenthorModel::TakeRecords(CChunkReader& chunk, const char* 
     const std::uint64_t bytes = std::uint64_t{count} * recordSize;
     const std::uint8_t* records = chunk.TakeBytes(bytes);
     if (records == nullptr) {
-        DropCurrentMesh(chunk, std::string(what) + " count " + std::to_string(count) + " needs " +
+        RecordDropReason(chunk, std::string(what) + " count " + std::to_string(count) + " needs " +
                                    Bytes(bytes) + ", " + std::to_string(chunk.Remaining()) + " present");
     }
     return records;
@@ -248,7 +239,7 @@ const std::uint8_t* CZenthorModel::TakeRecords(CChunkReader& chunk, const char* 
 
 void CZenthorModel::ReadIndices(CChunkReader& chunk) {
     if (chunk.Remaining() < 4) {
-        DropCurrentMesh(chunk, "index chunk too short for its count");
+        RecordDropReason(chunk, "index chunk too short for its count");
         return;
     }
     const std::uint32_t count = chunk.ReadU32();
@@ -266,7 +257,7 @@ void CZenthorModel::ReadIndices(CChunkReader& chunk) {
 
 void CZenthorModel::ReadStaticVertices(CChunkReader& chunk) {
     if (chunk.Remaining() < 8) {
-        DropCurrentMesh(chunk, "static vertex chunk too short for its count");
+        RecordDropReason(chunk, "static vertex chunk too short for its count");
         return;
     }
     chunk.ReadU32();  // not interpreted
@@ -275,14 +266,14 @@ void CZenthorModel::ReadStaticVertices(CChunkReader& chunk) {
 
 void CZenthorModel::ReadSkinnedVertices(CChunkReader& chunk) {
     if (chunk.Remaining() < 1) {
-        DropCurrentMesh(chunk, "skinned vertex chunk is empty");
+        RecordDropReason(chunk, "skinned vertex chunk is empty");
         return;
     }
     const std::uint32_t bones = chunk.ReadU8();
     // One byte and one 60-byte record per bone, none of which is kept.
     const std::uint64_t boneBytes = std::uint64_t{bones} * (1 + kBoneRecordSize);
     if (chunk.Remaining() < boneBytes + 4) {
-        DropCurrentMesh(chunk, std::to_string(bones) + " bones and a vertex count need " +
+        RecordDropReason(chunk, std::to_string(bones) + " bones and a vertex count need " +
                                    Bytes(boneBytes + 4) + ", " + std::to_string(chunk.Remaining()) +
                                    " present");
         return;

@@ -46,9 +46,6 @@ public:
     bool LoadFromFile(const std::string& path, bool includeLods, LoadObserver* observer = nullptr,
                       FileSource* files = nullptr);
 
-    // Handles one top-level chunk, as NextChunk of a file reader has bound `chunk`.
-    void ParseChunk(CChunkReader& chunk);
-
     int GetMeshCount() const { return static_cast<int>(meshes.size()); }
     // The caller keeps `index` below GetMeshCount().
     ModelMesh* GetMesh(int index) const { return meshes[static_cast<std::size_t>(index)].get(); }
@@ -73,6 +70,9 @@ private:
     struct LoadState;
 
     void ReadFile(CChunkReader& file);
+    // Handles one top-level chunk, as NextChunk of a file reader has bound `chunk`; only
+    // during a load, which supplies the files and the chain of open references.
+    void ParseChunk(CChunkReader& chunk);
     void ReadMeshEntries(CChunkReader& chunk);
     void ReadMeshEntry(CChunkReader& entry);
     void ReadMeshHeader(CChunkReader& chunk);
@@ -92,7 +92,8 @@ private:
                                     std::uint64_t recordSize);
     // Decodes `count` vertex records of the chunk into the current mesh (or drops it).
     void TakeVertices(CChunkReader& chunk, std::uint32_t count, bool skinned);
-    void DropCurrentMesh(const CChunkReader& chunk, const std::string& why);
+    // Records why the current entry will be dropped when it ends (the first reason wins).
+    void RecordDropReason(const CChunkReader& chunk, const std::string& why);
     void Note(SkipReason reason, std::uintptr_t where, std::string detail);
     bool Observed() const;
 

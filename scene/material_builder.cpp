@@ -18,10 +18,10 @@ int CreateMaterial(const ModelMesh& mesh, ImportNode* node, const std::string& c
 
     StdMat2* material = NewDefaultStdMat();
     material->SetName(CStr(mesh.materialName.c_str()));
-    material->SetSubTexmap(kDiffuseMapSlot, bitmap);
-    material->SetSubTexmap(kOpacityMapSlot, bitmap);
+    material->SetSubTexmap(kDiffuseSlot, bitmap);
+    material->SetSubTexmap(kOpacitySlot, bitmap);
     material->SetActiveTexmap(bitmap);
-    material->SetMtlFlag(kShowTextureInViewportFlag, TRUE);
+    material->SetMtlFlag(kMtlShowTextureFlag, TRUE);
 
     // The host may refuse the assignment by throwing; the node then simply keeps no
     // material and the import goes on.

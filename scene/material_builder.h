@@ -9,11 +9,6 @@ namespace zenthor {
 
 struct ModelMesh;
 
-// Material slots and flag that the import fills.
-inline constexpr int kDiffuseMapSlot = 1;
-inline constexpr int kOpacityMapSlot = 6;
-inline constexpr int kShowTextureInViewportFlag = 8;
-
 // Makes a bitmap texture for the mesh's resolved texture path (alpha as opacity) and a
 // standard material named after the mesh's material name with that bitmap as its
 // diffuse and opacity map, and assigns the material to the node. Always returns 1.

@@ -45,7 +45,7 @@ std::vector<DWORD> RemapOf(const std::vector<Point3>& points, float threshold) {
     return remap;
 }
 
-// The documented rule, pair by pair: each finite vertex, in index order,
+// The weld rule, pair by pair: each finite vertex, in index order,
 // joins the nearest earlier representative within t (ties: lower index).
 std::vector<DWORD> ReferenceRemap(const std::vector<Point3>& points, float threshold) {
     std::vector<DWORD> remap(points.size());

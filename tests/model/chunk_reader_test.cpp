@@ -165,7 +165,7 @@ TEST(ChunkReaderOpen, MapsAFileAndFailsOnMissingOrEmptyOnes) {
 }
 
 // The 245-byte example walked level by level.
-TEST(ChunkReaderNesting, WorkedExampleRanges) {
+TEST(ChunkReaderNesting, OneTriangleMeshRanges) {
     Covered file(
         Serialize({test::MeshesChunk({test::MeshEntry(test::TriangleMesh("brick", "walls\\brick"))})}));
     ASSERT_EQ(file.data.size(), 245u);

@@ -1,6 +1,9 @@
 // Loading from content trees held in memory, for the loader tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -8,6 +11,7 @@
 #include "model/file_source.h"
 #include "model/load_observer.h"
 #include "model/zenthor_model.h"
+#include "tests/support/model_invariants.h"
 #include "tests/support/model_writer.h"
 
 namespace zenthor::test {
@@ -36,15 +40,21 @@ struct LoadResult {
     }
 };
 
-// Loads `picked` out of `files` (path -> bytes).
+// Loads `picked` out of `files` (path -> bytes), and fails the test when the model breaks
+// an invariant.
 inline LoadResult LoadFromMemory(const std::map<std::string, Bytes>& files, const std::string& picked,
                                  bool includeLods = false) {
     MemoryFiles memory;
+    std::uint64_t largest = 0;
     for (const auto& [path, bytes] : files) {
         memory.Add(path, bytes);
+        largest = std::max<std::uint64_t>(largest, bytes.size());
     }
     LoadResult result;
     result.loaded = result.model->LoadFromFile(picked, includeLods, &result.log, &memory);
+    for (const std::string& fault : ModelInvariantFaults(*result.model, result.log, result.loaded, largest)) {
+        ADD_FAILURE() << picked << ": " << fault;
+    }
     return result;
 }
 

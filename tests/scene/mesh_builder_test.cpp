@@ -11,9 +11,9 @@
 namespace zenthor {
 namespace {
 
-using testing::BrickTriangle;
-using testing::MakeMesh;
-using testing::VertexSpec;
+using test::OneTriangleMesh;
+using test::MakeMesh;
+using test::VertexSpec;
 
 void ExpectPoint(const Point3& p, float x, float y, float z) {
     EXPECT_FLOAT_EQ(p.x, x);
@@ -22,7 +22,7 @@ void ExpectPoint(const Point3& p, float x, float y, float z) {
 }
 
 TEST(BuildMesh, ExchangesAxesReversesCornersAndFlipsV) {
-    auto mesh = BrickTriangle();
+    auto mesh = OneTriangleMesh();
     mesh->vertices[1].position[1] = 2.0f;  // model (1, 2, 0) must land at host (1, 0, 2)
     mesh->vertices[1].position[2] = 0.0f;
     mesh->vertices[0].uv[0] = 0.25f;  // (0.25, 0) must become (0.25, 1, 0)

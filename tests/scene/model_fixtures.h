@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "model/model_mesh.h"
+#include "model/file_source.h"
 #include "model/zenthor_model.h"
+#include "tests/support/model_writer.h"
 
-namespace zenthor::testing {
+namespace zenthor::test {
 
 struct VertexSpec {
     float position[3];
@@ -40,16 +42,15 @@ inline std::unique_ptr<ModelMesh> MakeMesh(const std::vector<VertexSpec>& vertic
     return mesh;
 }
 
-// The one-triangle mesh of the format's worked example: (0,0,0), (1,0,0), (0,1,0),
-// uv (0,0), (1,0), (0,1), normal bytes (255, 128, 128).
-inline std::unique_ptr<ModelMesh> BrickTriangle() {
-    const float n[3] = {1.0f, 128.0f / 255.0f, 128.0f / 255.0f};
-    std::vector<VertexSpec> vertices = {
-        {{0, 0, 0}, {0, 0}, {n[0], n[1], n[2]}},
-        {{1, 0, 0}, {1, 0}, {n[0], n[1], n[2]}},
-        {{0, 1, 0}, {0, 1}, {n[0], n[1], n[2]}},
-    };
-    return MakeMesh(vertices, {0, 1, 2}, "walls\\brick", "brick");
+// The one-triangle mesh as the loader reads it from the writer's file: (0,0,0), (1,0,0),
+// (0,1,0), uv (0,0), (1,0), (0,1), normal bytes (255, 128, 128), texture "brick",
+// material "walls\brick".
+inline std::unique_ptr<ModelMesh> OneTriangleMesh() {
+    MemoryFiles files;
+    files.Add("a.mesh", Serialize({MeshesChunk({MeshEntry(TriangleMesh("brick", "walls\\brick"))})}));
+    CZenthorModel model;
+    model.LoadFromFile("a.mesh", false, nullptr, &files);
+    return std::move(model.meshes.at(0));
 }
 
 inline std::unique_ptr<CZenthorModel> ModelOf(std::vector<std::unique_ptr<ModelMesh>> meshes) {
@@ -60,4 +61,4 @@ inline std::unique_ptr<CZenthorModel> ModelOf(std::vector<std::unique_ptr<ModelM
     return model;
 }
 
-}  // namespace zenthor::testing
+}  // namespace zenthor::test

@@ -11,9 +11,9 @@
 namespace zenthor {
 namespace {
 
-using testing::BrickTriangle;
-using testing::MakeMesh;
-using testing::ModelOf;
+using test::OneTriangleMesh;
+using test::MakeMesh;
+using test::ModelOf;
 
 std::unique_ptr<ModelMesh> Triangle(std::string materialName) {
     return MakeMesh({{{0, 0, 0}, {0, 0}}, {{1, 0, 0}, {1, 0}}, {{0, 0, 1}, {0, 1}}}, {0, 1, 2},
@@ -28,9 +28,9 @@ std::vector<std::string> NodeNames(const HostScene& scene) {
     return names;
 }
 
-TEST(BuildScene, WorkedExampleBecomesOneNamedNodeWithItsMaterial) {
+TEST(BuildScene, OneTriangleBecomesOneNamedNodeWithItsMaterial) {
     std::vector<std::unique_ptr<ModelMesh>> meshes;
-    meshes.push_back(BrickTriangle());
+    meshes.push_back(OneTriangleMesh());
     auto model = ModelOf(std::move(meshes));
     HostScene scene;
     EXPECT_EQ(BuildScene(*model, "", &scene), 1);
