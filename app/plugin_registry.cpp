@@ -1,11 +1,12 @@
 #include "app/plugin_registry.h"
 
-#include <dlfcn.h>
 #include <strings.h>
 
 #include <algorithm>
 #include <ostream>
 #include <system_error>
+
+#include "platform/module_library.h"
 
 namespace zenthor {
 namespace {
@@ -13,18 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kPluginLibraryExtension = ".so";
-
-using LibDescriptionFn = const char* (*)();
-using LibNumberClassesFn = int (*)();
-using LibClassDescFn = ClassDesc* (*)(int);
-using LibVersionFn = DWORD (*)();
-using LibInitializeFn = int (*)();
-using LibShutdownFn = int (*)();
-
-template <typename Function>
-Function Export(void* handle, const char* name) {
-    return reinterpret_cast<Function>(dlsym(handle, name));
-}
 
 }  // namespace
 
@@ -62,23 +51,20 @@ bool PluginRegistry::Load(const fs::path& file, std::ostream& errors) {
         errors << "zenthor: skipping plug-in " << file.string() << ": " << why << "\n";
         return false;
     };
-    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* why = dlerror();
-        return skip(why != nullptr ? why : "it cannot be loaded");
+    platform::ModuleLibrary module(file.string());
+    if (!module.IsLoaded()) {
+        return skip(module.Error());
     }
-    const auto description = Export<LibDescriptionFn>(handle, "LibDescription");
-    const auto numberClasses = Export<LibNumberClassesFn>(handle, "LibNumberClasses");
-    const auto classDesc = Export<LibClassDescFn>(handle, "LibClassDesc");
-    const auto version = Export<LibVersionFn>(handle, "LibVersion");
-    const auto initialize = Export<LibInitializeFn>(handle, "LibInitialize");
-    const auto shutdown = Export<LibShutdownFn>(handle, "LibShutdown");
+    const auto description = module.Find<const char*()>("LibDescription");
+    const auto numberClasses = module.Find<int()>("LibNumberClasses");
+    const auto classDesc = module.Find<ClassDesc*(int)>("LibClassDesc");
+    const auto version = module.Find<DWORD()>("LibVersion");
+    const auto initialize = module.Find<int()>("LibInitialize");
+    const auto shutdown = module.Find<int()>("LibShutdown");
     if (description == nullptr || numberClasses == nullptr || classDesc == nullptr || version == nullptr) {
-        dlclose(handle);
         return skip("it does not export LibDescription, LibNumberClasses, LibClassDesc and LibVersion");
     }
     if (initialize != nullptr && initialize() == 0) {
-        dlclose(handle);
         return skip("LibInitialize failed");
     }
 
@@ -125,6 +111,7 @@ bool PluginRegistry::Load(const fs::path& file, std::ostream& errors) {
         m_shutdowns.push_back(shutdown);
     }
     m_libraries.push_back(std::move(library));
+    module.KeepLoaded();
     return true;
 }
 

@@ -9,7 +9,7 @@
 #include "host/scene_import.h"
 #include "platform/scripted_ui_backend.h"
 #include "plugin/resource.h"
-#include "plugin_library.h"
+#include "tests/support/plugin_library.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace zenthor {
@@ -21,14 +21,10 @@ using test::MeshDesc;
 using test::PluginLibrary;
 using test::TempContentTree;
 
-struct ImporterDeleter {
-    void operator()(SceneImport* importer) const { delete importer; }
-};
-
 // One loaded library and one importer for a test; every import gets a fresh scene.
 class ImportDriver : public ::testing::Test {
 protected:
-    ImportDriver() : m_importer(m_library.NewImporter()) {}
+    ImportDriver() : m_library(ZENTHOR_PLUGIN_PATH), m_importer(m_library.NewImporter()) {}
 
     struct Outcome {
         int result = 0;
@@ -53,7 +49,7 @@ protected:
     }
 
     PluginLibrary m_library;
-    std::unique_ptr<SceneImport, ImporterDeleter> m_importer;
+    std::unique_ptr<SceneImport> m_importer;
 };
 
 MeshDesc MeshOfTriangles(int triangles, const std::string& material) {

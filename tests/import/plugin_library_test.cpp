@@ -1,13 +1,14 @@
 // The library's exports, class descriptor and importer, as a host meets them.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "host/class_desc.h"
 #include "host/scene_import.h"
 #include "platform/scripted_ui_backend.h"
 #include "plugin/mesh_import_class_desc.h"
-#include "plugin_library.h"
+#include "tests/support/plugin_library.h"
 
 namespace zenthor {
 namespace {
@@ -15,14 +16,14 @@ namespace {
 using test::PluginLibrary;
 
 TEST(PluginLibrary, ExportsDescribeOneImporterClass) {
-    PluginLibrary library;
-    EXPECT_EQ(library.Export<int()>("LibNumberClasses")(), 1);
-    EXPECT_EQ(library.Export<DWORD()>("LibVersion")(), 0x23281500u);
-    EXPECT_EQ(library.Export<int()>("LibInitialize")(), 1);
-    EXPECT_EQ(library.Export<int()>("LibShutdown")(), 1);
-    EXPECT_STREQ(library.Export<const char*()>("LibDescription")(), "Zenthor Mesh Import plugin by Brindle");
+    PluginLibrary library(ZENTHOR_PLUGIN_PATH);
+    EXPECT_EQ(library.Find<int()>("LibNumberClasses")(), 1);
+    EXPECT_EQ(library.Find<DWORD()>("LibVersion")(), 0x23281500u);
+    EXPECT_EQ(library.Find<int()>("LibInitialize")(), 1);
+    EXPECT_EQ(library.Find<int()>("LibShutdown")(), 1);
+    EXPECT_STREQ(library.Find<const char*()>("LibDescription")(), "Zenthor Mesh Import plugin by Brindle");
 
-    auto* classDesc = library.Export<ClassDesc*(int)>("LibClassDesc");
+    auto* classDesc = library.Find<ClassDesc*(int)>("LibClassDesc");
     ClassDesc* descriptor = classDesc(0);
     ASSERT_NE(descriptor, nullptr);
     EXPECT_EQ(classDesc(0), descriptor) << "one descriptor for the life of the library";
@@ -33,23 +34,24 @@ TEST(PluginLibrary, ExportsDescribeOneImporterClass) {
     EXPECT_EQ(descriptor->SuperClassID(), 0x0A10u);
     EXPECT_EQ(descriptor->ClassID(), ClassId(0xB9323550, 0x5EBF9454));
     EXPECT_STREQ(descriptor->InternalName(), "MeshImport");
-    EXPECT_NE(descriptor->HInstance(), nullptr) << "the entry function keeps the module handle at load";
+    EXPECT_EQ(descriptor->HInstance(), library.Handle())
+        << "the entry function keeps the module handle at load";
 }
 
 TEST(PluginLibrary, ExportsNothingButItsSixEntryPoints) {
-    PluginLibrary library;
+    PluginLibrary library(ZENTHOR_PLUGIN_PATH);
     for (const char* name : {"LibDescription", "LibNumberClasses", "LibClassDesc", "LibVersion",
                              "LibInitialize", "LibShutdown"}) {
-        EXPECT_NE(library.Symbol(name), nullptr) << name;
+        EXPECT_NE(library.Export(name), nullptr) << name;
     }
     for (const char* name : {"DllMain", "_ZN7zenthor17GetMeshImportDescEv", "_ZN7zenthor9GetStringEi",
                              "ImportSettingsDlgProc", "includeLodsSetting"}) {
-        EXPECT_EQ(library.Symbol(name), nullptr) << name;
+        EXPECT_EQ(library.Export(name), nullptr) << name;
     }
 }
 
 TEST(PluginLibrary, ClassNameAndCategoryShareOneStringBuffer) {
-    PluginLibrary library;
+    PluginLibrary library(ZENTHOR_PLUGIN_PATH);
     ClassDesc* descriptor = library.Descriptor();
     const char* className = descriptor->ClassName();
     ASSERT_NE(className, nullptr);
@@ -60,11 +62,11 @@ TEST(PluginLibrary, ClassNameAndCategoryShareOneStringBuffer) {
 }
 
 TEST(PluginLibrary, CreatedImporterDescribesItsFileTypes) {
-    PluginLibrary library;
+    PluginLibrary library(ZENTHOR_PLUGIN_PATH);
     platform::ScriptedUiBackend backend;
     platform::ScopedUiBackend installed(backend);
 
-    SceneImport* importer = library.NewImporter();
+    const std::unique_ptr<SceneImport> importer = library.NewImporter();
     ASSERT_NE(importer, nullptr);
     EXPECT_EQ(importer->ExtCount(), 2);
     EXPECT_STREQ(importer->Ext(0), "model");
@@ -80,7 +82,6 @@ TEST(PluginLibrary, CreatedImporterDescribesItsFileTypes) {
     importer->ShowAbout(nullptr);
     EXPECT_TRUE(backend.Views().empty());
     EXPECT_TRUE(backend.MessageBoxes().empty()) << "no about box";
-    delete importer;
 }
 
 // Linked in directly, so the module handle stays null: texts from the string table are

@@ -1,10 +1,11 @@
 // The isolation-aware dialog call takes its activation context from the manifest of the
 // module that it is linked into. The plug-in has one (the imports show its dialog); this
 // test program has none, so here the call must give -1 without showing anything.
+#include <gtest/gtest.h>
+
 #include "platform/windows_api.h"
 #include "plugin/resource.h"
-#include "tests/windows/check.h"
-#include "tests/windows/plugin_library.h"
+#include "tests/windows/test_environment.h"
 #include "tests/windows/user_script.h"
 
 namespace zenthor::wintest {
@@ -15,19 +16,19 @@ INT_PTR CALLBACK EndAtOnce(HWND dialog, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-WINDOWS_TEST(IsolationAwareDialogFailsWithoutTheModulesManifest) {
-    PluginLibrary plugin;  // the template comes from the plug-in
-    Require(FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(2), RT_MANIFEST) == nullptr,
-            "the test program has no manifest resource 2");
+TEST(IsolationAwareDialog, FailsWithoutTheModulesManifest) {
+    LoadedPlugin plugin;  // the template comes from the plug-in
+    ASSERT_EQ(FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(2), RT_MANIFEST), nullptr)
+        << "the test program has no manifest resource 2";
     MainWindow mainWindow;
     UserScript script({Step::ClickLetsGo});
     for (int call = 0; call < 2; ++call) {  // the failed context is not retried
-        ExpectEq(
-            platform::IsolationAwareDialogBoxParamA(plugin.Module(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS),
+        EXPECT_EQ(
+            platform::IsolationAwareDialogBoxParamA(plugin.Handle(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS),
                                                     mainWindow.Handle(), EndAtOnce, 0),
-            INT_PTR{-1}, "the dialog call");
+            -1);
     }
-    Expect(script.Dialogs().empty() && script.OtherWindows().empty(), "no window was shown");
+    EXPECT_TRUE(script.Dialogs().empty() && script.OtherWindows().empty()) << "no window was shown";
 }
 
 }  // namespace

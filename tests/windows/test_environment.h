@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "tests/support/plugin_library.h"
+
 namespace zenthor::wintest {
 
 struct TestEnvironment {
@@ -12,5 +14,11 @@ struct TestEnvironment {
 
 // Set by main before any test runs.
 inline TestEnvironment g_environment;
+
+// A fresh load of the plug-in: whoever loads it after it was unloaded finds it in its
+// state at load.
+struct LoadedPlugin : test::PluginLibrary {
+    LoadedPlugin() : PluginLibrary(g_environment.pluginPath) {}
+};
 
 }  // namespace zenthor::wintest

@@ -1,9 +1,9 @@
 #include "tests/windows/user_script.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "plugin/resource.h"
-#include "tests/windows/check.h"
 
 namespace zenthor::wintest {
 namespace {
@@ -32,24 +32,17 @@ bool IsDialogTitled(HWND window, const char* title) {
     return window != nullptr && ClassOf(window) == kDialogClass && WindowText(window) == title;
 }
 
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
-    return children;
+// A precondition of every test that uses the script; throwing fails that test.
+void Demand(bool condition, const char* what) {
+    if (!condition) throw std::runtime_error(std::string("failed: ") + what);
 }
 
 }  // namespace
 
 UserScript::UserScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
-    Require(g_script == nullptr, "one user script at a time");
+    Demand(g_script == nullptr, "one user script at a time");
     m_hook = SetWindowsHookExA(WH_CBT, &UserScript::CbtHook, nullptr, GetCurrentThreadId());
-    Require(m_hook != nullptr, "the CBT hook is installed");
+    Demand(m_hook != nullptr, "the CBT hook is installed");
     g_script = this;
 }
 
@@ -121,9 +114,6 @@ void UserScript::PlayDialog(HWND dialog) {
     DialogSeen seen;
     seen.window = dialog;
     seen.owner = GetWindow(dialog, GW_OWNER);
-    seen.title = WindowText(dialog);
-    seen.boxText = WindowText(box);
-    seen.buttonText = WindowText(button);
     seen.boxMarked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
     // The focus may have gone to a control before the dialog was activated.
     for (const auto& [window, id] : m_focusBeforeActivation) {
@@ -158,21 +148,7 @@ void UserScript::PlayDialog(HWND dialog) {
 }
 
 void UserScript::AnswerMessageBox(HWND box) {
-    MessageBoxSeen seen;
-    seen.owner = GetWindow(box, GW_OWNER);
-    seen.title = WindowText(box);
-    seen.text = WindowText(GetDlgItem(box, kMessageBoxTextId));
-    const HICON information = LoadIconA(nullptr, IDI_INFORMATION);
-    for (HWND child : Children(box)) {
-        const std::string className = ClassOf(child);
-        if (className == "Button") {
-            seen.buttonIds.push_back(GetDlgCtrlID(child));
-        } else if (className == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-            seen.informationIcon =
-                reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) == information;
-        }
-    }
-    m_messageBoxes.push_back(seen);
+    m_summaryTexts.push_back(WindowText(GetDlgItem(box, kMessageBoxTextId)));
     const HWND ok = GetDlgItem(box, IDOK);
     if (ok != nullptr) {
         PostMessageA(ok, BM_CLICK, 0, 0);
@@ -189,11 +165,11 @@ MainWindow::MainWindow() {
         description.lpszClassName = "ZenthorTestMainWindow";
         return RegisterClassA(&description);
     }();
-    Require(windowClass != 0, "the main window's class is registered");
+    Demand(windowClass != 0, "the main window's class is registered");
     m_window =
         CreateWindowExA(0, "ZenthorTestMainWindow", "Zenthor test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                         100, 100, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    Require(m_window != nullptr, "the main window is created");
+    Demand(m_window != nullptr, "the main window is created");
     SetActiveWindow(m_window);
 }
 

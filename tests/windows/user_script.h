@@ -28,20 +28,9 @@ enum class Step {
 struct DialogSeen {
     HWND window = nullptr;  // null once the dialog is destroyed
     HWND owner = nullptr;
-    std::string title;
-    std::string boxText;
-    std::string buttonText;
     bool boxMarked = false;  // when the dialog opened
     int firstFocusId = 0;    // the control that had the focus first
     RECT rect{};
-};
-
-struct MessageBoxSeen {
-    HWND owner = nullptr;
-    std::string title;
-    std::string text;
-    std::vector<int> buttonIds;
-    bool informationIcon = false;
 };
 
 class UserScript {
@@ -54,7 +43,8 @@ public:
     UserScript& operator=(const UserScript&) = delete;
 
     const std::vector<DialogSeen>& Dialogs() const { return m_dialogs; }
-    const std::vector<MessageBoxSeen>& MessageBoxes() const { return m_messageBoxes; }
+    // The texts of the summary message boxes shown, each answered with OK.
+    const std::vector<std::string>& SummaryTexts() const { return m_summaryTexts; }
     // Titles of any other window that was activated (and closed by the script).
     const std::vector<std::string>& OtherWindows() const { return m_otherWindows; }
 
@@ -71,7 +61,7 @@ private:
     HHOOK m_hook = nullptr;
     std::vector<HWND> m_handled;
     std::vector<DialogSeen> m_dialogs;
-    std::vector<MessageBoxSeen> m_messageBoxes;
+    std::vector<std::string> m_summaryTexts;
     std::vector<std::string> m_otherWindows;
     std::vector<std::pair<HWND, int>> m_focusBeforeActivation;  // settings dialog, control id
 };

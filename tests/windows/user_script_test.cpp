@@ -1,11 +1,12 @@
 // The script's keys and clicks reach a dialog as the user's would. Without this, a test
 // that finds Enter and Escape ignored by the settings dialog could pass only because the
 // keys never arrived. Uses the plug-in's dialog template with a recording procedure.
+#include <gtest/gtest.h>
+
 #include <vector>
 
 #include "plugin/resource.h"
-#include "tests/windows/check.h"
-#include "tests/windows/plugin_library.h"
+#include "tests/windows/test_environment.h"
 #include "tests/windows/user_script.h"
 
 namespace zenthor::wintest {
@@ -29,34 +30,39 @@ INT_PTR CALLBACK RecordingDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
     return TRUE;
 }
 
-WINDOWS_TEST(ScriptedStepsReachTheDialogAsTheUsersWould) {
-    const struct {
-        const char* name;
-        std::vector<Step> steps;
-        INT_PTR result;
-        std::vector<int> commands;
-    } cases[] = {
-        {"Enter", {Step::Enter}, IDOK, {IDOK}},
-        {"Escape", {Step::Escape}, IDCANCEL, {IDCANCEL}},
-        {"close button", {Step::Close}, kEndedByClose, {}},
-        {"box, then Lets GO",
-         {Step::ClickBox, Step::ClickLetsGo},
-         IDC_LETS_GO,
-         {IDC_INCLUDE_LODS, IDC_LETS_GO}},
-    };
-    PluginLibrary plugin;
-    for (const auto& c : cases) {
-        std::printf("  case: %s\n", c.name);
-        g_commands.clear();
-        MainWindow mainWindow;
-        UserScript script(c.steps);
-        const INT_PTR result = DialogBoxParamA(plugin.Module(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS),
-                                               mainWindow.Handle(), RecordingDialog, 0);
-        ExpectEq(result, c.result, "the dialog's result");
-        Expect(g_commands == c.commands, "the commands the dialog got");
-        ExpectEq(script.Dialogs().size(), 1u, "dialogs the script played");
-    }
+struct ScriptCase {
+    const char* name;
+    std::vector<Step> steps;
+    INT_PTR result;
+    std::vector<int> commands;
+};
+
+class UserScriptSteps : public testing::TestWithParam<ScriptCase> {};
+
+TEST_P(UserScriptSteps, ReachTheDialogAsTheUsersWould) {
+    const ScriptCase& c = GetParam();
+    LoadedPlugin plugin;
+    g_commands.clear();
+    MainWindow mainWindow;
+    UserScript script(c.steps);
+    EXPECT_EQ(DialogBoxParamA(plugin.Handle(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), mainWindow.Handle(),
+                              RecordingDialog, 0),
+              c.result);
+    EXPECT_EQ(g_commands, c.commands);
+    EXPECT_EQ(script.Dialogs().size(), 1u) << "dialogs the script played";
 }
+
+INSTANTIATE_TEST_SUITE_P(Steps, UserScriptSteps,
+                         testing::Values(ScriptCase{"Enter", {Step::Enter}, IDOK, {IDOK}},
+                                         ScriptCase{"Escape", {Step::Escape}, IDCANCEL, {IDCANCEL}},
+                                         ScriptCase{"CloseButton", {Step::Close}, kEndedByClose, {}},
+                                         ScriptCase{"BoxThenLetsGo",
+                                                    {Step::ClickBox, Step::ClickLetsGo},
+                                                    IDC_LETS_GO,
+                                                    {IDC_INCLUDE_LODS, IDC_LETS_GO}}),
+                         [](const testing::TestParamInfo<ScriptCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace zenthor::wintest
