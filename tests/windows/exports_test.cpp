@@ -5,7 +5,7 @@
 
 #include "tests/windows/test_environment.h"
 
-namespace zenthor::wintest {
+namespace zenthor::test {
 namespace {
 
 TEST(Exports, ByNameAndByOrdinalAreTheSameFunctions) {
@@ -35,4 +35,4 @@ TEST(Exports, TextsComeFromTheStringTableOfTheLoadedModule) {
 }
 
 }  // namespace
-}  // namespace zenthor::wintest
+}  // namespace zenthor::test

@@ -19,7 +19,7 @@
 #include "tests/windows/test_environment.h"
 #include "tests/windows/user_script.h"
 
-namespace zenthor::wintest {
+namespace zenthor::test {
 namespace {
 
 struct ExpectedNode {
@@ -238,4 +238,4 @@ TEST(Import, ReferencedMeshIsFoundThroughTheContentRoot) {
 }
 
 }  // namespace
-}  // namespace zenthor::wintest
+}  // namespace zenthor::test

@@ -8,7 +8,7 @@
 #include "tests/windows/test_environment.h"
 #include "tests/windows/user_script.h"
 
-namespace zenthor::wintest {
+namespace zenthor::test {
 namespace {
 
 INT_PTR CALLBACK EndAtOnce(HWND dialog, UINT message, WPARAM, LPARAM) {
@@ -32,4 +32,4 @@ TEST(IsolationAwareDialog, FailsWithoutTheModulesManifest) {
 }
 
 }  // namespace
-}  // namespace zenthor::wintest
+}  // namespace zenthor::test

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     }
     std::string samples = argv[2];
     if (samples.empty() || samples.back() != '\\') samples += '\\';
-    zenthor::wintest::g_environment = {argv[1], samples};
+    zenthor::test::g_environment = {argv[1], samples};
     const int result = RUN_ALL_TESTS();
     if (testing::UnitTest::GetInstance()->test_to_run_count() == 0) {
         std::fprintf(stderr, "no test matches the filter\n");

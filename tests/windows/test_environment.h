@@ -5,7 +5,7 @@
 
 #include "tests/support/plugin_library.h"
 
-namespace zenthor::wintest {
+namespace zenthor::test {
 
 struct TestEnvironment {
     std::string pluginPath;      // the built ZenthorMeshImport.dll
@@ -21,4 +21,4 @@ struct LoadedPlugin : test::PluginLibrary {
     LoadedPlugin() : PluginLibrary(g_environment.pluginPath) {}
 };
 
-}  // namespace zenthor::wintest
+}  // namespace zenthor::test

@@ -5,7 +5,7 @@
 
 #include "plugin/resource.h"
 
-namespace zenthor::wintest {
+namespace zenthor::test {
 namespace {
 
 constexpr char kDialogClass[] = "#32770";
@@ -177,4 +177,4 @@ MainWindow::~MainWindow() {
     DestroyWindow(m_window);
 }
 
-}  // namespace zenthor::wintest
+}  // namespace zenthor::test

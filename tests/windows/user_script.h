@@ -15,7 +15,7 @@
 
 #include "platform/windows_api.h"
 
-namespace zenthor::wintest {
+namespace zenthor::test {
 
 enum class Step {
     ClickBox,     // a click on "Include lods"
@@ -81,4 +81,4 @@ private:
     HWND m_window = nullptr;
 };
 
-}  // namespace zenthor::wintest
+}  // namespace zenthor::test

@@ -9,7 +9,7 @@
 #include "tests/windows/test_environment.h"
 #include "tests/windows/user_script.h"
 
-namespace zenthor::wintest {
+namespace zenthor::test {
 namespace {
 
 std::vector<int> g_commands;  // ids of the WM_COMMAND messages the recording dialog got
@@ -65,4 +65,4 @@ INSTANTIATE_TEST_SUITE_P(Steps, UserScriptSteps,
                          });
 
 }  // namespace
-}  // namespace zenthor::wintest
+}  // namespace zenthor::test
