@@ -245,20 +245,6 @@ TEST(LevelOfDetail, EntriesOfAnyFileAreKept) {
     EXPECT_EQ(r.Materials(), "t");
 }
 
-TEST(PathLookup, ComposedPathsFindFilesWhateverTheirCase) {
-    TempContentTree tree;
-    tree.WriteMesh("body", {MeshesChunk({Tagged("body")})});
-    const std::string model = tree.Write("models/a.model", {MeshRefsChunk({"Body,body,BODY"})});
-    CZenthorModel loaded;
-    ASSERT_TRUE(loaded.LoadFromFile(model, false));
-    EXPECT_EQ(loaded.GetMeshCount(), 3);
-
-    TempContentTree upper;
-    upper.Write("MESHES/Arm.mesh", Serialize({MeshesChunk({Tagged("arm")})}));
-    CZenthorModel arm;
-    EXPECT_TRUE(arm.LoadFromFile(upper.Write("Models/a.model", {MeshRefsChunk({"arm"})}), false));
-}
-
 TEST(References, CyclesAreRefusedButRepeatsAreNot) {
     LoadResult r = LoadFromMemory(
         {{MeshPath("aa"), Serialize({MeshesChunk({Tagged("a")}), MeshRefsChunk({"bb,AA"})})},
