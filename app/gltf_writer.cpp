@@ -201,9 +201,9 @@ std::size_t BufferBound(const HostScene& scene) {
     return bytes;
 }
 
-// The .bin's name: the output's stem with every character that a URI would have to
-// escape replaced, so the name in the file and the name on disk are the same text.
-std::string BinName(const fs::path& path) {
+}  // namespace
+
+fs::path GltfBinPath(const fs::path& path) {
     std::string stem = path.stem().string();
     for (char& c : stem) {
         const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.';
@@ -211,10 +211,8 @@ std::string BinName(const fs::path& path) {
             c = '_';
         }
     }
-    return (stem.empty() ? std::string("scene") : stem) + ".bin";
+    return path.parent_path() / ((stem.empty() ? std::string("scene") : stem) + ".bin");
 }
-
-}  // namespace
 
 bool WriteGltf(const HostScene& scene, const fs::path& path, bool binary, ExportWarnings& warnings,
                std::string& error) {
@@ -225,7 +223,8 @@ bool WriteGltf(const HostScene& scene, const fs::path& path, bool binary, Export
             // One mesh at a time: its split vertices live only until they are in the buffer.
             builder.AddNode(node, BuildExportMesh(node, warnings));
         }
-        const std::string binName = binary ? std::string() : BinName(path);
+        const fs::path bin = binary ? fs::path() : GltfBinPath(path);
+        const std::string binName = bin.filename().string();
         const std::size_t bufferSize = builder.BufferSize();
         tinygltf::Model& model = builder.Finish(binName);
 
@@ -246,7 +245,6 @@ bool WriteGltf(const HostScene& scene, const fs::path& path, bool binary, Export
             }
             // tinygltf does not report a short write of the .bin: check its size.
             std::error_code code;
-            const fs::path bin = path.parent_path() / binName;
             if (bufferSize > 0 && fs::file_size(bin, code) != bufferSize) {
                 error = "cannot write " + bin.string();
                 return false;

@@ -23,4 +23,8 @@ struct ExportWarnings;
 bool WriteGltf(const HostScene& scene, const std::filesystem::path& path, bool binary,
                ExportWarnings& warnings, std::string& error);
 
+// The .bin that WriteGltf writes beside a .gltf `path`: its stem with every character a
+// URI would have to escape replaced, so the name in the file and on disk are the same text.
+std::filesystem::path GltfBinPath(const std::filesystem::path& path);
+
 }  // namespace zenthor

@@ -79,19 +79,12 @@ int RunSingle(const PluginRegistry& plugins, const ImportOptions& options, const
         std::fprintf(stderr, "zenthor import: import %.3f s, write %.3f s\n", outcome.importSeconds,
                      outcome.writeSeconds);
     }
-    switch (outcome.result) {
-        case ImportOutcome::Result::Written:
-            std::cout << "Wrote " << options.output << "\n";
-            return kExitSuccess;
-        case ImportOutcome::Result::Cancelled:
-            std::cerr << "zenthor import: the settings dialog was closed; nothing was imported\n";
-            return kExitFailure;
-        case ImportOutcome::Result::ImportFailed:
-        case ImportOutcome::Result::WriteFailed:
-            std::cerr << "zenthor import: " << outcome.error << "\n";
-            return kExitFailure;
+    if (outcome.result != ImportOutcome::Result::Written) {
+        std::cerr << "zenthor import: " << outcome.error << "\n";
+        return kExitFailure;
     }
-    return kExitFailure;
+    std::cout << "Wrote " << options.output << "\n";
+    return kExitSuccess;
 }
 
 int RunImportCommand(const ImportOptions& options, const std::vector<std::string>& pluginDirs) {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/load_failure.h"
-#include "import/import_job.h"
 #include "model/load_observer.h"
+#include "model/texture_path.h"
+#include "model/zenthor_model.h"
 #include "platform/path_lookup.h"
-#include "scene/texture_path.h"
 
 namespace zenthor {
 namespace {
@@ -50,8 +50,7 @@ std::string Ending(const std::string& path, const std::string& textureName) {
     return at == std::string::npos || textureName.empty() ? path : path.substr(at + textureName.size());
 }
 
-void PrintText(const InfoOptions& options, const ImportJob& job, const LoadLog& log) {
-    const CZenthorModel& model = *job.model;
+void PrintText(const InfoOptions& options, const CZenthorModel& model, const LoadLog& log) {
     std::cout << "file: " << options.file << "\n";
     std::cout << "content root: " << (model.contentRoot.empty() ? "(none)" : model.contentRoot) << "\n";
     std::cout << "include lods: " << (options.includeLods ? "yes" : "no") << "\n";
@@ -99,9 +98,9 @@ void PrintText(const InfoOptions& options, const ImportJob& job, const LoadLog& 
     }
 }
 
-nlohmann::json ToJson(const InfoOptions& options, const ImportJob& job, const LoadLog& log, bool loaded) {
+nlohmann::json ToJson(const InfoOptions& options, const CZenthorModel& model, const LoadLog& log,
+                      bool loaded) {
     using nlohmann::json;
-    const CZenthorModel& model = *job.model;
     json out;
     out["file"] = options.file;
     out["loaded"] = loaded;
@@ -151,20 +150,20 @@ nlohmann::json ToJson(const InfoOptions& options, const ImportJob& job, const Lo
 }
 
 int RunInfo(const InfoOptions& options) {
-    ImportJob job;
+    CZenthorModel model;
     LoadLog log;
-    const bool loaded = job.LoadModel(options.file, options.includeLods, &log);
+    const bool loaded = model.LoadFromFile(options.file, options.includeLods, &log);
     if (options.json) {
         // Names in the files are bytes, not necessarily UTF-8: replace what is not.
         std::cout
-            << ToJson(options, job, log, loaded).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+            << ToJson(options, model, log, loaded).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
             << "\n";
     } else if (loaded) {
-        PrintText(options, job, log);
+        PrintText(options, model, log);
     } else {
         std::cerr << "zenthor info: " << ExplainLoadFailure(options.file, log) << "\n";
         if (log.Count(SkipReason::FileUnreadable) == 0) {
-            PrintText(options, job, log);
+            PrintText(options, model, log);
         }
     }
     return loaded ? 0 : 1;

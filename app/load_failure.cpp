@@ -4,8 +4,8 @@
 #include <system_error>
 #include <vector>
 
-#include "import/import_job.h"
 #include "model/load_observer.h"
+#include "model/zenthor_model.h"
 
 namespace zenthor {
 namespace {
@@ -91,9 +91,9 @@ std::string ExplainLoadFailure(const std::string& file, const LoadLog& log) {
 }
 
 std::string ExplainImportFailure(const std::string& file, bool includeLods) {
-    ImportJob job;
+    CZenthorModel model;
     LoadLog log;
-    if (job.LoadModel(file, includeLods, &log)) {
+    if (model.LoadFromFile(file, includeLods, &log)) {
         return "the importer failed on " + file + " although it loads (out of memory?)";
     }
     return ExplainLoadFailure(file, log);

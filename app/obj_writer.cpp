@@ -117,8 +117,7 @@ bool WriteObj(const HostScene& scene, const fs::path& path, ExportWarnings& warn
     const std::vector<ExportNode> nodes = DescribeNodes(scene, path, warnings);
     const MaterialTable materials = AssignMaterialNames(nodes);
 
-    fs::path mtlPath = path;
-    mtlPath.replace_extension(".mtl");
+    const fs::path mtlPath = ObjMtlPath(path);
     PendingFile mtlFile(mtlPath);
     if (!materials.entries.empty() && !WriteMtl(materials, mtlFile.TempPath())) {
         error = "cannot write " + mtlPath.string();
@@ -196,6 +195,12 @@ bool WriteObj(const HostScene& scene, const fs::path& path, ExportWarnings& warn
         return false;
     }
     return objFile.Commit(error);
+}
+
+fs::path ObjMtlPath(const fs::path& path) {
+    fs::path mtl = path;
+    mtl.replace_extension(".mtl");
+    return mtl;
 }
 
 }  // namespace zenthor

@@ -21,4 +21,7 @@ struct ExportWarnings;
 bool WriteObj(const HostScene& scene, const std::filesystem::path& path, ExportWarnings& warnings,
               std::string& error);
 
+// The .mtl that WriteObj writes beside `path` when the scene has materials.
+std::filesystem::path ObjMtlPath(const std::filesystem::path& path);
+
 }  // namespace zenthor

@@ -54,4 +54,16 @@ bool WriteScene(const HostScene& scene, const std::filesystem::path& path, Outpu
     return false;
 }
 
+std::vector<std::filesystem::path> CompanionFiles(const std::filesystem::path& path, OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Glb:
+            return {};
+        case OutputFormat::Gltf:
+            return {GltfBinPath(path)};
+        case OutputFormat::Obj:
+            return {ObjMtlPath(path)};
+    }
+    return {};
+}
+
 }  // namespace zenthor

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 class HostScene;
 
@@ -25,5 +26,8 @@ const char* Extension(OutputFormat format);
 // with `error` set when a file cannot be written.
 bool WriteScene(const HostScene& scene, const std::filesystem::path& path, OutputFormat format,
                 ExportWarnings& warnings, std::string& error);
+
+// The companion files that writing `path` in `format` may make beside it.
+std::vector<std::filesystem::path> CompanionFiles(const std::filesystem::path& path, OutputFormat format);
 
 }  // namespace zenthor

@@ -2,9 +2,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <system_error>
 
 namespace zenthor {
@@ -36,22 +33,6 @@ fs::path PendingFile::TempPathFor(const fs::path& finalPath, long pid) {
     fs::path temp = finalPath;
     temp += ".part-" + std::to_string(pid);
     return temp;
-}
-
-bool WriteWholeFile(const fs::path& path, const void* data, std::size_t size, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write " + path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    const int savedErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        error = "cannot write " + path.string() + ": " + std::strerror(written ? errno : savedErrno);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace zenthor

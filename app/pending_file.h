@@ -29,8 +29,4 @@ private:
     bool m_committed = false;
 };
 
-// Writes `size` bytes to `path`; false with `error` set on any failure.
-bool WriteWholeFile(const std::filesystem::path& path, const void* data, std::size_t size,
-                    std::string& error);
-
 }  // namespace zenthor

@@ -33,6 +33,7 @@ ImportOutcome ImportAndWrite(SceneImport& importer, const ImportRequest& request
     const DialogReport dialog = report();
     if (dialog.closed) {
         outcome.result = ImportOutcome::Result::Cancelled;
+        outcome.error = "the settings dialog was closed; nothing was imported";
         return outcome;
     }
     if (imported == 0) {

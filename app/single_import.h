@@ -29,7 +29,7 @@ struct ImportRequest {
 struct ImportOutcome {
     enum class Result { Written, Cancelled, ImportFailed, WriteFailed };
     Result result = Result::ImportFailed;
-    std::string error;                  // ImportFailed, WriteFailed: why
+    std::string error;                  // why, for every result but Written, as the user reads it
     std::vector<std::string> warnings;  // what the writer changed
     int objects = 0;
     std::uint64_t triangles = 0;

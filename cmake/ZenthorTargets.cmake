@@ -35,3 +35,35 @@ function(zenthor_add_gtest name)
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
+
+# zenthor_forbid_links(TARGET LIBS ... WHY text): fails the configuration when TARGET links
+# any of LIBS, directly or through the libraries it links. Checked once every folder has been
+# read, so links added later count too.
+function(zenthor_forbid_links target)
+  cmake_parse_arguments(ARG "" "WHY" "LIBS" ${ARGN})
+  cmake_language(EVAL CODE "
+    cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]]
+                   CALL _zenthor_check_links [[${target}]] [[${ARG_LIBS}]] [[${ARG_WHY}]])")
+endfunction()
+
+function(_zenthor_check_links target forbidden why)
+  set(pending ${target})
+  set(seen "")
+  while(NOT "${pending}" STREQUAL "")
+    list(POP_FRONT pending current)
+    if(current IN_LIST seen OR NOT TARGET "${current}")
+      continue()
+    endif()
+    list(APPEND seen ${current})
+    get_target_property(links ${current} LINK_LIBRARIES)
+    get_target_property(interface_links ${current} INTERFACE_LINK_LIBRARIES)
+    foreach(link IN LISTS links interface_links)
+      # A static library's private links are recorded as $<LINK_ONLY:name>.
+      string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
+      if(link IN_LIST forbidden)
+        message(FATAL_ERROR "${target} links ${link} (through ${current}): ${why}")
+      endif()
+      list(APPEND pending ${link})
+    endforeach()
+  endwhile()
+endfunction()

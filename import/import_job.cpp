@@ -1,10 +1,10 @@
 #include "import/import_job.h"
 
 #include "model/content_root.h"
+#include "model/texture_path.h"
 #include "scene/material_builder.h"
 #include "scene/mesh_builder.h"
 #include "scene/scene_builder.h"
-#include "scene/texture_path.h"
 
 namespace zenthor {
 

@@ -4,8 +4,8 @@
 #include "host/cstr.h"
 #include "host/import_interface.h"
 #include "host/std_mat2.h"
+#include "model/texture_path.h"
 #include "model/zenthor_model.h"
-#include "scene/texture_path.h"
 
 namespace zenthor {
 

@@ -1,6 +1,6 @@
 // Batches through the built program: every .model of a folder tree in worker processes,
-// with a malformed file, a worker that crashes, one that hangs past the time limit and a
-// model whose only reference is missing, beside files that import.
+// with a malformed file and a model whose only reference is missing beside files that
+// import, and files of a plug-in that crashes or hangs past the time limit.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -37,20 +37,20 @@ TEST(Batch, FailingFilesCostOnlyTheirOwnResults) {
     const fs::path sample = tree.Path("models/sample.model");
     fs::create_directories(tree.Root() / "models/sub");
     fs::copy_file(sample, tree.Root() / "models/sub/copy.model");
-    fs::copy_file(sample, tree.Root() / "models/crash.model");
-    fs::copy_file(sample, tree.Root() / "models/hang.model");
     tree.Write("models/malformed.model", std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7});
     tree.Write("models/orphan.model", {MeshRefsChunk({"nothere,x"})});
+    const std::string crash = tree.Write("crash.fault", std::vector<std::uint8_t>{});
+    const std::string hang = tree.Write("hang.fault", std::vector<std::uint8_t>{});
 
     const fs::path out = tree.Base() / "out";
-    const ProcessResult run = RunZenthor(
-        {"import", tree.Path("models"), "--out-dir", out.string(), "--jobs", "2", "--timeout", "1"},
-        {"ZENTHOR_WORKER_FAULT=crash:crash.model;hang:hang.model"});
+    const ProcessResult run = RunZenthor({"import", tree.Path("models"), crash, hang, "--out-dir", out.string(),
+                                          "--jobs", "2", "--timeout", "1", "--plugin-dir",
+                                          ZENTHOR_FAULT_PLUGIN_DIR});
 
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.out, HasSubstr("2 of 6 files imported (8 objects), 4 failed (1 crashed, 1 timed out)"));
-    EXPECT_THAT(run.err, HasSubstr("crash.model: the import crashed (signal 11"));
-    EXPECT_THAT(run.err, HasSubstr("hang.model: the import took longer than 1 s and was stopped"));
+    EXPECT_THAT(run.err, HasSubstr("crash.fault: the import crashed (signal 11"));
+    EXPECT_THAT(run.err, HasSubstr("hang.fault: the import took longer than 1 s and was stopped"));
     EXPECT_THAT(run.err, HasSubstr("malformed.model: no mesh in"));
     EXPECT_THAT(run.err, HasSubstr("orphan.model: no mesh was loaded from"));
     EXPECT_THAT(run.err, HasSubstr("1 referenced file is missing (nothere)"));

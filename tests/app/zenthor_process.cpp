@@ -46,8 +46,7 @@ std::string ReadAll(std::FILE* file) {
 
 }  // namespace
 
-ProcessResult RunZenthor(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                         std::chrono::seconds limit) {
+ProcessResult RunZenthor(const std::vector<std::string>& args, std::chrono::seconds limit) {
     // Output goes to unnamed temporary files, read once the program has ended: the workers
     // of a batch may hold them open longer than the program itself.
     using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
@@ -63,9 +62,6 @@ ProcessResult RunZenthor(const std::vector<std::string>& args, const std::vector
         dup2(null, 0);
         dup2(fileno(out.get()), 1);
         dup2(fileno(err.get()), 2);
-        for (const std::string& entry : env) {
-            putenv(const_cast<char*>(entry.c_str()));
-        }
         execv(argv.pointers[0], argv.pointers.data());
         _exit(127);
     }

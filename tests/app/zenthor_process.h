@@ -1,5 +1,5 @@
 // Runs the built zenthor program as a user would: as its own process, with arguments,
-// extra environment, and either plain pipes or a pseudo-terminal.
+// and either plain pipes or a pseudo-terminal.
 #pragma once
 
 #include <chrono>
@@ -14,9 +14,9 @@ struct ProcessResult {
     std::string err;
 };
 
-// Runs zenthor with `args`, standard input from /dev/null; `env` entries ("NAME=value")
-// are added to the environment. Gives up (and kills it) after `limit`.
-ProcessResult RunZenthor(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+// Runs zenthor with `args`, standard input from /dev/null. Gives up (and kills it) after
+// `limit`.
+ProcessResult RunZenthor(const std::vector<std::string>& args,
                          std::chrono::seconds limit = std::chrono::seconds(60));
 
 // zenthor on a pseudo-terminal: standard input, output and error are the terminal.

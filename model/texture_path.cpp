@@ -1,4 +1,4 @@
-#include "scene/texture_path.h"
+#include "model/texture_path.h"
 
 #include "platform/path_lookup.h"
 

@@ -1,0 +1,26 @@
+// A batch's files and where their outputs go.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/output_format.h"
+
+namespace zenthor {
+
+// One file of a batch and where its output goes.
+struct BatchTask {
+    std::filesystem::path input;
+    std::filesystem::path output;
+    std::string problem;  // set when the file cannot be started at all
+};
+
+// The files of a batch in order: folders walked recursively (every .model, letter case
+// ignored, in path order), files as named. Each output keeps its path
+// relative to the folder named, below `outDir`. Two inputs that would write the same
+// output file keep their source extension in its name ("crate.mesh.glb").
+std::vector<BatchTask> PlanBatch(const std::vector<std::filesystem::path>& inputs,
+                                 const std::filesystem::path& outDir, OutputFormat format);
+
+}  // namespace zenthor
