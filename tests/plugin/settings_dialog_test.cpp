@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "host/center_window.h"
 #include "import/include_lods_setting.h"
 #include "platform/scripted_ui_backend.h"
 #include "plugin/resource.h"
