@@ -114,6 +114,7 @@ TEST_F(DialogRunner, EnterSendsTheDefaultPushButtonAndEscapeCancel) {
     platform::ScriptedUiBackend backend({UiAction::Enter(), UiAction::Escape(), UiAction::Click(99)});
     EXPECT_EQ(Run({{kButton, "default", 77, 0x50010001}, {kButton, "end", 99, 0x50010000}}, backend), 99);
     EXPECT_EQ(sent, (std::vector{kInit, Command(77), Command(IDCANCEL), Command(99)}));
+    EXPECT_EQ(backend.EndedDialogs().at(0).result, 99);  // the backend hears how it ended
 }
 
 TEST_F(DialogRunner, ClicksReachTheDialogAsWindowsDeliversThem) {
