@@ -5,10 +5,14 @@
 namespace zenthor {
 namespace {
 
-constexpr WORD kButtonAtom = 0x80;
-
-bool IsButton(const platform::ControlView& control) {
-    return control.classAtom == kButtonAtom || control.className == "Button";
+// The first control of this kind, or null.
+const platform::ControlView* FirstOfKind(const platform::DialogView& dialog, platform::ControlKind kind) {
+    for (const platform::ControlView& control : dialog.controls) {
+        if (control.kind == kind) {
+            return &control;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -16,12 +20,8 @@ bool IsButton(const platform::ControlView& control) {
 DialogReport ReportOf(const platform::DialogView& dialog, INT_PTR result) {
     DialogReport report;
     report.closed = result == 0;
-    for (const platform::ControlView& control : dialog.controls) {
-        if (IsCheckBox(control)) {
-            report.optionMarked = control.check == BST_CHECKED;
-            break;
-        }
-    }
+    const platform::ControlView* box = FirstOfKind(dialog, platform::ControlKind::CheckBox);
+    report.optionMarked = box != nullptr && box->check == BST_CHECKED;
     return report;
 }
 
@@ -30,36 +30,18 @@ void PrintMessageBox(std::ostream& out, const platform::MessageBoxView& box) {
     out.flush();
 }
 
-bool IsCheckBox(const platform::ControlView& control) {
-    const DWORD type = control.style & BS_TYPEMASK;
-    return IsButton(control) &&
-           (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE);
-}
-
-bool IsPushButton(const platform::ControlView& control) {
-    const DWORD type = control.style & BS_TYPEMASK;
-    return IsButton(control) && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
-}
-
 FlagUiBackend::FlagUiBackend(bool includeLods, std::ostream* messages)
     : m_includeLods(includeLods), m_messages(messages) {}
 
 std::optional<platform::UiAction> FlagUiBackend::NextDialogAction(const platform::DialogView& dialog) {
     if (dialog.handle != m_planned) {
         m_planned = dialog.handle;
-        for (const platform::ControlView& control : dialog.controls) {
-            if (IsCheckBox(control)) {
-                if ((control.check == BST_CHECKED) != m_includeLods) {
-                    Push(platform::UiAction::Click(control.id));
-                }
-                break;
-            }
+        const platform::ControlView* box = FirstOfKind(dialog, platform::ControlKind::CheckBox);
+        if (box != nullptr && (box->check == BST_CHECKED) != m_includeLods) {
+            Push(platform::UiAction::Click(box->id));
         }
-        for (const platform::ControlView& control : dialog.controls) {
-            if (IsPushButton(control)) {
-                Push(platform::UiAction::Click(control.id));
-                break;
-            }
+        if (const platform::ControlView* button = FirstOfKind(dialog, platform::ControlKind::PushButton)) {
+            Push(platform::UiAction::Click(button->id));
         }
     }
     return ScriptedUiBackend::NextDialogAction(dialog);

@@ -23,11 +23,6 @@ DialogReport ReportOf(const platform::DialogView& dialog, INT_PTR result);
 // Message boxes as `zenthor` shows them: the title, then the text, verbatim.
 void PrintMessageBox(std::ostream& out, const platform::MessageBoxView& box);
 
-// True for a button control whose style makes it a check box.
-bool IsCheckBox(const platform::ControlView& control);
-// True for a button control whose style makes it a push button.
-bool IsPushButton(const platform::ControlView& control);
-
 class FlagUiBackend final : public platform::ScriptedUiBackend {
 public:
     // `messages` receives each message box; null keeps them (MessageBoxes()) unprinted.

@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
-#include "app/dialog_answers.h"
-
 namespace zenthor {
 namespace {
 
 constexpr DWORD kStaticAlignMask = 0x3;
-constexpr WORD kButtonAtom = 0x80;
-constexpr WORD kStaticAtom = 0x82;
 
 int Columns(int dialogUnits) {
     return (dialogUnits + 2) / 4;
@@ -91,7 +87,7 @@ private:
 std::vector<int> TabStops(const platform::DialogView& dialog) {
     std::vector<int> ids;
     for (const platform::ControlView& control : dialog.controls) {
-        if ((control.style & WS_TABSTOP) && (control.style & WS_VISIBLE) && !(control.style & WS_DISABLED)) {
+        if (platform::IsTabStop(control)) {
             ids.push_back(control.id);
         }
     }
@@ -137,21 +133,20 @@ DialogScreen DrawDialog(const platform::DialogView& dialog, int focusId) {
         std::string drawn;  // the text of a one-line control, for the focus highlight
         int drawnColumn = column;
         int drawnRow = row;
-        const bool button = control.classAtom == kButtonAtom || control.className == "Button";
-        if (button && (control.style & BS_TYPEMASK) == BS_GROUPBOX) {
+        if (control.kind == platform::ControlKind::GroupBox) {
             canvas.Box(row, column, cellWidth, cellHeight);
             canvas.Put(row, column + 1, " " + control.text + " ");
             frames.push_back({control.rect, column, cellWidth});
-        } else if (IsCheckBox(control)) {
+        } else if (control.kind == platform::ControlKind::CheckBox) {
             const char* mark = control.check == BST_CHECKED ? "[x] " : (control.check == 0 ? "[ ] " : "[-] ");
             drawn = (mark + control.text).substr(0, static_cast<std::size_t>(cellWidth));
-        } else if (IsPushButton(control)) {
+        } else if (control.kind == platform::ControlKind::PushButton) {
             drawn = ("[ " + control.text + " ]").substr(0, static_cast<std::size_t>(cellWidth));
             drawnColumn = column + (cellWidth - static_cast<int>(drawn.size())) / 2;
             drawnRow = row + (cellHeight - 1) / 2;
         } else {
             // Static text and anything else: the text, wrapped and aligned as the style says.
-            const bool isStatic = control.classAtom == kStaticAtom || control.className == "Static";
+            const bool isStatic = control.kind == platform::ControlKind::Static;
             const DWORD align = isStatic ? control.style & kStaticAlignMask : 0;
             const std::vector<std::string> lines = Wrap(control.text, cellWidth);
             for (int i = 0; i < static_cast<int>(lines.size()) && i < cellHeight; ++i) {

@@ -16,58 +16,24 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialog_template.h"
 #include "platform/windows_api.h"
 
 namespace platform {
 
-// A position and size in dialog units, as a dialog template gives them.
-struct DialogUnitRect {
-    int x = 0;
-    int y = 0;
-    int cx = 0;
-    int cy = 0;
-    friend bool operator==(const DialogUnitRect&, const DialogUnitRect&) = default;
-};
-
-struct DialogFontView {
-    int pointSize = 0;
-    int weight = 0;
-    bool italic = false;
-    int charset = 0;
-    std::string face;
-};
-
-// One control as the user would see it now.
-struct ControlView {
+// One control as the user would see it now: as its template gives it, with its state.
+struct ControlView : DialogControl {
     HWND handle = nullptr;
-    // "Button", "Static", "Edit", "ListBox", "ScrollBar" or "ComboBox" for the predefined
-    // classes (classAtom 0x80 to 0x85); otherwise the template's class name, classAtom 0.
-    std::string className;
-    WORD classAtom = 0;
-    std::string text;
-    int id = 0;  // -1 for the template's "no id" (IDC_STATIC)
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    DWORD helpId = 0;
-    DialogUnitRect rect;  // relative to the dialog's client area
-    int check = 0;        // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE (buttons)
+    int check = 0;  // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE (buttons)
     bool focused = false;
 };
 
 // A dialog as the user would see it now: everything needed to draw it as its template
 // lays it out. Controls are in template order, which is also the tab order.
-struct DialogView {
+struct DialogView : DialogHeader {
     HWND handle = nullptr;
     HWND owner = nullptr;
-    std::string title;
-    std::string menu;         // empty: none; "#n" for a menu given by number
-    std::string windowClass;  // empty: the standard dialog class
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    DWORD helpId = 0;
-    DialogUnitRect rect;  // the template's position and size
-    RECT windowRect{};    // where the dialog window stands on the screen, in pixels
-    std::optional<DialogFontView> font;
+    RECT windowRect{};  // where the dialog window stands on the screen, in pixels
     std::vector<ControlView> controls;
 
     // The first control with this id, or null.

@@ -1,13 +1,10 @@
 // The writers' shared preparation, checked on host scenes built by hand: where vertices
-// split, what is dropped, how materials and texture paths come out; and the text helpers
-// and the terminal drawing of a dialog.
-#include <gmock/gmock.h>
+// split, what is dropped, how materials and texture paths come out; and the text helpers.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/dialog_screen.h"
 #include "app/scene_export.h"
 #include "app/text_encoding.h"
 #include "host/bitmap_tex.h"
@@ -18,8 +15,6 @@
 
 namespace zenthor::test {
 namespace {
-
-using ::testing::HasSubstr;
 
 // A quad of two triangles (0 1 2) and (0 2 3) sharing the edge 0-2.
 struct QuadCase {
@@ -181,58 +176,6 @@ TEST(TextEncoding, NamesBecomeValidUtf8UrisAndSingleLines) {
     }
     EXPECT_EQ(PathToUri("../my textures/a%b#\xe9.dds"), "../my%20textures/a%25b%23%E9.dds");
     EXPECT_EQ(OneLine("name\nnewmtl x\r\t"), "name_newmtl x__");
-}
-
-// The settings dialog's template as the platform shows it, with the box's mark.
-platform::DialogView SettingsLikeDialog(int check) {
-    const auto control = [](const char* className, const char* text, int id, DWORD style,
-                            platform::DialogUnitRect rect) {
-        platform::ControlView view;
-        view.className = className;
-        view.classAtom = className[0] == 'S' ? 0x82 : 0x80;
-        view.text = text;
-        view.id = id;
-        view.style = 0x50000000 | style;  // visible child
-        view.rect = rect;
-        return view;
-    };
-    platform::DialogView view;
-    view.title = "Zenthor Models Importer";
-    view.rect = {0, 0, 131, 156};
-    view.controls = {
-        control("Static",
-                "Warning! You may not use this plugin for stealing models, especially for commercial use.",
-                -1, 0x00020001, {7, 7, 117, 30}),
-        control("Button", "Import settings", -1, 0x7, {7, 49, 117, 78}),
-        control("Button", "Include lods", 1001, 0x00010003, {8, 70, 116, 10}),
-        control("Button", "Lets GO !", 1002, 0x00010000, {7, 135, 117, 14}),
-    };
-    view.controls[2].check = check;
-    return view;
-}
-
-TEST(DialogScreen, DrawsEveryControlInsideTheFrameInTemplateOrder) {
-    const DialogScreen screen = DrawDialog(SettingsLikeDialog(BST_CHECKED), 1002);
-    std::string all;
-    for (const std::string& line : screen.lines) {
-        EXPECT_EQ(line.size(), screen.lines[0].size());
-        all += line + "\n";
-    }
-    EXPECT_THAT(screen.lines.front(), HasSubstr(" Zenthor Models Importer "));
-    EXPECT_THAT(screen.lines.front(), HasSubstr("[x]"));  // the close box
-    EXPECT_THAT(all, HasSubstr("[x] Include lods"));
-    // Top to bottom as the template has them: warning, group, box, button.
-    const std::size_t warning = all.find("Warning!"), group = all.find("Import settings"),
-                      box = all.find("Include lods"), button = all.find("[ Lets GO ! ]");
-    EXPECT_LT(warning, group);
-    EXPECT_LT(group, box);
-    EXPECT_LT(box, button);
-    // The focus highlight covers the focused button's text.
-    ASSERT_GE(screen.focusRow, 0);
-    EXPECT_EQ(screen.lines[static_cast<std::size_t>(screen.focusRow)].substr(
-                  static_cast<std::size_t>(screen.focusColumn), static_cast<std::size_t>(screen.focusWidth)),
-              "[ Lets GO ! ]");
-    EXPECT_EQ(TabStops(SettingsLikeDialog(0)), (std::vector<int>{1001, 1002}));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // DialogBoxParamA: the modal dialog loop, fed by the installed UI backend.
-#include <strings.h>
-
-#include "platform/posix/user/dialog_actions.h"
-#include "platform/posix/user/dialog_template.h"
 #include "platform/posix/user/resource_registry.h"
+#include "platform/posix/user/template_reader.h"
+#include "platform/posix/user/window_messages.h"
 #include "platform/posix/user/window_table.h"
 
+using platform::ControlKind;
 using platform::UiAction;
 using platform::user::Window;
 using platform::user::WindowKind;
@@ -13,12 +12,9 @@ using platform::user::WindowTable;
 
 namespace {
 
-bool IsClass(const Window& window, WORD atom, const char* name) {
-    return window.classAtom == atom || strcasecmp(window.className.c_str(), name) == 0;
-}
-
-void SendCommand(HWND dialog, int id, WORD notification, HWND control) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(control));
+void SendCommand(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 // The dialog and its controls as windows, for the length of one DialogBoxParamA; while
@@ -30,31 +26,16 @@ public:
         Window window;
         window.kind = WindowKind::Dialog;
         window.parent = owner;
-        window.className = dialog.windowClass.empty() ? "#32770" : dialog.windowClass;
-        window.text = dialog.title;
-        window.style = dialog.style;
-        window.exStyle = dialog.exStyle;
-        window.helpId = dialog.helpId;
-        window.unitRect = dialog.rect;
-        window.menu = dialog.menu;
-        window.windowClass = dialog.windowClass;
-        window.font = dialog.font;
+        window.dialog = dialog;
         window.proc = proc;
         window.rect = InitialRect(dialog, owner);
         m_dialog = table.Create(std::move(window));
 
-        for (const platform::user::DialogItemTemplate& item : dialog.items) {
+        for (const platform::DialogControl& item : dialog.controls) {
             Window control;
             control.kind = WindowKind::Control;
             control.parent = m_dialog;
-            control.className = item.className;
-            control.classAtom = item.classAtom;
-            control.text = item.text;
-            control.id = item.id;
-            control.style = item.style;
-            control.exStyle = item.exStyle;
-            control.helpId = item.helpId;
-            control.unitRect = item.rect;
+            control.control = item;
             LONG left = platform::user::DialogUnitsToPixelsX(item.rect.x);
             LONG top = platform::user::DialogUnitsToPixelsY(item.rect.y);
             control.rect = {left, top, left + platform::user::DialogUnitsToPixelsX(item.rect.cx),
@@ -77,12 +58,12 @@ public:
 private:
     // The template's position counts from the owner's client area, or from the screen's
     // corner when there is no owner; the size is the client area plus the frame.
-    static RECT InitialRect(const platform::user::DialogTemplate& dialog, HWND owner) {
+    static RECT InitialRect(const platform::DialogHeader& dialog, HWND owner) {
         RECT origin{};
         if (owner == nullptr || !GetWindowRect(owner, &origin)) GetWindowRect(GetDesktopWindow(), &origin);
         if (auto ownerWindow = WindowTable::Instance().Get(owner);
             ownerWindow && ownerWindow->kind == WindowKind::Dialog) {
-            RECT insets = platform::user::FrameInsets(ownerWindow->style);
+            RECT insets = platform::user::FrameInsets(ownerWindow->dialog.style);
             origin.left += insets.left;
             origin.top += insets.top;
         }
@@ -97,32 +78,30 @@ private:
     HWND m_dialog = nullptr;
 };
 
-// The first visible, enabled control with a tab stop: where the focus starts.
-HWND FirstTabStop(HWND dialog) {
+// The first control of `dialog` that passes `test`, or null.
+template <typename Test>
+HWND FindControl(HWND dialog, Test&& test) {
     auto window = WindowTable::Instance().Get(dialog);
     if (!window) return nullptr;
     for (HWND child : window->children) {
         auto control = WindowTable::Instance().Get(child);
-        if (control && (control->style & WS_TABSTOP) && (control->style & WS_VISIBLE) &&
-            !(control->style & WS_DISABLED)) {
-            return child;
-        }
+        if (control && test(control->control)) return child;
     }
     return nullptr;
 }
 
+// The first visible, enabled control with a tab stop: where the focus starts.
+HWND FirstTabStop(HWND dialog) {
+    return FindControl(dialog, platform::IsTabStop);
+}
+
 // The id that Enter sends: the default push button's, else IDOK.
 int DefaultButtonId(HWND dialog) {
-    auto window = WindowTable::Instance().Get(dialog);
-    if (!window) return IDOK;
-    for (HWND child : window->children) {
-        auto control = WindowTable::Instance().Get(child);
-        if (control && IsClass(*control, 0x80, "Button") &&
-            (control->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-            return control->id;
-        }
-    }
-    return IDOK;
+    HWND button = FindControl(dialog, [](const platform::DialogControl& control) {
+        return control.kind == ControlKind::PushButton && (control.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    });
+    auto window = WindowTable::Instance().Get(button);
+    return window ? window->control.id : IDOK;
 }
 
 bool HasEnded(HWND dialog) {
@@ -130,52 +109,26 @@ bool HasEnded(HWND dialog) {
     return !window || window->ended;
 }
 
-}  // namespace
-
-namespace platform::user {
-
-void ClickControl(HWND control) {
-    auto window = WindowTable::Instance().Get(control);
-    if (!window || window->kind != WindowKind::Control || (window->style & WS_DISABLED)) return;
-    HWND dialog = window->parent;
-    if (IsClass(*window, 0x80, "Button")) {
-        DWORD type = window->style & BS_TYPEMASK;
-        if (type == BS_GROUPBOX) return;
-        // The mark changes, and the button takes the focus, before the dialog hears of it.
-        WindowTable::Instance().Update(control, [&](Window& w) {
-            if (type == BS_AUTOCHECKBOX) w.check = w.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-            if (type == BS_AUTO3STATE) w.check = (w.check + 1) % 3;
-        });
-        WindowTable::Instance().Update(dialog, [&](Window& w) { w.focus = control; });
-        SendCommand(dialog, window->id, BN_CLICKED, control);
-    } else if (IsClass(*window, 0x82, "Static") && (window->style & SS_NOTIFY)) {
-        SendCommand(dialog, window->id, 0 /* STN_CLICKED */, control);
-    }
-}
-
+// One action of the UI backend on the open dialog.
 void DeliverAction(HWND dialog, const UiAction& action) {
     switch (action.kind) {
         case UiAction::Kind::Click:
-            if (HWND control = GetDlgItem(dialog, action.controlId)) ClickControl(control);
+            if (HWND control = GetDlgItem(dialog, action.controlId)) platform::user::ClickControl(control);
             break;
         case UiAction::Kind::Close:
             // The default dialog procedure turns an unhandled close into Cancel.
-            if (SendMessageA(dialog, WM_CLOSE, 0, 0) == 0 && !HasEnded(dialog)) {
-                SendCommand(dialog, IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL));
-            }
+            if (SendMessageA(dialog, WM_CLOSE, 0, 0) == 0 && !HasEnded(dialog)) SendCommand(dialog, IDCANCEL);
             break;
-        case UiAction::Kind::Enter: {
-            int id = DefaultButtonId(dialog);
-            SendCommand(dialog, id, BN_CLICKED, GetDlgItem(dialog, id));
+        case UiAction::Kind::Enter:
+            SendCommand(dialog, DefaultButtonId(dialog));
             break;
-        }
         case UiAction::Kind::Escape:
-            SendCommand(dialog, IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL));
+            SendCommand(dialog, IDCANCEL);
             break;
     }
 }
 
-}  // namespace platform::user
+}  // namespace
 
 // Runs a modal dialog from the template resource `templateName` of `instance` and
 // returns what the dialog procedure gave EndDialog. -1 when the dialog cannot be
@@ -189,7 +142,7 @@ extern "C" INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateNam
     if (!backend.CanShowDialogs() || dialogProc == nullptr || templateName == nullptr) return -1;
     auto data = platform::user::CopyResourceData(instance, RT_DIALOG, templateName);
     if (!data) return -1;
-    auto dialogTemplate = platform::user::ParseDialogTemplateEx(*data);
+    auto dialogTemplate = platform::user::ReadDialogTemplateEx(*data);
     if (!dialogTemplate) return -1;
 
     DialogWindows windows(*dialogTemplate, IsWindow(parent) ? parent : nullptr, dialogProc);
@@ -211,10 +164,10 @@ extern "C" INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateNam
             break;
         }
         if (action) {
-            platform::user::DeliverAction(dialog, *action);
+            DeliverAction(dialog, *action);
             continue;
         }
-        platform::user::DeliverAction(dialog, UiAction::Close());
+        DeliverAction(dialog, UiAction::Close());
         if (!HasEnded(dialog)) EndDialog(dialog, -1);
     }
 

@@ -24,7 +24,6 @@ void ReplaceMainWindow(const UiBackend& backend) {
     if (!rect) return;
     user::Window window;
     window.kind = user::WindowKind::MainWindow;
-    window.className = "ZenthorHostWindow";
     window.rect = *rect;
     table.SetMainWindow(table.Create(std::move(window)));
 }

@@ -35,7 +35,6 @@ WindowTable& WindowTable::Instance() {
 WindowTable::WindowTable() {
     Window desktop;
     desktop.kind = WindowKind::Desktop;
-    desktop.className = "#32769";
     m_desktop = Create(std::move(desktop));
 }
 
@@ -77,7 +76,7 @@ HWND WindowTable::FindChild(HWND dialog, int id) const {
     if (it == m_windows.end()) return nullptr;
     for (HWND child : it->second.children) {
         auto control = m_windows.find(child);
-        if (control != m_windows.end() && control->second.id == id) return child;
+        if (control != m_windows.end() && control->second.control.id == id) return child;
     }
     return nullptr;
 }
@@ -88,23 +87,15 @@ std::optional<DialogView> WindowTable::View(HWND dialog) const {
     if (it == m_windows.end() || it->second.kind != WindowKind::Dialog) return std::nullopt;
     const Window& window = it->second;
     DialogView view;
+    static_cast<DialogHeader&>(view) = window.dialog;
     view.handle = dialog;
     view.owner = window.parent;
-    view.title = window.text;
-    view.menu = window.menu;
-    view.windowClass = window.windowClass;
-    view.style = window.style;
-    view.exStyle = window.exStyle;
-    view.helpId = window.helpId;
-    view.rect = window.unitRect;
     view.windowRect = window.rect;
-    view.font = window.font;
     for (HWND child : window.children) {
         auto control = m_windows.find(child);
         if (control == m_windows.end()) continue;
-        const Window& c = control->second;
-        view.controls.push_back({child, c.className, c.classAtom, c.text, c.id, c.style, c.exStyle, c.helpId,
-                                 c.unitRect, c.check, child == window.focus});
+        view.controls.push_back(
+            {control->second.control, child, control->second.check, child == window.focus});
     }
     return view;
 }

@@ -9,7 +9,6 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "platform/ui_backend.h"
@@ -21,23 +20,16 @@ enum class WindowKind { Desktop, MainWindow, Dialog, Control };
 struct Window {
     WindowKind kind = WindowKind::Control;
     HWND parent = nullptr;  // a dialog's owner, a control's dialog
-    std::string className;
-    WORD classAtom = 0;
-    std::string text;
-    int id = 0;
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    DWORD helpId = 0;
-    DialogUnitRect unitRect;  // as the template gives it
     // Pixels: on the screen for top-level windows, in the parent's client area for controls.
     RECT rect{};
+
+    // Controls only.
+    DialogControl control;
     int check = 0;
 
     // Dialogs only.
+    DialogHeader dialog;
     DLGPROC proc = nullptr;
-    std::string menu;
-    std::string windowClass;
-    std::optional<DialogFontView> font;
     std::vector<HWND> children;
     HWND focus = nullptr;
     bool ended = false;

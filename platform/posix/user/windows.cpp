@@ -1,8 +1,6 @@
-// The window calls: handles, geometry, messages to dialogs and their controls.
+// The window calls: handles, geometry and the end of a dialog.
 #include <algorithm>
-#include <strings.h>
 
-#include "platform/posix/user/dialog_actions.h"
 #include "platform/posix/user/window_table.h"
 
 using platform::user::Window;
@@ -11,36 +9,13 @@ using platform::user::WindowTable;
 
 namespace {
 
-bool IsButton(const Window& window) {
-    return window.kind == WindowKind::Control &&
-           (window.classAtom == 0x80 || strcasecmp(window.className.c_str(), "Button") == 0);
-}
-
-bool HasCheckMark(DWORD style) {
-    switch (style & BS_TYPEMASK) {
-        case BS_CHECKBOX:
-        case BS_AUTOCHECKBOX:
-        case BS_RADIOBUTTON:
-        case BS_3STATE:
-        case BS_AUTO3STATE:
-        case BS_AUTORADIOBUTTON:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool IsThreeState(DWORD style) {
-    DWORD type = style & BS_TYPEMASK;
-    return type == BS_3STATE || type == BS_AUTO3STATE;
-}
-
 // The top-left corner of a window's client area on the screen.
 bool ClientOrigin(HWND handle, LONG& x, LONG& y) {
     RECT rect{};
     auto window = WindowTable::Instance().Get(handle);
     if (!window || !GetWindowRect(handle, &rect)) return false;
-    RECT insets = window->kind == WindowKind::Dialog ? platform::user::FrameInsets(window->style) : RECT{};
+    RECT insets =
+        window->kind == WindowKind::Dialog ? platform::user::FrameInsets(window->dialog.style) : RECT{};
     x = rect.left + insets.left;
     y = rect.top + insets.top;
     return true;
@@ -123,32 +98,4 @@ extern "C" BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
         w.result = result;
     });
     return isDialog ? TRUE : FALSE;
-}
-
-// A dialog gets every message through its dialog procedure, whose result is returned.
-// Buttons answer BM_GETCHECK, BM_SETCHECK and BM_CLICK; other messages give 0.
-extern "C" LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto found = WindowTable::Instance().Get(window);
-    if (!found) return 0;
-    if (found->kind == WindowKind::Dialog) {
-        return found->proc != nullptr ? found->proc(window, message, wParam, lParam) : 0;
-    }
-    if (!IsButton(*found)) return 0;
-    switch (message) {
-        case BM_GETCHECK:
-            return HasCheckMark(found->style) ? found->check : 0;
-        case BM_SETCHECK:
-            WindowTable::Instance().Update(window, [&](Window& w) {
-                if (!HasCheckMark(w.style)) return;
-                w.check = IsThreeState(w.style)
-                              ? static_cast<int>(std::min<WPARAM>(wParam, BST_INDETERMINATE))
-                              : (wParam != BST_UNCHECKED ? 1 : 0);
-            });
-            return 0;
-        case BM_CLICK:
-            platform::user::ClickControl(window);
-            return 0;
-        default:
-            return 0;
-    }
 }

@@ -1,5 +1,8 @@
-// Finding backslash paths on a case-sensitive file system.
+// Finding backslash paths on a case-sensitive file system, and whole-file views.
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iterator>
 
 #include "platform/file_view.h"
 #include "platform/path_lookup.h"
@@ -28,19 +31,29 @@ TEST(PathLookup, BackslashesAndCaseAreMatched) {
     EXPECT_FALSE(FileExists(root + "\\meshes\\body.mesh2"));
 }
 
-TEST(FileViewTest, OpenAndCloseOnce) {
+std::size_t OpenDescriptors() {
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(begin(fds), end(fds)));
+}
+
+TEST(FileView, MapsTheWholeFileOrNothingAndLeavesNothingOpen) {
     zenthor::test::TempContentTree tree;
     const std::string path = tree.Write("a.bin", std::vector<std::uint8_t>{1, 2, 3});
+    tree.Write("empty.bin", std::vector<std::uint8_t>{});
+    tree.Write("folder/inside.bin", std::vector<std::uint8_t>{1});
+    const std::size_t before = OpenDescriptors();
     FileView view;
     ASSERT_TRUE(OpenFileView(path, view));
-    EXPECT_EQ(view.size, 3u);
-    EXPECT_EQ(view.data[2], 3);
-    EXPECT_NE(view.file, 0u);
+    EXPECT_EQ(std::vector<std::uint8_t>(view.data, view.data + view.size),
+              (std::vector<std::uint8_t>{1, 2, 3}));
     CloseFileView(view);
     EXPECT_EQ(view.data, nullptr);
     CloseFileView(view);  // an empty view releases nothing
-    EXPECT_FALSE(OpenFileView(tree.Path("missing.bin"), view));
-    EXPECT_EQ(view.file, 0u);
+    for (const char* name : {"missing.bin", "empty.bin", "folder"}) {
+        EXPECT_FALSE(OpenFileView(tree.Path(name), view)) << name;
+        EXPECT_EQ(view.file, 0u) << name;
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // Builds binary resource data (.res) and extended dialog templates in memory, so tests
-// can hand the platform resources that the resource script does not have: long strings,
-// other controls, malformed data.
+// can hand the platform resources that the plug-in's resource script does not have: long
+// strings, other controls, malformed data.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/module_resources.h"
 #include "tests/support/model_writer.h"
 
 namespace zenthor::test {
@@ -59,10 +62,11 @@ inline Bytes StringBlock(const std::vector<std::string>& strings) {
 }
 
 struct ItemDesc {
-    std::uint16_t classAtom;
+    std::uint16_t classAtom;  // 0: the class is named by className
     std::string text;
     int id;
     std::uint32_t style;
+    std::string className = {};
 };
 
 // An extended dialog template with a font and the given controls.
@@ -80,10 +84,27 @@ inline Bytes DialogTemplateEx(const std::string& title, const std::vector<ItemDe
     for (const ItemDesc& item : items) {
         Align4(out).U32(0).U32(0).U32(item.style);  // help id, extended style, style
         out.U16(5).U16(5).U16(50).U16(14);
-        Ordinal(out.U32(static_cast<std::uint32_t>(item.id)), item.classAtom);
+        out.U32(static_cast<std::uint32_t>(item.id));
+        if (item.classAtom != 0) {
+            Ordinal(out, item.classAtom);
+        } else {
+            Text(out, item.className);
+        }
         Text(out, item.text).U16(0);  // no creation data
     }
     return out.Take();
 }
+
+// Tests that register resources of their own for a made-up module, forgotten after each test.
+class ScratchModule : public testing::Test {
+protected:
+    static inline const HINSTANCE kModule = reinterpret_cast<HINSTANCE>(0x5c4a7c00);
+
+    void TearDown() override { platform::UnregisterModuleResources(kModule); }
+
+    static bool Register(const Bytes& res) {
+        return platform::RegisterModuleResources(kModule, res.data(), res.size());
+    }
+};
 
 }  // namespace zenthor::test
