@@ -47,10 +47,11 @@ const Fixture& TheFixture() {
                 image.pixels.push_back(Channel(128 + 100 * std::sin(x / 37.0) * std::cos(y / 53.0), seed));
                 image.pixels.push_back(Channel(128 + 90 * std::sin((x + y) / 71.0), seed));
                 image.pixels.push_back(Channel(100 + 80 * std::cos(x / 23.0 + y / 91.0), seed));
-                image.pixels.push_back(Channel(255.0 * (1.0 - double(x) * y / (double(kSize) * kSize)), seed));
+                image.pixels.push_back(
+                    Channel(255.0 * (1.0 - double(x) * y / (double(kSize) * kSize)), seed));
             }
         }
-        Fixture made{test::MakeDds(test::DdsFormat::Dxt5, image), {}};
+        Fixture made{test::MakeDds(test::kDxt5, image), {}};
         made.decoded = DecodeDds(made.dds).image;
         return made;
     }();

@@ -27,8 +27,10 @@ void CheckPngRoundTrip(const zenthor::RgbaImage& image) {
     const std::vector<std::uint8_t> png = zenthor::EncodePng(image);
     Check(!png.empty());
     int width = 0, height = 0, channels = 0;
-    stbi_uc* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4);
-    Check(pixels != nullptr && width == static_cast<int>(image.width) && height == static_cast<int>(image.height));
+    stbi_uc* pixels =
+        stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4);
+    Check(pixels != nullptr && width == static_cast<int>(image.width) &&
+          height == static_cast<int>(image.height));
     Check(std::memcmp(pixels, image.pixels.data(), image.pixels.size()) == 0);
     stbi_image_free(pixels);
 }
@@ -44,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const RgbaImage& image = result.image;
     Check(result.reason.empty());
-    Check(image.width >= 1 && image.width <= kMaxTextureSize && image.height >= 1 && image.height <= kMaxTextureSize);
+    Check(image.width >= 1 && image.width <= kMaxTextureSize && image.height >= 1 &&
+          image.height <= kMaxTextureSize);
     Check(image.pixels.size() == std::size_t{image.width} * image.height * 4);
     if (std::size_t{image.width} * image.height <= kMaxPngPixels) {
         CheckPngRoundTrip(image);

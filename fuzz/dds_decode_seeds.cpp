@@ -20,11 +20,19 @@ Bytes Patched(Bytes file, std::size_t offset, std::uint32_t value) {
 
 std::map<std::string, Bytes> Seeds() {
     const std::map<std::string, DdsFormat> formats = {
-        {"dxt1", DdsFormat::Dxt1},         {"dxt3", DdsFormat::Dxt3},         {"dxt5", DdsFormat::Dxt5},
-        {"a8r8g8b8", DdsFormat::A8R8G8B8}, {"x8r8g8b8", DdsFormat::X8R8G8B8}, {"a8b8g8r8", DdsFormat::A8B8G8R8},
-        {"x8b8g8r8", DdsFormat::X8B8G8R8}, {"r8g8b8", DdsFormat::R8G8B8},     {"r5g6b5", DdsFormat::R5G6B5},
-        {"a1r5g5b5", DdsFormat::A1R5G5B5}, {"l8", DdsFormat::L8},             {"a8l8", DdsFormat::A8L8},
-        {"a8", DdsFormat::A8},
+        {"dxt1", kDxt1},
+        {"dxt3", kDxt3},
+        {"dxt5", kDxt5},
+        {"a8r8g8b8", kA8R8G8B8},
+        {"x8r8g8b8", kX8R8G8B8},
+        {"a8b8g8r8", kA8B8G8R8},
+        {"x8b8g8r8", kX8B8G8R8},
+        {"r8g8b8", kR8G8B8},
+        {"r5g6b5", kR5G6B5},
+        {"a1r5g5b5", kA1R5G5B5},
+        {"l8", kL8},
+        {"a8l8", kA8L8},
+        {"a8", kA8},
     };
     std::map<std::string, Bytes> seeds;
     for (const auto& [name, format] : formats) {
@@ -35,11 +43,11 @@ std::map<std::string, Bytes> Seeds() {
         withLevels.insert(withLevels.end(), smaller.begin() + dds_field::kPixels, smaller.end());
         seeds[name + "-8x8-levels"] = Patched(withLevels, 28, 2);  // mip count
     }
-    const Bytes dxt5 = MakeDds(DdsFormat::Dxt5, TestImage(8, 8));
+    const Bytes dxt5 = MakeDds(kDxt5, TestImage(8, 8));
     seeds["cube-map"] = Patched(dxt5, dds_field::kCaps2, 0xFE00);
     seeds["volume"] = Patched(dxt5, dds_field::kCaps2, 0x200000);
     seeds["ati2"] = Patched(dxt5, dds_field::kFourCc, FourCc("ATI2"));
-    Bytes dx10 = Patched(DdsHeader(DdsFormat::Dxt1, 8, 8), dds_field::kFourCc, FourCc("DX10"));
+    Bytes dx10 = Patched(DdsHeader(kDxt1, 8, 8), dds_field::kFourCc, FourCc("DX10"));
     const Bytes extended = Dx10Header(98);
     dx10.insert(dx10.end(), extended.begin(), extended.end());
     dx10.resize(dx10.size() + 64);

@@ -122,7 +122,8 @@ std::string Dx10FormatName(std::uint32_t format) {
     static constexpr struct {
         std::uint32_t first;
         const char* family;
-    } kFamilies[] = {{70, "BC1"}, {73, "BC2"}, {76, "BC3"}, {79, "BC4"}, {82, "BC5"}, {94, "BC6H"}, {97, "BC7"}};
+    } kFamilies[] = {{70, "BC1"}, {73, "BC2"},  {76, "BC3"}, {79, "BC4"},
+                     {82, "BC5"}, {94, "BC6H"}, {97, "BC7"}};
     for (const auto& family : kFamilies) {
         if (format >= family.first && format < family.first + 3) {
             return std::string(family.family) + " (" + code + ")";
@@ -139,7 +140,9 @@ struct Channel {
     std::uint32_t max = 0;
 
     explicit Channel(std::uint32_t channelMask)
-        : mask(channelMask), shift(channelMask == 0 ? 0 : std::countr_zero(channelMask)), max(channelMask >> shift) {}
+        : mask(channelMask),
+          shift(channelMask == 0 ? 0 : std::countr_zero(channelMask)),
+          max(channelMask >> shift) {}
 
     std::uint8_t Expand(std::uint32_t pixel, std::uint8_t absent) const {
         if (mask == 0) {
@@ -194,8 +197,8 @@ std::optional<DdsDecodeResult> ReadLayout(std::span<const std::uint8_t> file, La
         const bool used = i == 3 ? alpha : colour && (i == 0 || !layout.luminance);
         layout.masks[i] = used ? LoadU32(file, kMasksAt + 4 * std::size_t(i)) : 0;
         if (bitCount < 32 && (layout.masks[i] >> bitCount) != 0) {
-            return Malformed("channel mask " + Hex(layout.masks[i]) + " does not fit " + std::to_string(bitCount) +
-                             "-bit pixels");
+            return Malformed("channel mask " + Hex(layout.masks[i]) + " does not fit " +
+                             std::to_string(bitCount) + "-bit pixels");
         }
     }
     if ((layout.masks[0] | layout.masks[1] | layout.masks[2] | layout.masks[3]) == 0) {
@@ -216,7 +219,8 @@ void DecodeBlocks(const std::uint8_t* blocks, const Layout& layout, RgbaImage& i
             // Blocks on the right and bottom edges reach past the image; only the inside is kept.
             const std::size_t columnBytes = std::size_t{std::min<std::uint32_t>(4, width - x)} * 4;
             for (std::uint32_t row = 0; row < rows; ++row) {
-                std::memcpy(&image.pixels[(std::size_t{y + row} * width + x) * 4], &block[row * 16], columnBytes);
+                std::memcpy(&image.pixels[(std::size_t{y + row} * width + x) * 4], &block[row * 16],
+                            columnBytes);
             }
         }
     }
@@ -257,11 +261,12 @@ DdsDecodeResult DecodeDds(std::span<const std::uint8_t> file) {
     const std::uint32_t width = LoadU32(file, kWidthAt);
     const std::uint32_t height = LoadU32(file, kHeightAt);
     if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize) {
-        return Malformed("size " + std::to_string(width) + "x" + std::to_string(height) + " is outside 1 to " +
-                         std::to_string(kMaxTextureSize));
+        return Malformed("size " + std::to_string(width) + "x" + std::to_string(height) +
+                         " is outside 1 to " + std::to_string(kMaxTextureSize));
     }
 
-    const bool extended = (LoadU32(file, kPixelFlagsAt) & kPixelFourCc) != 0 && LoadU32(file, kFourCcAt) == FourCc("DX10");
+    const bool extended =
+        (LoadU32(file, kPixelFlagsAt) & kPixelFourCc) != 0 && LoadU32(file, kFourCcAt) == FourCc("DX10");
     if (extended) {
         if (file.size() - kDataOffset < kDx10HeaderSize) {
             return Malformed("extended header cut short");
@@ -290,10 +295,9 @@ DdsDecodeResult DecodeDds(std::span<const std::uint8_t> file) {
         return std::move(*rejected);
     }
     // Width and height are bounded, so these cannot overflow; they are checked all the same.
-    const auto needed =
-        layout.squishFlags != 0
-            ? Multiply(std::size_t{(width + 3) / 4} * ((height + 3) / 4), layout.blockBytes)
-            : Multiply(std::size_t{width} * height, layout.pixelBytes);
+    const auto needed = layout.squishFlags != 0
+                            ? Multiply(std::size_t{(width + 3) / 4} * ((height + 3) / 4), layout.blockBytes)
+                            : Multiply(std::size_t{width} * height, layout.pixelBytes);
     const auto outputBytes = Multiply(std::size_t{width} * height, 4);
     if (!needed || !outputBytes) {
         return Malformed("top level too large");

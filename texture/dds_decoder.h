@@ -28,10 +28,12 @@ enum class DdsStatus { Decoded, Unsupported, Malformed };
 
 struct DdsDecodeResult {
     DdsStatus status = DdsStatus::Malformed;
-    RgbaImage image;  // set when Decoded
+    RgbaImage image;     // set when Decoded
     std::string reason;  // set when not Decoded
 };
 
+// Allocates only the decoded image (at most kMaxTextureSize squared, times 4 bytes, for a
+// file that holds the matching pixel data); throws std::bad_alloc when that fails.
 DdsDecodeResult DecodeDds(std::span<const std::uint8_t> file);
 
 }  // namespace zenthor

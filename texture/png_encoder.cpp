@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <cstdlib>
+#include <new>
 
 namespace {
 
@@ -34,17 +35,24 @@ unsigned char* Deflate(unsigned char* data, int length, int* outLength, int /*st
 namespace zenthor {
 namespace {
 
-void Append(void* context, void* data, int size) {
+// stb hands over the whole file at once. Nothing may be thrown through stb, which would
+// leak its buffer, so running out of memory leaves the output empty.
+void Keep(void* context, void* data, int size) {
     auto* out = static_cast<std::vector<std::uint8_t>*>(context);
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    out->insert(out->end(), bytes, bytes + size);
+    try {
+        out->assign(bytes, bytes + size);
+    } catch (const std::bad_alloc&) {
+        out->clear();
+    }
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> EncodePng(const RgbaImage& image) {
     std::vector<std::uint8_t> png;
-    if (image.width == 0 || image.height == 0 || image.width > kMaxTextureSize || image.height > kMaxTextureSize ||
+    if (image.width == 0 || image.height == 0 || image.width > kMaxTextureSize ||
+        image.height > kMaxTextureSize ||
         image.pixels.size() != std::size_t{image.width} * image.height * 4) {
         return png;
     }
@@ -52,7 +60,7 @@ std::vector<std::uint8_t> EncodePng(const RgbaImage& image) {
     static const bool filterSet = (stbi_write_force_png_filter = kRowFilter, true);
     (void)filterSet;
     const int width = static_cast<int>(image.width);
-    if (stbi_write_png_to_func(Append, &png, width, static_cast<int>(image.height), 4, image.pixels.data(),
+    if (stbi_write_png_to_func(Keep, &png, width, static_cast<int>(image.height), 4, image.pixels.data(),
                                width * 4) == 0) {
         png.clear();
     }

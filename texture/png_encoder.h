@@ -10,7 +10,7 @@
 namespace zenthor {
 
 // Empty when the image is empty, larger than kMaxTextureSize either way, or its pixel
-// count does not match its size.
+// count does not match its size, or when memory runs out.
 std::vector<std::uint8_t> EncodePng(const RgbaImage& image);
 
 }  // namespace zenthor

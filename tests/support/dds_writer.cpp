@@ -1,38 +1,9 @@
 #include "tests/support/dds_writer.h"
 
-#include <squish.h>
-
 #include <bit>
 
 namespace zenthor::test {
 namespace {
-
-struct FormatFields {
-    std::uint32_t flags;  // alpha pixels 0x1, alpha 0x2, FourCC 0x4, RGB 0x40, luminance 0x20000
-    std::uint32_t fourCc;
-    std::uint32_t bitCount;
-    std::uint32_t masks[4];
-    int squishFlags;
-};
-
-FormatFields FieldsOf(DdsFormat format) {
-    switch (format) {
-        case DdsFormat::Dxt1: return {0x4, FourCc("DXT1"), 0, {}, squish::kDxt1};
-        case DdsFormat::Dxt3: return {0x4, FourCc("DXT3"), 0, {}, squish::kDxt3};
-        case DdsFormat::Dxt5: return {0x4, FourCc("DXT5"), 0, {}, squish::kDxt5};
-        case DdsFormat::A8R8G8B8: return {0x41, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, 0};
-        case DdsFormat::X8R8G8B8: return {0x40, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0}, 0};
-        case DdsFormat::A8B8G8R8: return {0x41, 0, 32, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, 0};
-        case DdsFormat::X8B8G8R8: return {0x40, 0, 32, {0xFF, 0xFF00, 0xFF0000, 0}, 0};
-        case DdsFormat::R8G8B8: return {0x40, 0, 24, {0xFF0000, 0xFF00, 0xFF, 0}, 0};
-        case DdsFormat::R5G6B5: return {0x40, 0, 16, {0xF800, 0x7E0, 0x1F, 0}, 0};
-        case DdsFormat::A1R5G5B5: return {0x41, 0, 16, {0x7C00, 0x3E0, 0x1F, 0x8000}, 0};
-        case DdsFormat::L8: return {0x20000, 0, 8, {0xFF, 0, 0, 0}, 0};
-        case DdsFormat::A8L8: return {0x20001, 0, 16, {0xFF, 0, 0, 0xFF00}, 0};
-        case DdsFormat::A8: return {0x2, 0, 8, {0, 0, 0, 0xFF}, 0};
-    }
-    return {};
-}
 
 std::uint32_t Pack(std::uint8_t value, std::uint32_t mask) {
     if (mask == 0) {
@@ -45,58 +16,49 @@ std::uint32_t Pack(std::uint8_t value, std::uint32_t mask) {
 
 }  // namespace
 
-std::uint32_t FourCc(std::string_view code) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4 && i < code.size(); ++i) {
-        value |= std::uint32_t(std::uint8_t(code[i])) << (8 * i);
-    }
-    return value;
-}
-
 void PutU32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         bytes.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
     }
 }
 
-Bytes DdsHeader(DdsFormat format, std::uint32_t width, std::uint32_t height) {
-    const FormatFields fields = FieldsOf(format);
+Bytes DdsHeader(const DdsFormat& format, std::uint32_t width, std::uint32_t height) {
     ByteWriter out;
     out.Raw("DDS ").U32(124).U32(0x1007).U32(height).U32(width);  // caps, height, width, pixel format
     out.U32(0).U32(0).U32(1).Zeros(44);  // pitch or linear size, depth, mip count, reserved
-    out.U32(32).U32(fields.flags).U32(fields.fourCc).U32(fields.bitCount);
-    for (std::uint32_t mask : fields.masks) {
+    out.U32(32).U32(format.flags).U32(format.fourCc).U32(format.bitCount);
+    for (std::uint32_t mask : format.masks) {
         out.U32(mask);
     }
     out.U32(0x1000).Zeros(16);  // caps (texture), caps 2 to 4, reserved
     return out.Take();
 }
 
-Bytes Dx10Header(std::uint32_t format, std::uint32_t dimension, std::uint32_t miscFlags, std::uint32_t arraySize) {
+Bytes Dx10Header(std::uint32_t format, std::uint32_t dimension, std::uint32_t miscFlags,
+                 std::uint32_t arraySize) {
     ByteWriter out;
     out.U32(format).U32(dimension).U32(miscFlags).U32(arraySize).U32(0);
     return out.Take();
 }
 
-Bytes MakeDds(DdsFormat format, const RgbaImage& image) {
-    const FormatFields fields = FieldsOf(format);
+Bytes MakeDds(const DdsFormat& format, const RgbaImage& image) {
     Bytes file = DdsHeader(format, image.width, image.height);
     const int width = static_cast<int>(image.width);
     const int height = static_cast<int>(image.height);
-    if (fields.squishFlags != 0) {
+    if (format.squishFlags != 0) {
         const std::size_t offset = file.size();
-        file.resize(offset + squish::GetStorageRequirements(width, height, fields.squishFlags));
+        file.resize(offset + squish::GetStorageRequirements(width, height, format.squishFlags));
         squish::CompressImage(image.pixels.data(), width, height, file.data() + offset,
-                              fields.squishFlags | squish::kColourRangeFit);
+                              format.squishFlags | squish::kColourRangeFit);
         return file;
     }
     ByteWriter out;
     for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
         std::uint32_t pixel = 0;
         for (int channel = 0; channel < 4; ++channel) {
-            pixel |= Pack(image.pixels[i + channel], fields.masks[channel]);
+            pixel |= Pack(image.pixels[i + channel], format.masks[channel]);
         }
-        for (std::uint32_t byte = 0; byte < fields.bitCount / 8; ++byte) {
+        for (std::uint32_t byte = 0; byte < format.bitCount / 8; ++byte) {
             out.U8(static_cast<std::uint8_t>(pixel >> (8 * byte)));
         }
     }
@@ -113,7 +75,8 @@ RgbaImage TestImage(std::uint32_t width, std::uint32_t height) {
             image.pixels.push_back(static_cast<std::uint8_t>(20 + (53 * bx + 17 * by) % 200 + ramp));
             image.pixels.push_back(static_cast<std::uint8_t>(230 - (31 * by + 7 * bx) % 200 + ramp / 2));
             image.pixels.push_back(static_cast<std::uint8_t>(10 + (97 * (bx + by)) % 120 + ramp));
-            image.pixels.push_back(static_cast<std::uint8_t>((bx + 2 * by) % 4 == 1 ? 0 : 255 - 40 * ((bx + by) % 6)));
+            image.pixels.push_back(
+                static_cast<std::uint8_t>((bx + 2 * by) % 4 == 1 ? 0 : 255 - 40 * ((bx + by) % 6)));
         }
     }
     return image;

@@ -17,8 +17,8 @@ TEST(PngEncoder, WritesPixelsThatReadBackExactly) {
         const RgbaImage image = test::TestImage(width, height);
         const std::vector<std::uint8_t> png = EncodePng(image);
         int readWidth = 0, readHeight = 0, channels = 0;
-        stbi_uc* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &readWidth, &readHeight,
-                                                &channels, 4);
+        stbi_uc* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &readWidth,
+                                                &readHeight, &channels, 4);
         ASSERT_NE(pixels, nullptr) << width << "x" << height;
         EXPECT_EQ(readWidth, static_cast<int>(width));
         EXPECT_EQ(readHeight, static_cast<int>(height));
@@ -30,8 +30,9 @@ TEST(PngEncoder, WritesPixelsThatReadBackExactly) {
 TEST(PngEncoder, WritesNothingForAnInconsistentImage) {
     RgbaImage wrongCount = test::TestImage(4, 4);
     wrongCount.pixels.pop_back();
-    const RgbaImage cases[] = {RgbaImage{}, RgbaImage{0, 4, {}}, wrongCount,
-                               RgbaImage{kMaxTextureSize + 1, 1, std::vector<std::uint8_t>((kMaxTextureSize + 1) * 4)}};
+    const RgbaImage cases[] = {
+        RgbaImage{}, RgbaImage{0, 4, {}}, wrongCount,
+        RgbaImage{kMaxTextureSize + 1, 1, std::vector<std::uint8_t>((kMaxTextureSize + 1) * 4)}};
     for (const RgbaImage& image : cases) {
         EXPECT_TRUE(EncodePng(image).empty()) << image.width << "x" << image.height;
     }
