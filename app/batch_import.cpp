@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <system_error>
 
 #include "app/batch_plan.h"
@@ -15,6 +16,7 @@
 #include "app/pending_file.h"
 #include "app/plugin_registry.h"
 #include "app/progress_bar.h"
+#include "app/run_report.h"
 #include "app/single_import.h"
 #include "app/worker_pool.h"
 #include "app/worker_report.h"
@@ -38,6 +40,7 @@ int RunWorker(const PluginRegistry& plugins, const BatchTask& task, const BatchO
             const ImportOutcome outcome = ImportAndWrite(*importer, {task.input, task.output, options.format},
                                                          backend, [&backend] { return backend.Report(); });
             report.warnings = outcome.warnings;
+            report.log = outcome.log;
             report.ok = outcome.result == ImportOutcome::Result::Written;
             report.objects = static_cast<std::uint64_t>(outcome.objects);
             report.triangles = outcome.triangles;
@@ -53,6 +56,7 @@ int RunWorker(const PluginRegistry& plugins, const BatchTask& task, const BatchO
 struct Tally {
     std::size_t done = 0;
     std::size_t failed = 0;
+    std::size_t withOmissions = 0;
     std::size_t crashed = 0;
     std::size_t timedOut = 0;
     std::uint64_t objects = 0;
@@ -67,13 +71,28 @@ void RemoveLeftovers(const BatchTask& task, OutputFormat format, pid_t pid) {
     }
 }
 
-// Prints the worker's warnings and, when its file failed, why.
+// Prints the worker's warnings, what its import left out and, when its file failed, why;
+// the file's result joins `results`.
 void Conclude(const WorkerPool::Ended& worker, const BatchTask& task, const BatchOptions& options, Tally& tally,
-              ProgressBar& progress) {
+              ProgressBar& progress, std::vector<FileResult>& results) {
     ++tally.done;
     const WorkerReport report = ParseWorkerReport(worker.report);
     for (const std::string& warning : report.warnings) {
         progress.Message("zenthor import: " + task.input.string() + ": warning: " + warning);
+    }
+    FileResult& result = results.emplace_back();
+    result.input = task.input;
+    result.output = task.output;
+    result.objects = report.objects;
+    result.triangles = report.triangles;
+    result.warnings = report.warnings;
+    result.report = BuildImportReport(report.log);
+    if (result.report.LeftOut()) {
+        std::ostringstream lines;
+        PrintImportReport(lines, result.report, options.verbose, "  ");
+        std::string text = lines.str();
+        text.pop_back();  // Message ends the line itself
+        progress.Message("zenthor import: left out of " + task.input.string() + ":\n" + text);
     }
     if (report.ok) {
         tally.objects += report.objects;
@@ -95,12 +114,15 @@ void Conclude(const WorkerPool::Ended& worker, const BatchTask& task, const Batc
         error = "the worker ended without a result (exit status " +
                 std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
     } else if (report.ok && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        result.imported = true;
+        tally.withOmissions += result.report.LeftOut() ? 1 : 0;
         return;
     }
     if (worker.timedOut || WIFSIGNALED(status)) {
         RemoveLeftovers(task, options.format, worker.pid);
     }
     ++tally.failed;
+    result.error = error;
     progress.Message("zenthor import: " + task.input.string() + ": " + error);
 }
 
@@ -113,6 +135,9 @@ void PrintSummary(const Tally& tally, std::size_t files, double seconds) {
     if (tally.crashed + tally.timedOut > 0) {
         line += " (" + std::to_string(tally.crashed) + " crashed, " + std::to_string(tally.timedOut) +
                 " timed out)";
+    }
+    if (tally.withOmissions > 0) {
+        line += ", " + std::to_string(tally.withOmissions) + " imported with something left out";
     }
     std::snprintf(summary, sizeof summary, ", %.2f s, %.1f files/s", seconds,
                   seconds > 0 ? static_cast<double>(files) / seconds : 0.0);
@@ -130,6 +155,7 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
     const auto start = Clock::now();
     ProgressBar progress(STDERR_FILENO);
     Tally tally;
+    std::vector<FileResult> results;
     WorkerPool pool(options.jobs, std::chrono::duration_cast<Clock::duration>(
                                       std::chrono::duration<double>(options.timeoutSeconds)));
     std::size_t next = 0;
@@ -141,6 +167,7 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
             if (!task.problem.empty()) {
                 ++tally.done;
                 ++tally.failed;
+                results.push_back({task.input, task.output, false, task.problem, 0, 0, {}, {}});
                 progress.Message("zenthor import: " + task.input.string() + ": " + task.problem);
                 continue;
             }
@@ -162,12 +189,19 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
             return 1;
         }
         for (const WorkerPool::Ended& worker : ended) {
-            Conclude(worker, tasks[worker.task], options, tally, progress);
+            Conclude(worker, tasks[worker.task], options, tally, progress, results);
         }
     }
     progress.Finish();
     PrintSummary(tally, tasks.size(), std::chrono::duration<double>(Clock::now() - start).count());
-    return tally.failed == 0 ? 0 : 1;
+    if (!options.reportPath.empty() && !WriteRunReport(options.reportPath, results, error)) {
+        std::cerr << "zenthor import: " << error << "\n";
+        return 1;
+    }
+    if (tally.failed > 0) {
+        return 1;
+    }
+    return options.strict && tally.withOmissions > 0 ? 3 : 0;
 }
 
 }  // namespace zenthor

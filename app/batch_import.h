@@ -19,10 +19,14 @@ struct BatchOptions {
     bool includeLods = false;
     unsigned jobs = 1;
     double timeoutSeconds = 300;
+    std::filesystem::path reportPath;  // the JSON report; none when empty
+    bool strict = false;               // exit 3 when a file imported with something left out
+    bool verbose = false;              // name everything left out
 };
 
 // Runs the batch; progress on standard error when it is a terminal, one summary line on
-// standard output. 0 when every file was imported, 1 otherwise.
+// standard output. 0 when every file was imported, 1 otherwise (3 with `strict` when all
+// were, but something was left out).
 int RunBatch(const PluginRegistry& plugins, const BatchOptions& options);
 
 }  // namespace zenthor

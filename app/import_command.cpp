@@ -13,6 +13,7 @@
 #include "app/batch_import.h"
 #include "app/dialog_answers.h"
 #include "app/plugin_registry.h"
+#include "app/run_report.h"
 #include "app/single_import.h"
 #include "app/terminal_ui_backend.h"
 
@@ -31,6 +32,9 @@ struct ImportOptions {
     unsigned jobs = 0;
     double timeoutSeconds = 300;
     bool timings = false;
+    std::string reportPath;
+    bool strict = false;
+    bool verbose = false;
 };
 
 int Usage(const std::string& message) {
@@ -79,12 +83,24 @@ int RunSingle(const PluginRegistry& plugins, const ImportOptions& options, const
         std::fprintf(stderr, "zenthor import: import %.3f s, write %.3f s\n", outcome.importSeconds,
                      outcome.writeSeconds);
     }
-    if (outcome.result != ImportOutcome::Result::Written) {
+    FileResult result{input, options.output, outcome.result == ImportOutcome::Result::Written, outcome.error,
+                      static_cast<std::uint64_t>(outcome.objects), outcome.triangles, outcome.warnings,
+                      BuildImportReport(outcome.log)};
+    if (result.report.LeftOut()) {
+        std::cerr << "zenthor import: left out of " << input.string() << ":\n";
+        PrintImportReport(std::cerr, result.report, options.verbose, "  ");
+    }
+    std::string error;
+    if (!options.reportPath.empty() && !WriteRunReport(options.reportPath, {result}, error)) {
+        std::cerr << "zenthor import: " << error << "\n";
+        return kExitFailure;
+    }
+    if (!result.imported) {
         std::cerr << "zenthor import: " << outcome.error << "\n";
         return kExitFailure;
     }
     std::cout << "Wrote " << options.output << "\n";
-    return kExitSuccess;
+    return options.strict && result.report.LeftOut() ? kExitLeftOut : kExitSuccess;
 }
 
 int RunImportCommand(const ImportOptions& options, const std::vector<std::string>& pluginDirs) {
@@ -132,6 +148,9 @@ int RunImportCommand(const ImportOptions& options, const std::vector<std::string
     batchOptions.includeLods = options.includeLods;
     batchOptions.jobs = options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
     batchOptions.timeoutSeconds = options.timeoutSeconds;
+    batchOptions.reportPath = options.reportPath;
+    batchOptions.strict = options.strict;
+    batchOptions.verbose = options.verbose;
     return RunBatch(plugins, batchOptions);
 }
 
@@ -164,6 +183,12 @@ void AddImportCommand(CLI::App& app, int& exitCode, const std::vector<std::strin
                      "seconds one file of a batch may take before its worker is stopped (default 300)")
         ->check(CLI::PositiveNumber);
     command->add_flag("--timings", options->timings, "print how long the import and the writing took");
+    command->add_option("--report", options->reportPath,
+                        "also write what each import read and left out to this JSON file");
+    command->add_flag("--strict", options->strict,
+                      "exit with status 3 when an import left anything out (missing references or "
+                      "textures, filtered level-of-detail files, dropped entries or triangles)");
+    command->add_flag("-v,--verbose", options->verbose, "name everything left out, not just the first few");
     command->callback(
         [options, &exitCode, &pluginDirs] { exitCode = RunImportCommand(*options, pluginDirs); });
 }

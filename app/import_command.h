@@ -15,6 +15,8 @@ namespace zenthor {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+// --strict: everything imported, but something was left out.
+inline constexpr int kExitLeftOut = 3;
 
 // Adds the "import" subcommand to `app`; `pluginDirs` are the extra plug-in folders of the
 // command line, read when the command runs.

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <memory>
 #include <system_error>
 
 namespace zenthor {
@@ -33,6 +35,19 @@ fs::path PendingFile::TempPathFor(const fs::path& finalPath, long pid) {
     fs::path temp = finalPath;
     temp += ".part-" + std::to_string(pid);
     return temp;
+}
+
+bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::string& error) {
+    PendingFile file(path);
+    {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(file.TempPath().c_str(), "wb"), &std::fclose);
+        const bool written = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
+        if (!written || std::fclose(out.release()) != 0) {
+            error = "cannot write " + path.string();
+            return false;
+        }
+    }
+    return file.Commit(error);
 }
 
 }  // namespace zenthor

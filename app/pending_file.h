@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace zenthor {
 
@@ -28,5 +29,9 @@ private:
     std::filesystem::path m_temp;
     bool m_committed = false;
 };
+
+// Writes `bytes` as the whole of `path` through a PendingFile; false with `error` set
+// (and nothing left behind) when any step fails.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error);
 
 }  // namespace zenthor

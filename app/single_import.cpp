@@ -5,7 +5,6 @@
 
 #include "app/load_failure.h"
 #include "app/scene_export.h"
-#include "host/host_interface.h"
 #include "host/host_scene.h"
 #include "host/scene_import.h"
 #include "host/tri_object.h"
@@ -25,11 +24,12 @@ ImportOutcome ImportAndWrite(SceneImport& importer, const ImportRequest& request
     ImportOutcome outcome;
     platform::ScopedUiBackend installed(backend);
     HostScene scene;
-    HostInterface host;
+    RecordingHost host;
 
     auto start = std::chrono::steady_clock::now();
     const int imported = importer.DoImport(request.input.c_str(), &scene, &host, FALSE);
     outcome.importSeconds = SecondsSince(start);
+    outcome.log = host.Records();
     const DialogReport dialog = report();
     if (dialog.closed) {
         outcome.result = ImportOutcome::Result::Cancelled;

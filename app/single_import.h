@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/dialog_answers.h"
+#include "app/import_report.h"
 #include "app/output_format.h"
 
 class SceneImport;
@@ -31,6 +32,7 @@ struct ImportOutcome {
     Result result = Result::ImportFailed;
     std::string error;                  // why, for every result but Written, as the user reads it
     std::vector<std::string> warnings;  // what the writer changed
+    std::vector<LogRecord> log;         // what the importer told the host's log, in order
     int objects = 0;
     std::uint64_t triangles = 0;
     double importSeconds = 0;

@@ -25,8 +25,8 @@ std::int64_t PolygonTotal(ImportJob& job) {
     return total;
 }
 
-int ImportAfterDialog(const char* fileName, ImportInterface* importInterface) {
-    ImportJob job;
+int ImportAfterDialog(const char* fileName, ImportInterface* importInterface, LogSys* log) {
+    ImportJob job(log);
     if (!job.LoadModel(std::string(fileName), includeLodsSetting)) {
         return 0;
     }
@@ -40,7 +40,7 @@ int ImportAfterDialog(const char* fileName, ImportInterface* importInterface) {
 
 }  // namespace
 
-int RunImport(const char* fileName, ImportInterface* importInterface, HINSTANCE module,
+int RunImport(const char* fileName, ImportInterface* importInterface, LogSys* log, HINSTANCE module,
               DLGPROC settingsDialog) {
     // No exception crosses into the host: whatever fails on the way (an allocation,
     // say) ends the import with 0, the job having been released as the exception left.
@@ -52,7 +52,7 @@ int RunImport(const char* fileName, ImportInterface* importInterface, HINSTANCE 
             return 1;
         }
         // The dialog may also fail to appear (-1); the import then runs with the setting as it is.
-        return ImportAfterDialog(fileName, importInterface);
+        return ImportAfterDialog(fileName, importInterface, log);
     } catch (...) {
         return 0;
     }

@@ -8,11 +8,11 @@
 
 namespace zenthor {
 
-ImportJob::ImportJob() = default;
+ImportJob::ImportJob(LogSys* log) : m_logger(log) {}
 ImportJob::~ImportJob() = default;
 
 bool ImportJob::LoadModel(const std::string& path, bool includeLods) {
-    return LoadModel(path, includeLods, nullptr, nullptr);
+    return LoadModel(path, includeLods, &m_logger, nullptr);
 }
 
 bool ImportJob::LoadModel(const std::string& path, bool includeLods, LoadObserver* observer,
@@ -38,7 +38,7 @@ int ImportJob::CreateMaterial(const ModelMesh& mesh, ImportNode* node) {
 }
 
 int ImportJob::BuildScene(ImportInterface* importInterface) {
-    return zenthor::BuildScene(*model, contentRoot, importInterface);
+    return zenthor::BuildScene(*model, contentRoot, importInterface, &m_logger);
 }
 
 int ImportJob::GetObjectCount() const {

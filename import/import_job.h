@@ -8,8 +8,10 @@
 #include <string>
 
 #include "model/zenthor_model.h"
+#include "scene/import_logger.h"
 
 class ImportInterface;
+class LogSys;
 class ImportNode;
 class Mesh;
 
@@ -21,7 +23,8 @@ struct ModelMesh;
 
 class ImportJob {
 public:
-    ImportJob();
+    // `log`: the host's log, told what the import reads and leaves out; null for none.
+    explicit ImportJob(LogSys* log = nullptr);
     ~ImportJob();
     ImportJob(const ImportJob&) = delete;
     ImportJob& operator=(const ImportJob&) = delete;
@@ -47,6 +50,9 @@ public:
 
     std::unique_ptr<CZenthorModel> model;
     std::string contentRoot;
+
+private:
+    ImportLogger m_logger;
 };
 
 }  // namespace zenthor

@@ -17,4 +17,8 @@ std::string ResolvePath(const std::string& path);
 // True when `path` names an existing file or folder, found as ResolvePath finds it.
 bool FileExists(const std::string& path);
 
+// `path` as a person on this system writes it: on POSIX with `/` separators (the importer
+// composes paths with `\`), on Windows as it is. Letter case is left alone.
+std::string DisplayPath(const std::string& path);
+
 }  // namespace platform

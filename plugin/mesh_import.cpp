@@ -1,5 +1,6 @@
 #include "plugin/mesh_import.h"
 
+#include "host/host_interface.h"
 #include "import/import_driver.h"
 #include "plugin/module_instance.h"
 #include "plugin/settings_dialog.h"
@@ -51,8 +52,9 @@ unsigned int MeshImport::Version() {
 
 void MeshImport::ShowAbout(HWND) {}
 
-int MeshImport::DoImport(const char* name, ImportInterface* importInterface, HostInterface*, BOOL) {
-    return RunImport(name, importInterface, hInstance, ImportSettingsDlgProc);
+int MeshImport::DoImport(const char* name, ImportInterface* importInterface, HostInterface* host, BOOL) {
+    return RunImport(name, importInterface, host != nullptr ? host->Log() : nullptr, hInstance,
+                     ImportSettingsDlgProc);
 }
 
 }  // namespace zenthor

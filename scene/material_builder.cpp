@@ -10,8 +10,11 @@
 namespace zenthor {
 
 int CreateMaterial(const ModelMesh& mesh, ImportNode* node, const std::string& contentRoot) {
+    return CreateMaterialWithTexture(mesh, node, ResolveTexturePath(contentRoot, mesh.textureName));
+}
+
+int CreateMaterialWithTexture(const ModelMesh& mesh, ImportNode* node, const std::string& path) {
     BitmapTex* bitmap = NewDefaultBitmapTex();
-    const std::string path = ResolveTexturePath(contentRoot, mesh.textureName);
     bitmap->SetMapName(CStr(path.c_str()).data(), false);
     bitmap->SetAlphaAsMono(TRUE);
     bitmap->SetName(CStr(path.c_str()));

@@ -17,16 +17,6 @@ bool TriangleInRange(const ModelMesh& mesh, std::uint32_t first) {
            mesh.indices[first + 2] < mesh.vertexCount;
 }
 
-// The file does not promise that every index names a vertex of its mesh. A triangle
-// that points outside the vertex array is left out, and the rest of the mesh imports.
-std::uint32_t CountTrianglesInRange(const ModelMesh& mesh, std::uint32_t faceCount) {
-    std::uint32_t inRange = 0;
-    for (std::uint32_t f = 0; f < faceCount; ++f) {
-        inRange += TriangleInRange(mesh, 3 * f) ? 1 : 0;
-    }
-    return inRange;
-}
-
 void WriteVertex(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t k) {
     const ModelVertex& vertex = mesh.vertices[k];
     hostMesh.setVert(static_cast<int>(k), ModelToHostAxes(vertex.position));
@@ -34,6 +24,16 @@ void WriteVertex(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t k) {
 }
 
 }  // namespace
+
+// The file does not promise that every index names a vertex of its mesh. A triangle
+// that points outside the vertex array is left out, and the rest of the mesh imports.
+std::uint32_t CountTrianglesInRange(const ModelMesh& mesh, std::uint32_t storedFaces) {
+    std::uint32_t inRange = 0;
+    for (std::uint32_t f = 0; f < storedFaces; ++f) {
+        inRange += TriangleInRange(mesh, 3 * f) ? 1 : 0;
+    }
+    return inRange;
+}
 
 void WeldHostMesh(Mesh& hostMesh, std::uint32_t vertexCount) {
     MeshDelta delta(hostMesh);

@@ -14,6 +14,9 @@ struct ModelMesh;
 // vertices and cleans the mesh with the host's own operations. Always returns 1.
 int BuildMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex);
 
+// How many of the first `storedFaces` triangles name only vertices of the mesh.
+std::uint32_t CountTrianglesInRange(const ModelMesh& mesh, std::uint32_t storedFaces);
+
 // The three stages of BuildMesh, in its order.
 // Sizes the host arrays and writes every triangle whose corners name vertices of the mesh.
 void FillHostMesh(const ModelMesh& mesh, Mesh& hostMesh, std::uint32_t meshIndex);

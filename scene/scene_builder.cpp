@@ -3,9 +3,13 @@
 #include <cstdio>
 
 #include "host/import_interface.h"
+#include "host/mesh.h"
 #include "host/matrix3.h"
 #include "host/tri_object.h"
+#include "model/texture_path.h"
 #include "model/zenthor_model.h"
+#include "platform/path_lookup.h"
+#include "scene/import_logger.h"
 #include "scene/material_builder.h"
 #include "scene/mesh_builder.h"
 
@@ -21,16 +25,44 @@ std::string ObjectName(const std::string& materialName, int meshIndex) {
     return buffer;
 }
 
-int BuildScene(const CZenthorModel& model, const std::string& contentRoot, ImportInterface* importInterface) {
+namespace {
+
+// Tells the logger how many of the mesh's stored triangles the host mesh lost, and why.
+void ReportDroppedTriangles(const ModelMesh& mesh, const Mesh& built, const std::string& name,
+                            ImportLogger& logger) {
+    const std::uint32_t stored = mesh.indexCount / 3;
+    const auto kept = static_cast<std::uint32_t>(built.getNumFaces());
+    if (kept >= stored) {
+        return;
+    }
+    const std::uint32_t outside = stored - CountTrianglesInRange(mesh, stored);
+    logger.TrianglesDropped(name, outside, "a corner names no vertex");
+    logger.TrianglesDropped(name, stored - kept - outside, "degenerate");
+}
+
+}  // namespace
+
+int BuildScene(const CZenthorModel& model, const std::string& contentRoot, ImportInterface* importInterface,
+               ImportLogger* logger) {
     for (int meshIndex = 0; meshIndex < model.GetMeshCount(); ++meshIndex) {
         const ModelMesh& mesh = *model.GetMesh(meshIndex);
         const std::string name = ObjectName(mesh.materialName, meshIndex);
 
         TriObject* object = CreateNewTriObject();
         if (object == nullptr) {
+            if (logger != nullptr) {
+                logger->ObjectNotCreated(name);
+            }
             continue;
         }
         BuildMesh(mesh, object->GetMesh(), static_cast<std::uint32_t>(meshIndex));
+        const std::string texturePath = ResolveTexturePath(contentRoot, mesh.textureName);
+        if (logger != nullptr) {
+            ReportDroppedTriangles(mesh, object->GetMesh(), name, *logger);
+            if (!platform::FileExists(texturePath)) {
+                logger->TextureNotFound(name, texturePath);
+            }
+        }
 
         ImportNode* node = importInterface->CreateNode();
         Matrix3 transform;
@@ -38,7 +70,7 @@ int BuildScene(const CZenthorModel& model, const std::string& contentRoot, Impor
         node->AttachObject(object);
         node->SetTransform(0, transform);
         node->SetName(name.c_str());
-        CreateMaterial(mesh, node, contentRoot);
+        CreateMaterialWithTexture(mesh, node, texturePath);
         importInterface->AddNodeToScene(node);
     }
     return 1;

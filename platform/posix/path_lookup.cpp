@@ -82,4 +82,10 @@ bool FileExists(const std::string& path) {
     return Exists(ResolvePath(path));
 }
 
+std::string DisplayPath(const std::string& path) {
+    std::string shown = path;
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+    return shown;
+}
+
 }  // namespace platform

@@ -15,4 +15,8 @@ bool FileExists(const std::string& path) {
     return ::PathFileExistsA(path.c_str()) != FALSE;
 }
 
+std::string DisplayPath(const std::string& path) {
+    return path;
+}
+
 }  // namespace platform

@@ -48,7 +48,7 @@ TEST(Batch, FailingFilesCostOnlyTheirOwnResults) {
                                           ZENTHOR_FAULT_PLUGIN_DIR});
 
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.out, HasSubstr("2 of 6 files imported (8 objects), 4 failed (1 crashed, 1 timed out)"));
+    EXPECT_THAT(run.out, HasSubstr("2 of 6 files imported (8 objects), 4 failed (1 crashed, 1 timed out), 2 imported with something left out"));
     EXPECT_THAT(run.err, HasSubstr("crash.fault: the import crashed (signal 11"));
     EXPECT_THAT(run.err, HasSubstr("hang.fault: the import took longer than 1 s and was stopped"));
     EXPECT_THAT(run.err, HasSubstr("malformed.model: no mesh in"));

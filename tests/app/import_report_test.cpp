@@ -1,0 +1,114 @@
+// What an import left out, told through the host's log and reported by zenthor: one model
+// with something of every kind left out, as text, as JSON and as exit statuses.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/app/zenthor_process.h"
+#include "tests/support/model_writer.h"
+#include "tests/support/temp_content_tree.h"
+
+namespace zenthor {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+using ::testing::HasSubstr;
+using nlohmann::json;
+
+// models/flawed.model: two objects on a missing texture, one of them with a triangle whose
+// corner names no vertex and a degenerate one; a mesh entry whose index count lies; a
+// missing reference, a level-of-detail one and one that comes back to its own file.
+struct FlawedTree {
+    TempContentTree tree;
+    std::string model;
+
+    FlawedTree() {
+        MeshDesc broken = TriangleMesh("stone", "props\\broken");
+        broken.indices = {0, 1, 2, 0, 1, 9, 0, 0, 1};
+        const Chunk lyingEntry = MeshEntry({MeshTexturesChunk("stone", "props\\lying", ""),
+                                            StaticVerticesChunk(TriangleMesh("", "").staticVertices),
+                                            IndicesChunk(std::vector<std::uint16_t>{0, 1, 2}, 1000)});
+        tree.WriteMesh("loop", {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\loop"))}), MeshRefsChunk({"loop"})});
+        tree.WriteMesh("rock_lod1", {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\lod"))})});
+        model = tree.Write("models/flawed.model",
+                           {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\good")), MeshEntry(broken), lyingEntry}),
+                            MeshRefsChunk({"gone,rock_lod1,loop"})});
+    }
+};
+
+json ReadJson(const fs::path& path) {
+    std::ifstream in(path);
+    return json::parse(in);
+}
+
+TEST(ImportReport, TellsEveryKindLeftOutInTheOrderTheImportMetIt) {
+    FlawedTree flawed;
+    const fs::path out = flawed.tree.Base() / "out.glb";
+    const fs::path report = flawed.tree.Base() / "report.json";
+    const ProcessResult run =
+        RunZenthor({"import", flawed.model, "-o", out.string(), "--yes", "--report", report.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    const std::string root = flawed.tree.Root().string();
+    const json file = ReadJson(report).at("files").at(0);
+    EXPECT_EQ(file.at("status"), "imported-with-omissions");
+    EXPECT_EQ(file.at("objects"), 3);
+    const json expected = {
+        {"referencesMissing", {{{"name", "gone"}, {"path", root + "/meshes/gone.mesh"}}}},
+        {"referencesFilteredAsLod", {{{"name", "rock_lod1"}, {"path", root + "/meshes/rock_lod1.mesh"}}}},
+        {"referencesRefused", {{{"name", "loop"}, {"path", root + "/meshes/loop.mesh"}, {"why", "cycle"}}}},
+        {"meshEntriesDropped",
+         {{{"file", flawed.model}, {"why", "index count 1000 needs 2000 bytes, 6 present"}}}},
+        {"trianglesDropped",
+         {{{"object", "broken"}, {"count", 1}, {"why", "a corner names no vertex"}},
+          {{"object", "broken"}, {"count", 1}, {"why", "degenerate"}}}},
+        {"texturesNotFound",
+         {{{"path", root + "/textures/stone.512.dds"}, {"objects", {"good", "broken", "loop"}}}}},
+        {"objectsNotCreated", json::array()},
+    };
+    EXPECT_EQ(file.at("leftOut"), expected) << file.at("leftOut").dump(2);
+    EXPECT_EQ(file.at("filesRead"), json::array({root + "/meshes/loop.mesh"}));
+
+    // The same, for people: one line per kind, the texture once with its three objects.
+    EXPECT_THAT(run.err, HasSubstr("left out of " + flawed.model + ":\n"
+                                   "  1 reference missing: gone\n"
+                                   "  1 reference filtered as level of detail: rock_lod1 (--include-lods loads them)\n"
+                                   "  1 reference refused: loop (cycle)\n"
+                                   "  1 mesh entry dropped as malformed: " + flawed.model +
+                                   " (index count 1000 needs 2000 bytes, 6 present)\n"
+                                   "  2 triangles dropped: 1 of broken (a corner names no vertex), 1 of broken (degenerate)\n"
+                                   "  texture not found: " + root + "/textures/stone.512.dds (3 objects)\n"));
+}
+
+TEST(ImportReport, StrictMakesAnythingLeftOutAnExitStatusOfItsOwn) {
+    FlawedTree flawed;
+    flawed.tree.Write("textures/rock.512.dds", std::vector<std::uint8_t>{0});
+    const std::string clean = flawed.tree.Write("models/clean.model", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\b"))})});
+    const std::string failing = flawed.tree.Write("models/failing.model", {MeshRefsChunk({"gone"})});
+    const std::string out = (flawed.tree.Base() / "out.glb").string();
+    struct Case {
+        std::string input;
+        int status;
+    };
+    for (const Case& c : {Case{flawed.model, 3}, Case{clean, 0}, Case{failing, 1}}) {
+        EXPECT_EQ(RunZenthor({"import", c.input, "-o", out, "--yes", "--strict"}).exitCode, c.status) << c.input;
+    }
+
+    // A batch counts the files imported with something left out, and says so in its report.
+    const fs::path report = flawed.tree.Base() / "batch.json";
+    const ProcessResult batch = RunZenthor({"import", flawed.model, clean, "--out-dir",
+                                            (flawed.tree.Base() / "out").string(), "--yes", "--strict", "--report",
+                                            report.string()});
+    EXPECT_EQ(batch.exitCode, 3);
+    EXPECT_THAT(batch.out, HasSubstr("2 of 2 files imported (4 objects), 0 failed, 1 imported with something left out"));
+    const json summary = ReadJson(report).at("summary");
+    EXPECT_EQ(summary, json({{"files", 2}, {"imported", 2}, {"importedWithOmissions", 1}, {"failed", 0}}));
+}
+
+}  // namespace
+}  // namespace zenthor
