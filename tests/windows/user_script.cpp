@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "import/import_summary.h"
 #include "plugin/resource.h"
 
 namespace zenthor::test {
@@ -10,7 +11,6 @@ namespace {
 
 constexpr char kDialogClass[] = "#32770";
 constexpr char kSettingsTitle[] = "Zenthor Models Importer";
-constexpr char kSummaryTitle[] = "Zenthor Model Importer (by Brindle)";
 // The id of a message box's text, on Windows and under Wine.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
@@ -76,7 +76,7 @@ void UserScript::Activated(HWND window) {
     m_handled.push_back(window);
     if (IsDialogTitled(window, kSettingsTitle)) {
         PlayDialog(window);
-    } else if (IsDialogTitled(window, kSummaryTitle)) {
+    } else if (IsDialogTitled(window, kImportSummaryTitle)) {
         AnswerMessageBox(window);
     } else if (ClassOf(window) == kDialogClass) {
         m_otherWindows.push_back(WindowText(window));
@@ -149,12 +149,7 @@ void UserScript::PlayDialog(HWND dialog) {
 
 void UserScript::AnswerMessageBox(HWND box) {
     m_summaryTexts.push_back(WindowText(GetDlgItem(box, kMessageBoxTextId)));
-    const HWND ok = GetDlgItem(box, IDOK);
-    if (ok != nullptr) {
-        PostMessageA(ok, BM_CLICK, 0, 0);
-    } else {
-        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-    }
+    PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
 }
 
 MainWindow::MainWindow() {
