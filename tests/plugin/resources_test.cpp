@@ -11,8 +11,10 @@
 #include "tests/plugin/test_module.h"
 #include "tests/support/compiled_resources.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
+
+using namespace test;
 
 using platform::ControlKind;
 
@@ -103,4 +105,4 @@ TEST(DialogTemplate, ServesEveryFieldOfTheSettingsDialog) {
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

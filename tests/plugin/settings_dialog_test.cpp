@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,10 +12,11 @@
 #include "plugin/settings_dialog.h"
 #include "tests/plugin/test_module.h"
 
+namespace zenthor {
 namespace {
 
 using platform::UiAction;
-using zenthor::test::TestModule;
+using test::TestModule;
 
 INT_PTR RunSettingsDialog(HWND parent) {
     return platform::IsolationAwareDialogBoxParamA(TestModule(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS),
@@ -35,10 +35,6 @@ struct DialogCase {
     INT_PTR result;
     bool settingAfter;
 };
-
-void PrintTo(const DialogCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class SettingsDialog : public testing::TestWithParam<DialogCase> {
 protected:
@@ -144,3 +140,4 @@ TEST(SettingsDialogPlacement, CentredOnTheScreenWithoutHostWindowAndKeptOnIt) {
 }
 
 }  // namespace
+}  // namespace zenthor
