@@ -1,5 +1,4 @@
-// Mesh clean-up and bounding box, and the normalisation under the normals: faces that
-// must go, and non-finite values that must not spread.
+// Mesh clean-up and bounding box: faces that must go, and vertices that must not count.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -63,27 +62,6 @@ TEST(MeshBoundingBox, CoversFiniteVerticesOnly) {
     EXPECT_FALSE(box.IsEmpty());
     EXPECT_EQ(box.pmin, Point3(-1, -5, 3));
     EXPECT_EQ(box.pmax, Point3(4, 2, 6));
-}
-
-TEST(Point3Normalize, GivesUnitLengthOrZeroNeverNaN) {
-    struct Case {
-        Point3 in;
-        Point3 out;
-    };
-    const Case cases[] = {
-        {{3, 0, 4}, {0.6f, 0, 0.8f}},
-        {{0, 0, 0}, {0, 0, 0}},
-        {{1e-30f, 0, 0}, {1, 0, 0}},  // would underflow squared in float
-        {{3e30f, 0, 4e30f}, {0.6f, 0, 0.8f}},
-        {{kNaN, 1, 0}, {0, 0, 0}},
-        {{kInf, 0, 0}, {0, 0, 0}},
-    };
-    for (const Case& c : cases) {
-        const Point3 n = c.in.Normalize();
-        EXPECT_NEAR(n.x, c.out.x, 1e-6f);
-        EXPECT_NEAR(n.y, c.out.y, 1e-6f);
-        EXPECT_NEAR(n.z, c.out.z, 1e-6f);
-    }
 }
 
 }  // namespace

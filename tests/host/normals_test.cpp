@@ -1,7 +1,9 @@
-// Face and corner normals with smoothing groups.
+// Face and corner normals with smoothing groups, and the normalisation under them.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "host/mesh.h"
 
@@ -82,6 +84,22 @@ TEST(Normals, DegenerateAndIllegalFacesAddNothing) {
         for (int c = 0; c < 3; ++c) {
             EXPECT_FALSE(std::isnan(mesh.getCornerNormal(f, c).x));
         }
+    }
+}
+
+TEST(Point3Normalize, GivesUnitLengthOrZeroNeverNaN) {
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    const std::pair<Point3, Point3> cases[] = {
+        {{3, 0, 4}, {0.6f, 0, 0.8f}},
+        {{0, 0, 0}, {0, 0, 0}},
+        {{1e-30f, 0, 0}, {1, 0, 0}},  // would underflow squared in float
+        {{3e30f, 0, 4e30f}, {0.6f, 0, 0.8f}},
+        {{kNaN, 1, 0}, {0, 0, 0}},
+        {{kInf, 0, 0}, {0, 0, 0}},
+    };
+    for (const auto& [in, out] : cases) {
+        ExpectNear(in.Normalize(), out);
     }
 }
 

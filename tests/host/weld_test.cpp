@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "host/mesh.h"
@@ -125,27 +126,18 @@ TEST(Weld, ChainDoesNotCollapseAndSurvivorKeepsItsPosition) {
     EXPECT_EQ(mesh.getVert(1), Point3(0.0016f, 0, 0));  // the lower index represents
 }
 
-TEST(Weld, VertexJoinsTheNearestRepresentative) {
-    // 0 and 1 are 0.0015 apart (two representatives); 2 is within 0.001 of
-    // both but nearer to 1.
-    const auto remap = RemapOf({{0, 0, 0}, {0.0015f, 0, 0}, {0.0009f, 0, 0}}, 0.001f);
-    EXPECT_EQ(remap, (std::vector<DWORD>{0, 1, 1}));
-}
-
 TEST(Weld, MatchesThePairwiseRuleOnRandomClusters) {
-    // Clusters about one threshold wide, shuffled, at several scales: near
-    // the origin, where floats are coarse next to the threshold, and where
-    // the grid gives way to exact coordinate keys.
-    struct Case {
-        float scale;
-        float threshold;
-    };
-    const Case cases[] = {{2, 0.001f}, {2, 0.01f}, {2, 0.3f}, {1e4f, 0.001f}, {1e6f, 1e-10f}, {1e6f, 0.2f}};
+    // Clusters about one threshold wide, so that a vertex often lies within reach of
+    // several representatives and must join the nearest; shuffled, at several scales:
+    // near the origin, where floats are coarse next to the threshold, and where the grid
+    // gives way to exact coordinate keys. {scale, threshold}
+    const std::pair<float, float> cases[] = {{2, 0.001f},    {2, 0.01f},     {2, 0.3f},
+                                             {1e4f, 0.001f}, {1e6f, 1e-10f}, {1e6f, 0.2f}};
     std::mt19937 random(7);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "scale " << c.scale << ", threshold " << c.threshold);
-        std::uniform_real_distribution<float> centre(-c.scale, c.scale);
-        std::normal_distribution<float> spread(0.0f, c.threshold);
+    for (const auto& [scale, threshold] : cases) {
+        SCOPED_TRACE(testing::Message() << "scale " << scale << ", threshold " << threshold);
+        std::uniform_real_distribution<float> centre(-scale, scale);
+        std::normal_distribution<float> spread(0.0f, threshold);
         std::vector<Point3> points;
         for (int cluster = 0; cluster < 150; ++cluster) {
             const Point3 p(centre(random), centre(random), centre(random));
@@ -154,14 +146,14 @@ TEST(Weld, MatchesThePairwiseRuleOnRandomClusters) {
             }
         }
         std::shuffle(points.begin(), points.end(), random);
-        EXPECT_EQ(RemapOf(points, c.threshold), ReferenceRemap(points, c.threshold));
+        EXPECT_EQ(RemapOf(points, threshold), ReferenceRemap(points, threshold));
     }
 }
 
 TEST(Weld, UvSeamKeepsTextureVerticesAndCollapsedFacesGoInCleanUp) {
-    // Two triangles side by side, each with its own three vertices (as a
-    // loader gives them); the shared edge is a texture seam. A third triangle
-    // is so small that it collapses into one vertex.
+    // Two triangles side by side, each with its own three vertices (as a loader gives
+    // them); the shared edge is a texture seam. The third triangle is so small that it
+    // collapses into one vertex.
     Mesh mesh = MeshOf({{0, 0, 0},
                         {1, 0, 0},
                         {0, 1, 0},  // face 0

@@ -19,7 +19,7 @@ using namespace zenthor::test;
 constexpr WORD kButton = 0x80;
 constexpr WORD kStatic = 0x82;
 
-TEST_F(ScratchModule, EveryTruncationOfADialogTemplateGivesMinusOne) {
+TEST_F(ScratchModule, TruncatedOrMissingTemplateOrMissingProcedureGivesMinusOne) {
     CompiledResources compiled;
     HRSRC found = FindResourceA(compiled.Module(), MAKEINTRESOURCEA(IDD_IMPORT_SETTINGS), RT_DIALOG);
     ASSERT_NE(found, nullptr);
@@ -35,6 +35,13 @@ TEST_F(ScratchModule, EveryTruncationOfADialogTemplateGivesMinusOne) {
         // A dialog that was shown would end with 0.
         EXPECT_EQ(result, length == dialog.size() ? 0 : -1) << "length " << length;
     }
+    // Nor is a dialog shown without its template or its procedure.
+    ScriptedUiBackend backend({UiAction::Close()});
+    ScopedUiBackend installed(backend);
+    EXPECT_EQ(DialogBoxParamA(kModule, MAKEINTRESOURCEA(8), nullptr, EndOnCloseProc, 0), -1);
+    EXPECT_EQ(DialogBoxParamA(kModule, nullptr, nullptr, EndOnCloseProc, 0), -1);
+    EXPECT_EQ(DialogBoxParamA(kModule, MAKEINTRESOURCEA(7), nullptr, nullptr, 0), -1);
+    EXPECT_TRUE(backend.Views().empty());
 }
 
 TEST_F(ScratchModule, ControlsAreClassifiedByTheirClassInAnyCaseAndTheirStyle) {
@@ -119,8 +126,8 @@ TEST_F(DialogRunner, EnterSendsTheDefaultPushButtonAndEscapeCancel) {
 TEST_F(DialogRunner, ClicksReachTheDialogAsWindowsDeliversThem) {
     clickOnInit = true;  // BM_CLICK from the procedure itself, before any user action
     ScriptedUiBackend backend({UiAction::Click(10), UiAction::Click(10), UiAction::Click(11),
-                                         UiAction::Click(12), UiAction::Click(13), UiAction::Click(14),
-                                         UiAction::Click(99)});
+                               UiAction::Click(12), UiAction::Click(13), UiAction::Click(14),
+                               UiAction::Click(99)});
     const std::vector<ItemDesc> items = {
         {kButton, "three states", 10, 0x50010006},                                         // BS_AUTO3STATE
         {kStatic, "notifies", 11, 0x50000100},                                             // SS_NOTIFY
@@ -135,17 +142,6 @@ TEST_F(DialogRunner, ClicksReachTheDialogAsWindowsDeliversThem) {
     EXPECT_EQ(marks, (std::vector{1, 2, 0, 0, 0, 0, 0}));
     // Clicked buttons take the focus.
     EXPECT_TRUE(backend.EndedDialogs().at(0).view.FindControl(99)->focused);
-}
-
-TEST_F(DialogRunner, MissingTemplateOrProcedureGivesMinusOne) {
-    ASSERT_TRUE(Register(ResBuilder().Add(5, 7, 1033, DialogTemplateEx("test", {})).Data()));
-    ScriptedUiBackend backend({UiAction::Close()});
-    ScopedUiBackend installed(backend);
-    EXPECT_EQ(DialogBoxParamA(kModule, MAKEINTRESOURCEA(8), nullptr, RecordingProc, 0), -1);
-    EXPECT_EQ(DialogBoxParamA(kModule, nullptr, nullptr, RecordingProc, 0), -1);
-    EXPECT_EQ(DialogBoxParamA(kModule, MAKEINTRESOURCEA(7), nullptr, nullptr, 0), -1);
-    EXPECT_TRUE(backend.Views().empty());
-    EXPECT_TRUE(sent.empty());
 }
 
 class ThrowingBackend : public ScriptedUiBackend {

@@ -18,14 +18,8 @@ import sys
 
 import pefile
 
-EXPECTED_EXPORTS = {
-    1: "LibDescription",
-    2: "LibNumberClasses",
-    3: "LibClassDesc",
-    4: "LibVersion",
-    6: "LibInitialize",
-    7: "LibShutdown",
-}
+EXPECTED_EXPORTS = {1: "LibDescription", 2: "LibNumberClasses", 3: "LibClassDesc", 4: "LibVersion",
+                    6: "LibInitialize", 7: "LibShutdown"}
 
 # DLLs that would mean the compiler's runtime is not linked in (or another one crept in).
 FORBIDDEN_IMPORTS = re.compile(r"^(libstdc\+\+|libgcc|libwinpthread|libc\+\+|libunwind|msvcp|vcruntime)", re.I)

@@ -124,8 +124,9 @@ void CheckNothingImported(const ImportOutcome& outcome, const HostScene& scene) 
     EXPECT_EQ(scene.RedrawCount(), 0);
 }
 
-// Had Enter or Escape ended the dialog, the box would not have been clicked. The file is
-// picked with forward slashes: the content root is still found, with backslashes.
+// Enter and Escape reach the dialog as IDOK and IDCANCEL, and it stays open for the
+// clicks. The file is picked with forward slashes: the content root is still found, with
+// backslashes.
 TEST(Import, EnterAndEscapeAreIgnoredAndTheBoxAddsTheLods) {
     std::string sample = g_environment.samplesContent + "models\\sample.model";
     std::replace(sample.begin(), sample.end(), '\\', '/');
@@ -134,6 +135,8 @@ TEST(Import, EnterAndEscapeAreIgnoredAndTheBoxAddsTheLods) {
         host.Import(sample, {Step::Enter, Step::Escape, Step::ClickBox, Step::ClickLetsGo});
     EXPECT_EQ(outcome.result, 1);
     CheckSettingsDialog(outcome, false);
+    EXPECT_EQ(outcome.dialogs.at(0).commands,
+              (std::vector<int>{IDOK, IDCANCEL, IDC_INCLUDE_LODS, IDC_LETS_GO}));
     CheckSummary(outcome, 5, 50);
     CheckScene(host.scene, g_environment.samplesContent, SampleSceneWithLods());
 }

@@ -42,30 +42,31 @@ void Demand(bool condition, const char* what) {
 UserScript::UserScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
     Demand(g_script == nullptr, "one user script at a time");
     m_hook = SetWindowsHookExA(WH_CBT, &UserScript::CbtHook, nullptr, GetCurrentThreadId());
-    Demand(m_hook != nullptr, "the CBT hook is installed");
+    m_commandHook =
+        SetWindowsHookExA(WH_CALLWNDPROC, &UserScript::CallWndHook, nullptr, GetCurrentThreadId());
+    Demand(m_hook != nullptr && m_commandHook != nullptr, "the hooks are installed");
     g_script = this;
 }
 
 UserScript::~UserScript() {
+    UnhookWindowsHookEx(m_commandHook);
     UnhookWindowsHookEx(m_hook);
     g_script = nullptr;
 }
 
 LRESULT CALLBACK UserScript::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (g_script != nullptr) {
-        const HWND window = reinterpret_cast<HWND>(wParam);
-        switch (code) {
-            case HCBT_ACTIVATE:
-                g_script->Activated(window);
-                break;
-            case HCBT_SETFOCUS:
-                g_script->FocusMoved(window);
-                break;
-            case HCBT_DESTROYWND:
-                g_script->Destroyed(window);
-                break;
-            default:
-                break;
+    const HWND window = reinterpret_cast<HWND>(wParam);
+    if (g_script != nullptr && code == HCBT_ACTIVATE) g_script->Activated(window);
+    if (g_script != nullptr && code == HCBT_SETFOCUS) g_script->FocusMoved(window);
+    if (g_script != nullptr && code == HCBT_DESTROYWND) g_script->Destroyed(window);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK UserScript::CallWndHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (g_script != nullptr && code == HC_ACTION && message->message == WM_COMMAND) {
+        if (DialogSeen* dialog = g_script->OpenDialog(message->hwnd)) {
+            dialog->commands.push_back(LOWORD(message->wParam));
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
