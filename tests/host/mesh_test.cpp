@@ -1,7 +1,10 @@
-// Mesh clean-up and bounding box: faces that must go, and vertices that must not count.
+// Mesh clean-up, bounding box and normals: faces that must go, vertices that must not
+// count, smoothing groups, and non-finite values that must not spread.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <utility>
 
 #include "host/mesh.h"
 
@@ -62,6 +65,97 @@ TEST(MeshBoundingBox, CoversFiniteVerticesOnly) {
     EXPECT_FALSE(box.IsEmpty());
     EXPECT_EQ(box.pmin, Point3(-1, -5, 3));
     EXPECT_EQ(box.pmax, Point3(4, 2, 6));
+}
+
+// Three faces around vertex 0 with the normals +z, +y and +x; vertex 0 is
+// corner 0 of each.
+Mesh Corner(DWORD maskA, DWORD maskB, DWORD maskC) {
+    Mesh mesh;
+    mesh.setNumVerts(5);
+    mesh.setVert(1, {1, 0, 0});
+    mesh.setVert(2, {0, 1, 0});
+    mesh.setVert(3, {0, 0, 1});
+    mesh.setNormal(4, {0, 1, 0});  // vertex 4 is used by no face
+    mesh.setNumFaces(3);
+    mesh.face(0).setVerts(0, 1, 2);
+    mesh.face(1).setVerts(0, 3, 1);
+    mesh.face(2).setVerts(0, 2, 3);
+    mesh.face(0).setSmGroup(maskA);
+    mesh.face(1).setSmGroup(maskB);
+    mesh.face(2).setSmGroup(maskC);
+    return mesh;
+}
+
+void ExpectNear(const Point3& actual, const Point3& expected) {
+    EXPECT_NEAR(actual.x, expected.x, 1e-6f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-6f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-6f);
+}
+
+TEST(Normals, CornersAverageOnlyFacesThatShareASmoothingGroup) {
+    const Point3 z(0, 0, 1), y(0, 1, 0), x(1, 0, 0);
+    const Point3 all = Point3(1, 1, 1).Normalize();
+    struct Case {
+        const char* name;
+        DWORD masks[3];
+        Point3 corner[3];  // at vertex 0, for faces 0, 1, 2
+    };
+    const Case cases[] = {
+        {"one group", {1, 1, 1}, {all, all, all}},
+        {"separate groups", {1, 2, 4}, {z, y, x}},
+        {"no group: faceted", {0, 0, 0}, {z, y, x}},
+        {"two smooth, one faceted", {1, 1, 0}, {(z + y).Normalize(), (z + y).Normalize(), x}},
+        {"overlapping masks", {1, 3, 2}, {(z + y).Normalize(), all, (y + x).Normalize()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Mesh mesh = Corner(c.masks[0], c.masks[1], c.masks[2]);
+        mesh.buildNormals();
+        ASSERT_TRUE(mesh.normalsBuilt());
+        ExpectNear(mesh.getFaceNormal(0), z);
+        ExpectNear(mesh.getFaceNormal(1), y);
+        ExpectNear(mesh.getFaceNormal(2), x);
+        for (int f = 0; f < 3; ++f) {
+            ExpectNear(mesh.getCornerNormal(f, 0), c.corner[f]);
+        }
+        // The vertex's own normal averages every face, whatever the groups;
+        // an unused vertex keeps what it was given.
+        ExpectNear(mesh.getNormal(0), all);
+        ExpectNear(mesh.getNormal(4), y);
+    }
+}
+
+TEST(Normals, DegenerateAndIllegalFacesAddNothing) {
+    Mesh mesh = Corner(1, 2, 4);
+    mesh.setNumFaces(5, TRUE);
+    mesh.face(3).setVerts(1, 1, 2);  // zero area, shares group 1 with face 0
+    mesh.face(3).setSmGroup(1);
+    mesh.face(4).setVerts(0, 1, 9);  // index past the vertices
+    mesh.face(4).setSmGroup(1);
+    mesh.buildNormals();
+    ExpectNear(mesh.getFaceNormal(3), Point3());
+    ExpectNear(mesh.getFaceNormal(4), Point3());
+    ExpectNear(mesh.getCornerNormal(0, 1), Point3(0, 0, 1));
+    ExpectNear(mesh.getCornerNormal(4, 0), Point3());
+    for (int f = 0; f < 5; ++f) {
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_FALSE(std::isnan(mesh.getCornerNormal(f, c).x));
+        }
+    }
+}
+
+TEST(Point3Normalize, GivesUnitLengthOrZeroNeverNaN) {
+    const std::pair<Point3, Point3> cases[] = {
+        {{3, 0, 4}, {0.6f, 0, 0.8f}},
+        {{0, 0, 0}, {0, 0, 0}},
+        {{1e-30f, 0, 0}, {1, 0, 0}},  // would underflow squared in float
+        {{3e30f, 0, 4e30f}, {0.6f, 0, 0.8f}},
+        {{kNaN, 1, 0}, {0, 0, 0}},
+        {{kInf, 0, 0}, {0, 0, 0}},
+    };
+    for (const auto& [in, out] : cases) {
+        ExpectNear(in.Normalize(), out);
+    }
 }
 
 }  // namespace

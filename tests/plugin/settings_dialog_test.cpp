@@ -96,28 +96,29 @@ LONG CenterY(const RECT& r) {
     return (r.top + r.bottom) / 2;
 }
 
-// The dialog's view when it opens on the given screen, over a host window when one is given.
+// The dialog's view when it opens on the given screen, over a host window when one is
+// given. It is owned by the active window, which is active again once the dialog and its
+// windows are gone.
 platform::DialogView PlacedDialog(RECT screen, std::optional<RECT> hostWindow) {
     platform::ScriptedUiBackend backend({UiAction::Click(IDC_LETS_GO)});
     backend.SetScreenRect(screen);
     backend.SetMainWindowRect(hostWindow);
     platform::ScopedUiBackend installed(backend);
-    EXPECT_EQ(RunSettingsDialog(GetActiveWindow()), 1);
-    return backend.Views().at(0);
+    const HWND host = GetActiveWindow();
+    EXPECT_EQ(RunSettingsDialog(host), 1);
+    const platform::DialogView view = backend.Views().at(0);
+    EXPECT_EQ(view.owner, host);
+    EXPECT_EQ(GetActiveWindow(), host);
+    EXPECT_FALSE(IsWindow(view.handle));
+    EXPECT_FALSE(IsWindow(view.FindControl(IDC_INCLUDE_LODS)->handle));
+    return view;
 }
 
-TEST(SettingsDialogPlacement, CentredOverTheOwningHostWindowOrTheScreenAndKeptOnIt) {
-    const HWND host = GetActiveWindow();
-    ASSERT_NE(host, nullptr);
+TEST(SettingsDialogPlacement, CentredOverTheHostWindowOrTheScreenAndKeptOnIt) {
     const platform::DialogView over = PlacedDialog(RECT{0, 0, 1024, 768}, RECT{100, 50, 901, 651});
-    EXPECT_EQ(over.owner, host);
+    EXPECT_NE(over.owner, nullptr);
     EXPECT_NEAR(CenterX(over.windowRect), 500, 1);
     EXPECT_NEAR(CenterY(over.windowRect), 350, 1);
-    // While open the dialog was the active window; then the host's window is again,
-    // and the dialog's windows are gone.
-    EXPECT_EQ(GetActiveWindow(), host);
-    EXPECT_FALSE(IsWindow(over.handle));
-    EXPECT_FALSE(IsWindow(over.FindControl(IDC_INCLUDE_LODS)->handle));
 
     const RECT centred = PlacedDialog(RECT{0, 0, 1600, 900}, std::nullopt).windowRect;
     EXPECT_NEAR(CenterX(centred), 800, 1);

@@ -92,12 +92,14 @@ def check_exports(pe, checks):
     checks.equal(directory.name.decode() if directory else None, "ZenthorMeshImport.dll",
                  "export directory names the library")
     symbols = directory.symbols if directory else []
-    checks.equal({s.ordinal: s.name.decode() if s.name else None for s in symbols}, EXPECTED_EXPORTS,
+    names = {s.ordinal: s.name.decode() if s.name else None for s in symbols}
+    checks.equal(names, EXPECTED_EXPORTS,
                  "exports are the six entry points at ordinals 1-4, 6, 7 (5 unassigned, nothing else)")
-    for symbol in symbols:
+    for symbol in sorted(symbols, key=lambda s: s.ordinal):
         section = pe.get_section_by_rva(symbol.address)
         code = symbol.forwarder is None and section is not None and section.Characteristics & 0x20000000
-        checks.expect(code, f"export {symbol.ordinal} ({symbol.name}) is code in this DLL, not a forwarder")
+        checks.expect(code, f"export {symbol.ordinal} ({names[symbol.ordinal]}) is code in this DLL, "
+                            "not a forwarder")
 
 
 def check_imports(pe, checks):
@@ -116,7 +118,8 @@ def check_imports(pe, checks):
 
 def check_resources(pe, res_data, checks):
     expected, found = res_resources(res_data), dll_resources(pe)
-    differing = sorted((key for key in expected.keys() | found.keys() if expected.get(key) != found.get(key)), key=repr)
+    differing = sorted((key for key in expected.keys() | found.keys() if expected.get(key) != found.get(key)),
+                       key=repr)
     checks.expect(not differing, "resources are the resource script's, byte for byte, none missing or added",
                   "differing (type, name, language): " + ", ".join(map(repr, differing)))
 
