@@ -89,11 +89,10 @@ TEST(SettingsDialogWithoutUser, CannotBeCreatedAndLeavesTheSetting) {
     includeLodsSetting = false;
 }
 
-LONG CenterX(const RECT& r) {
-    return (r.left + r.right) / 2;
-}
-LONG CenterY(const RECT& r) {
-    return (r.top + r.bottom) / 2;
+// The rectangle's centre lies within a pixel of (x, y).
+void ExpectCentredAt(const RECT& r, LONG x, LONG y) {
+    EXPECT_NEAR((r.left + r.right) / 2, x, 1);
+    EXPECT_NEAR((r.top + r.bottom) / 2, y, 1);
 }
 
 // The dialog's view when it opens on the given screen, over a host window when one is
@@ -117,12 +116,10 @@ platform::DialogView PlacedDialog(RECT screen, std::optional<RECT> hostWindow) {
 TEST(SettingsDialogPlacement, CentredOverTheHostWindowOrTheScreenAndKeptOnIt) {
     const platform::DialogView over = PlacedDialog(RECT{0, 0, 1024, 768}, RECT{100, 50, 901, 651});
     EXPECT_NE(over.owner, nullptr);
-    EXPECT_NEAR(CenterX(over.windowRect), 500, 1);
-    EXPECT_NEAR(CenterY(over.windowRect), 350, 1);
+    ExpectCentredAt(over.windowRect, 500, 350);
 
     const RECT centred = PlacedDialog(RECT{0, 0, 1600, 900}, std::nullopt).windowRect;
-    EXPECT_NEAR(CenterX(centred), 800, 1);
-    EXPECT_NEAR(CenterY(centred), 450, 1);
+    ExpectCentredAt(centred, 800, 450);
     // Over a host window partly off the screen, the dialog keeps its size on the screen.
     const RECT atEdge = PlacedDialog(RECT{0, 0, 1024, 768}, RECT{-300, 700, 40, 900}).windowRect;
     EXPECT_EQ(atEdge.left, 0);
