@@ -1,79 +1,20 @@
-// Mesh arrays, clean-up, bounding box, and the small value types under them.
+// Mesh clean-up, bounding box and normals: faces that must go, vertices that must not
+// count, smoothing groups, and non-finite values that must not spread.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-#include <stdexcept>
+#include <utility>
 
-#include "host/bit_array.h"
 #include "host/mesh.h"
 
+namespace zenthor {
 namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-TEST(MeshSize, NewEntriesAreZeroAndKeepDecidesAboutOldOnes) {
-    Mesh mesh;
-    ASSERT_TRUE(mesh.setNumVerts(2));
-    mesh.setVert(0, {1, 2, 3});
-    mesh.setVert(1, {4, 5, 6});
-    mesh.setNormal(1, {0, 0, 1});
-
-    ASSERT_TRUE(mesh.setNumVerts(3, TRUE));  // grow, keeping
-    EXPECT_EQ(mesh.getVert(1), Point3(4, 5, 6));
-    EXPECT_EQ(mesh.getNormal(1), Point3(0, 0, 1));
-    EXPECT_EQ(mesh.getVert(2), Point3());
-    EXPECT_EQ(mesh.getNormal(2), Point3());
-
-    ASSERT_TRUE(mesh.setNumVerts(1, TRUE));  // shrink, keeping
-    ASSERT_TRUE(mesh.setNumVerts(2, TRUE));  // the dropped entry comes back zero
-    EXPECT_EQ(mesh.getVert(0), Point3(1, 2, 3));
-    EXPECT_EQ(mesh.getVert(1), Point3());
-
-    ASSERT_TRUE(mesh.setNumVerts(2));  // same size, not keeping: all zero
-    EXPECT_EQ(mesh.getVert(0), Point3());
-
-    EXPECT_FALSE(mesh.setNumVerts(-1));
-    EXPECT_EQ(mesh.getNumVerts(), 2);
-}
-
-TEST(MeshSize, FacesAndTextureFaces) {
-    Mesh mesh;
-    mesh.setNumFaces(2);
-    mesh.face(1).setVerts(4, 5, 6);
-    mesh.face(1).setSmGroup(3);
-    mesh.face(1).setEdgeVisFlags(1, 1, 1);
-    mesh.setNumFaces(3, TRUE);
-    EXPECT_EQ(mesh.face(1).v[2], 6u);
-    EXPECT_EQ(mesh.face(1).smGroup, 3u);
-    EXPECT_TRUE(mesh.face(1).getEdgeVis(0) && mesh.face(1).getEdgeVis(1) && mesh.face(1).getEdgeVis(2));
-    EXPECT_EQ(mesh.face(2).flags, 0u);
-
-    mesh.setNumTVFaces(3);
-    for (int f = 0; f < 3; ++f) {
-        mesh.tvFace(f).setTVerts(f, f, f);
-    }
-    mesh.setNumTVFaces(4, TRUE, 1);  // keeps only the first old entry
-    EXPECT_EQ(mesh.tvFace(0).t[0], 0u);
-    EXPECT_EQ(mesh.tvFace(1).t[0], 0u);
-    EXPECT_EQ(mesh.tvFace(2).t[0], 0u);
-    EXPECT_EQ(mesh.getNumTVFaces(), 4);
-}
-
-TEST(MeshSize, AccessOutsideTheArraysThrows) {
-    Mesh mesh;
-    mesh.setNumVerts(2);
-    mesh.setNumFaces(1);
-    EXPECT_THROW(mesh.setVert(2, {}), std::out_of_range);
-    EXPECT_THROW(mesh.getVert(-1), std::out_of_range);
-    EXPECT_THROW(mesh.setNormal(2, {}), std::out_of_range);
-    EXPECT_THROW(mesh.face(1), std::out_of_range);
-    EXPECT_THROW(mesh.tvFace(0), std::out_of_range);
-    EXPECT_THROW(mesh.setTVert(0, {}), std::out_of_range);
-    EXPECT_THROW(mesh.getCornerNormal(0, 3), std::out_of_range);
-}
-
+// Faces 1 and 3 are degenerate, face 2 uses vertex 3 of 3; texture faces tell them apart.
 Mesh FourFaces() {
     Mesh mesh;
     mesh.setNumVerts(3);
@@ -82,32 +23,31 @@ Mesh FourFaces() {
     const DWORD faces[4][3] = {{0, 1, 2}, {0, 0, 1}, {2, 1, 3}, {1, 2, 1}};
     for (int f = 0; f < 4; ++f) {
         mesh.face(f).setVerts(int(faces[f][0]), int(faces[f][1]), int(faces[f][2]));
-        mesh.tvFace(f).setTVerts(f, f, f);  // tells the faces apart
+        mesh.tvFace(f).setTVerts(f, f, f);
     }
     return mesh;
 }
 
 TEST(MeshCleanUp, RemovesFacesAndKeepsTextureFacesInStep) {
     Mesh mesh = FourFaces();
-    EXPECT_TRUE(mesh.RemoveDegenerateFaces());  // faces 1 and 3
+    EXPECT_TRUE(mesh.RemoveDegenerateFaces());
     ASSERT_EQ(mesh.getNumFaces(), 2);
     ASSERT_EQ(mesh.getNumTVFaces(), 2);
     EXPECT_EQ(mesh.tvFace(1).t[0], 2u);
     EXPECT_FALSE(mesh.RemoveDegenerateFaces());
 
-    EXPECT_TRUE(mesh.RemoveIllegalFaces());  // face 2 uses vertex 3 of 3
+    EXPECT_TRUE(mesh.RemoveIllegalFaces());
     ASSERT_EQ(mesh.getNumFaces(), 1);
     EXPECT_EQ(mesh.tvFace(0).t[0], 0u);
     EXPECT_FALSE(mesh.RemoveIllegalFaces());
-}
 
-TEST(MeshCleanUp, TextureFacesOutOfStepAreLeftAlone) {
-    Mesh mesh = FourFaces();
-    mesh.setNumTVFaces(1);
-    mesh.RemoveDegenerateFaces();
-    mesh.RemoveIllegalFaces();
-    EXPECT_EQ(mesh.getNumFaces(), 1);
-    EXPECT_EQ(mesh.getNumTVFaces(), 1);
+    // Texture faces out of step with the faces are left alone.
+    Mesh outOfStep = FourFaces();
+    outOfStep.setNumTVFaces(1);
+    outOfStep.RemoveDegenerateFaces();
+    outOfStep.RemoveIllegalFaces();
+    EXPECT_EQ(outOfStep.getNumFaces(), 1);
+    EXPECT_EQ(outOfStep.getNumTVFaces(), 1);
 }
 
 TEST(MeshBoundingBox, CoversFiniteVerticesOnly) {
@@ -127,12 +67,85 @@ TEST(MeshBoundingBox, CoversFiniteVerticesOnly) {
     EXPECT_EQ(box.pmax, Point3(4, 2, 6));
 }
 
-TEST(Point3Normalize, GivesUnitLengthOrZeroNeverNaN) {
+// Three faces around vertex 0 with the normals +z, +y and +x; vertex 0 is
+// corner 0 of each.
+Mesh Corner(DWORD maskA, DWORD maskB, DWORD maskC) {
+    Mesh mesh;
+    mesh.setNumVerts(5);
+    mesh.setVert(1, {1, 0, 0});
+    mesh.setVert(2, {0, 1, 0});
+    mesh.setVert(3, {0, 0, 1});
+    mesh.setNormal(4, {0, 1, 0});  // vertex 4 is used by no face
+    mesh.setNumFaces(3);
+    mesh.face(0).setVerts(0, 1, 2);
+    mesh.face(1).setVerts(0, 3, 1);
+    mesh.face(2).setVerts(0, 2, 3);
+    mesh.face(0).setSmGroup(maskA);
+    mesh.face(1).setSmGroup(maskB);
+    mesh.face(2).setSmGroup(maskC);
+    return mesh;
+}
+
+void ExpectNear(const Point3& actual, const Point3& expected) {
+    EXPECT_NEAR(actual.x, expected.x, 1e-6f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-6f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-6f);
+}
+
+TEST(Normals, CornersAverageOnlyFacesThatShareASmoothingGroup) {
+    const Point3 z(0, 0, 1), y(0, 1, 0), x(1, 0, 0);
+    const Point3 all = Point3(1, 1, 1).Normalize();
     struct Case {
-        Point3 in;
-        Point3 out;
+        const char* name;
+        DWORD masks[3];
+        Point3 corner[3];  // at vertex 0, for faces 0, 1, 2
     };
     const Case cases[] = {
+        {"one group", {1, 1, 1}, {all, all, all}},
+        {"separate groups", {1, 2, 4}, {z, y, x}},
+        {"no group: faceted", {0, 0, 0}, {z, y, x}},
+        {"two smooth, one faceted", {1, 1, 0}, {(z + y).Normalize(), (z + y).Normalize(), x}},
+        {"overlapping masks", {1, 3, 2}, {(z + y).Normalize(), all, (y + x).Normalize()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Mesh mesh = Corner(c.masks[0], c.masks[1], c.masks[2]);
+        mesh.buildNormals();
+        ASSERT_TRUE(mesh.normalsBuilt());
+        ExpectNear(mesh.getFaceNormal(0), z);
+        ExpectNear(mesh.getFaceNormal(1), y);
+        ExpectNear(mesh.getFaceNormal(2), x);
+        for (int f = 0; f < 3; ++f) {
+            ExpectNear(mesh.getCornerNormal(f, 0), c.corner[f]);
+        }
+        // The vertex's own normal averages every face, whatever the groups;
+        // an unused vertex keeps what it was given.
+        ExpectNear(mesh.getNormal(0), all);
+        ExpectNear(mesh.getNormal(4), y);
+    }
+}
+
+TEST(Normals, DegenerateAndIllegalFacesAddNothing) {
+    Mesh mesh = Corner(1, 2, 4);
+    mesh.setNumFaces(5, TRUE);
+    mesh.face(3).setVerts(1, 1, 2);  // zero area, shares group 1 with face 0
+    mesh.face(3).setSmGroup(1);
+    mesh.face(4).setVerts(0, 1, 9);  // index past the vertices
+    mesh.face(4).setSmGroup(1);
+    mesh.buildNormals();
+    ExpectNear(mesh.getFaceNormal(3), Point3());
+    ExpectNear(mesh.getFaceNormal(4), Point3());
+    ExpectNear(mesh.getCornerNormal(0, 1), Point3(0, 0, 1));
+    ExpectNear(mesh.getCornerNormal(4, 0), Point3());
+    for (int f = 0; f < 5; ++f) {
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_FALSE(std::isnan(mesh.getCornerNormal(f, c).x));
+        }
+    }
+}
+
+TEST(Point3Normalize, GivesUnitLengthOrZeroNeverNaN) {
+    const std::pair<Point3, Point3> cases[] = {
         {{3, 0, 4}, {0.6f, 0, 0.8f}},
         {{0, 0, 0}, {0, 0, 0}},
         {{1e-30f, 0, 0}, {1, 0, 0}},  // would underflow squared in float
@@ -140,30 +153,10 @@ TEST(Point3Normalize, GivesUnitLengthOrZeroNeverNaN) {
         {{kNaN, 1, 0}, {0, 0, 0}},
         {{kInf, 0, 0}, {0, 0, 0}},
     };
-    for (const Case& c : cases) {
-        const Point3 n = c.in.Normalize();
-        EXPECT_NEAR(n.x, c.out.x, 1e-6f);
-        EXPECT_NEAR(n.y, c.out.y, 1e-6f);
-        EXPECT_NEAR(n.z, c.out.z, 1e-6f);
+    for (const auto& [in, out] : cases) {
+        ExpectNear(in.Normalize(), out);
     }
 }
 
-TEST(BitArray, SizeSaveAndCount) {
-    BitArray bits(70);
-    bits.SetAll();
-    EXPECT_EQ(bits.NumberSet(), 70);
-    bits.Clear(3);
-    bits.SetSize(100, 1);  // grown bits are clear; old ones kept
-    EXPECT_EQ(bits.NumberSet(), 69);
-    EXPECT_FALSE(bits[3]);
-    EXPECT_TRUE(bits[69]);
-    EXPECT_FALSE(bits[70]);
-    EXPECT_FALSE(bits[1000]);
-    bits.SetSize(65, 1);
-    EXPECT_EQ(bits.NumberSet(), 64);
-    bits.SetSize(65);
-    EXPECT_EQ(bits.NumberSet(), 0);
-    EXPECT_THROW(bits.Set(65), std::out_of_range);
-}
-
 }  // namespace
+}  // namespace zenthor

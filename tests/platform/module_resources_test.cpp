@@ -8,8 +8,10 @@
 #include "tests/platform/res_builder.h"
 #include "tests/support/compiled_resources.h"
 
-namespace zenthor::test {
+namespace platform {
 namespace {
+
+using namespace zenthor::test;
 
 using ModuleResources = ScratchModule;
 
@@ -110,10 +112,10 @@ TEST_F(ModuleResources, LoadStringCutsToTheBufferAndAlwaysTerminates) {
     EXPECT_EQ(untouched, 'x');
     EXPECT_EQ(LoadStringA(kModule, 2, nullptr, 256), 0);
 
-    platform::UnregisterModuleResources(kModule);
+    UnregisterModuleResources(kModule);
     char text[16];
     EXPECT_EQ(LoadStringA(kModule, 2, text, sizeof text), 0);
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace platform

@@ -6,13 +6,16 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "plugin/resource.h"
 #include "tests/plugin/test_module.h"
 #include "tests/support/compiled_resources.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
+
+using namespace test;
 
 using platform::ControlKind;
 
@@ -62,12 +65,10 @@ TEST(DialogTemplate, ServesEveryFieldOfTheSettingsDialog) {
     EXPECT_EQ(view.rect, (platform::DialogUnitRect{0, 0, 131, 156}));
     EXPECT_EQ(view.menu, "");
     EXPECT_EQ(view.windowClass, "");
-    ASSERT_TRUE(view.font.has_value());
-    EXPECT_EQ(view.font->pointSize, 8);
-    EXPECT_EQ(view.font->weight, 0);
-    EXPECT_FALSE(view.font->italic);
-    EXPECT_EQ(view.font->charset, 1);
-    EXPECT_EQ(view.font->face, "MS Sans Serif");
+    ASSERT_TRUE(view.font.has_value());  // points, weight, italic, character set, face
+    EXPECT_EQ(std::tie(view.font->pointSize, view.font->weight, view.font->italic, view.font->charset,
+                       view.font->face),
+              std::make_tuple(8, 0, false, 1, std::string("MS Sans Serif")));
 
     const struct {
         const char* className;
@@ -103,4 +104,4 @@ TEST(DialogTemplate, ServesEveryFieldOfTheSettingsDialog) {
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

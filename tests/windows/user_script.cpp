@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "import/import_summary.h"
 #include "plugin/resource.h"
 
 namespace zenthor::test {
@@ -10,7 +11,6 @@ namespace {
 
 constexpr char kDialogClass[] = "#32770";
 constexpr char kSettingsTitle[] = "Zenthor Models Importer";
-constexpr char kSummaryTitle[] = "Zenthor Model Importer (by Brindle)";
 // The id of a message box's text, on Windows and under Wine.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
@@ -42,30 +42,31 @@ void Demand(bool condition, const char* what) {
 UserScript::UserScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
     Demand(g_script == nullptr, "one user script at a time");
     m_hook = SetWindowsHookExA(WH_CBT, &UserScript::CbtHook, nullptr, GetCurrentThreadId());
-    Demand(m_hook != nullptr, "the CBT hook is installed");
+    m_commandHook =
+        SetWindowsHookExA(WH_CALLWNDPROC, &UserScript::CallWndHook, nullptr, GetCurrentThreadId());
+    Demand(m_hook != nullptr && m_commandHook != nullptr, "the hooks are installed");
     g_script = this;
 }
 
 UserScript::~UserScript() {
+    UnhookWindowsHookEx(m_commandHook);
     UnhookWindowsHookEx(m_hook);
     g_script = nullptr;
 }
 
 LRESULT CALLBACK UserScript::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (g_script != nullptr) {
-        const HWND window = reinterpret_cast<HWND>(wParam);
-        switch (code) {
-            case HCBT_ACTIVATE:
-                g_script->Activated(window);
-                break;
-            case HCBT_SETFOCUS:
-                g_script->FocusMoved(window);
-                break;
-            case HCBT_DESTROYWND:
-                g_script->Destroyed(window);
-                break;
-            default:
-                break;
+    const HWND window = reinterpret_cast<HWND>(wParam);
+    if (g_script != nullptr && code == HCBT_ACTIVATE) g_script->Activated(window);
+    if (g_script != nullptr && code == HCBT_SETFOCUS) g_script->FocusMoved(window);
+    if (g_script != nullptr && code == HCBT_DESTROYWND) g_script->Destroyed(window);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK UserScript::CallWndHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (g_script != nullptr && code == HC_ACTION && message->message == WM_COMMAND) {
+        if (DialogSeen* dialog = g_script->OpenDialog(message->hwnd)) {
+            dialog->commands.push_back(LOWORD(message->wParam));
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -76,7 +77,7 @@ void UserScript::Activated(HWND window) {
     m_handled.push_back(window);
     if (IsDialogTitled(window, kSettingsTitle)) {
         PlayDialog(window);
-    } else if (IsDialogTitled(window, kSummaryTitle)) {
+    } else if (IsDialogTitled(window, kImportSummaryTitle)) {
         AnswerMessageBox(window);
     } else if (ClassOf(window) == kDialogClass) {
         m_otherWindows.push_back(WindowText(window));
@@ -149,12 +150,7 @@ void UserScript::PlayDialog(HWND dialog) {
 
 void UserScript::AnswerMessageBox(HWND box) {
     m_summaryTexts.push_back(WindowText(GetDlgItem(box, kMessageBoxTextId)));
-    const HWND ok = GetDlgItem(box, IDOK);
-    if (ok != nullptr) {
-        PostMessageA(ok, BM_CLICK, 0, 0);
-    } else {
-        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-    }
+    PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
 }
 
 MainWindow::MainWindow() {

@@ -4,9 +4,10 @@
 // A thread-local WH_CBT hook sees each window as it is activated. When the settings
 // dialog is activated, the script records what it shows and posts its steps to it as
 // clicks and key presses, which the dialog's own modal loop then delivers as it would the
-// user's; when the summary message box is activated, it records the box and clicks OK.
-// Everything happens on the one thread, through posted messages: no other thread waits
-// on these windows.
+// user's; a WH_CALLWNDPROC hook records the commands that reach the dialog. When the
+// summary message box is activated, the script records the box and clicks OK. Everything
+// happens on the one thread, through posted messages: no other thread waits on these
+// windows.
 #pragma once
 
 #include <string>
@@ -31,11 +32,12 @@ struct DialogSeen {
     bool boxMarked = false;  // when the dialog opened
     int firstFocusId = 0;    // the control that had the focus first
     RECT rect{};
+    std::vector<int> commands;  // ids of the WM_COMMAND messages sent to the dialog
 };
 
 class UserScript {
 public:
-    // Installs the hook for this thread until the object is destroyed. `steps` are what
+    // Installs the hooks for this thread until the object is destroyed. `steps` are what
     // the user does in each settings dialog that opens.
     explicit UserScript(std::vector<Step> steps);
     ~UserScript();
@@ -50,6 +52,7 @@ public:
 
 private:
     static LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam);
     void Activated(HWND window);
     void FocusMoved(HWND window);
     void Destroyed(HWND window);
@@ -59,6 +62,7 @@ private:
 
     std::vector<Step> m_steps;
     HHOOK m_hook = nullptr;
+    HHOOK m_commandHook = nullptr;
     std::vector<HWND> m_handled;
     std::vector<DialogSeen> m_dialogs;
     std::vector<std::string> m_summaryTexts;
