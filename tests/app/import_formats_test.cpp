@@ -134,12 +134,11 @@ std::vector<ReadNode> ReadWithTinyObj(const fs::path& file) {
     return nodes;
 }
 
-struct FormatCase {
-    const char* fileName;
+// Each output format and the reader that checks it.
+const struct {
+    const char* extension;
     std::vector<ReadNode> (*read)(const fs::path&);
-};
-
-class ImportFormats : public ::testing::TestWithParam<FormatCase> {};
+} kFormats[] = {{".gltf", ReadWithAssimp}, {".glb", ReadWithAssimp}, {".obj", ReadWithTinyObj}};
 
 // The mean of all corners: the centre of a box made of square faces.
 Vec3 Centre(const ReadNode& node) {
@@ -160,15 +159,7 @@ Vec3 WindingNormal(const std::array<Vec3, 3>& t) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 
-TEST_P(ImportFormats, SampleModelReadsBackWithItsStructure) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
-    const fs::path output = tree.Base() / "out" / GetParam().fileName;
-    const ProcessResult run =
-        RunZenthor({"import", tree.Path("models/sample.model"), "-o", output.string(), "--yes"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-
-    const std::vector<ReadNode> nodes = GetParam().read(output);
+void ExpectSampleStructure(const fs::path& output, const std::vector<ReadNode>& nodes) {
     ASSERT_EQ(nodes.size(), 4u);
     std::vector<std::string> names, materials;
     std::vector<std::size_t> triangles;
@@ -206,13 +197,18 @@ TEST_P(ImportFormats, SampleModelReadsBackWithItsStructure) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ImportFormats,
-                         ::testing::Values(FormatCase{"sample.gltf", ReadWithAssimp},
-                                           FormatCase{"sample.glb", ReadWithAssimp},
-                                           FormatCase{"sample.obj", ReadWithTinyObj}),
-                         [](const auto& info) {
-                             return fs::path(info.param.fileName).extension().string().substr(1);
-                         });
+TEST(ImportFormats, SampleModelReadsBackWithItsStructure) {
+    TempContentTree tree;
+    WriteSampleContent(tree.Root());
+    for (const auto& format : kFormats) {
+        SCOPED_TRACE(format.extension);
+        const fs::path output = tree.Base() / "out" / (std::string("sample") + format.extension);
+        const ProcessResult run =
+            RunZenthor({"import", tree.Path("models/sample.model"), "-o", output.string(), "--yes"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        ExpectSampleStructure(output, format.read(output));
+    }
+}
 
 // A mesh of two triangles: the first with an infinite texture coordinate, the second with
 // a NaN position; a second mesh whose material name ends in a backslash (no object name).
@@ -239,19 +235,17 @@ void WriteUnusualModel(TempContentTree& tree) {
 
 TEST(ImportUnusualData, NoNonFiniteValueReachesAFileAndEmptyNamesStayEmpty) {
     TempContentTree tree;
-    WriteSampleContent(tree.Root());
     WriteUnusualModel(tree);
-    for (const char* name : {"unusual.gltf", "unusual.obj"}) {
-        SCOPED_TRACE(name);
-        const fs::path output = tree.Base() / "out" / name;
+    for (const auto& format : {kFormats[0], kFormats[2]}) {
+        SCOPED_TRACE(format.extension);
+        const fs::path output = tree.Base() / "out" / (std::string("unusual") + format.extension);
         const ProcessResult run =
             RunZenthor({"import", tree.Path("models/unusual.model"), "-o", output.string(), "--yes"});
         ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_THAT(run.err, HasSubstr("non-finite vertex position dropped"));
         EXPECT_THAT(run.err, HasSubstr("non-finite texture coordinates written as (0, 0)"));
 
-        const std::vector<ReadNode> nodes =
-            fs::path(name).extension() == ".obj" ? ReadWithTinyObj(output) : ReadWithAssimp(output);
+        const std::vector<ReadNode> nodes = format.read(output);
         ASSERT_EQ(nodes.size(), 2u);
         EXPECT_EQ(nodes[0].corners.size(), 1u);  // the NaN triangle is gone
         for (const ReadNode& node : nodes) {
@@ -261,7 +255,7 @@ TEST(ImportUnusualData, NoNonFiniteValueReachesAFileAndEmptyNamesStayEmpty) {
                 }
             }
         }
-        if (fs::path(name).extension() == ".obj") {
+        if (format.read == ReadWithTinyObj) {
             EXPECT_EQ(nodes[1].name, "");
             std::ifstream in(output);
             const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -22,12 +22,8 @@ TEST(InteractiveDialog, ToggleTheBoxThenGo) {
     const fs::path output = tree.Base() / "out.obj";
     TerminalSession session({"import", tree.Path("models/sample.model"), "-o", output.string()});
 
-    // Drawn as the template lays it out; the focus starts on the box.
-    ASSERT_TRUE(session.WaitFor("Zenthor Models Importer")) << session.Output();
-    ASSERT_TRUE(session.WaitFor("Warning! You may not use")) << session.Output();
-    ASSERT_TRUE(session.WaitFor("Import settings")) << session.Output();
+    // The focus starts on the box.
     ASSERT_TRUE(session.WaitFor("[ ] Include lods")) << session.Output();
-    ASSERT_TRUE(session.WaitFor("[ Lets GO ! ]")) << session.Output();
     session.Send(" ");
     ASSERT_TRUE(session.WaitFor("[x] Include lods")) << session.Output();
     session.Send("\t");
@@ -35,7 +31,6 @@ TEST(InteractiveDialog, ToggleTheBoxThenGo) {
     session.Send(" ");
 
     EXPECT_EQ(session.Wait(), 0) << session.Output();
-    EXPECT_NE(session.Output().find("Imported objects : 05"), std::string::npos) << session.Output();
     std::ifstream in(output);
     const std::string obj((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(obj.find("\no crate_lod1\n"), std::string::npos);
