@@ -104,18 +104,14 @@ TerminalSession::~TerminalSession() {
     }
 }
 
-bool TerminalSession::ReadSome(std::chrono::milliseconds limit) {
+int TerminalSession::ReadSome(std::chrono::milliseconds limit) {
     pollfd fd{m_master, POLLIN, 0};
-    if (poll(&fd, 1, static_cast<int>(limit.count())) <= 0) {
-        return true;  // nothing yet
-    }
+    if (poll(&fd, 1, static_cast<int>(limit.count())) <= 0) return 0;
     char buffer[4096];
     const ssize_t n = read(m_master, buffer, sizeof buffer);
-    if (n <= 0) {
-        return false;  // the program has closed the terminal
-    }
+    if (n <= 0) return -1;  // the program has closed the terminal
     m_output.append(buffer, static_cast<std::size_t>(n));
-    return true;
+    return 1;
 }
 
 bool TerminalSession::WaitFor(const std::string& text, std::chrono::milliseconds limit) {
@@ -126,9 +122,7 @@ bool TerminalSession::WaitFor(const std::string& text, std::chrono::milliseconds
             m_seen = at + text.size();
             return true;
         }
-        if (Clock::now() >= deadline || !ReadSome(std::chrono::milliseconds(50))) {
-            return false;
-        }
+        if (Clock::now() >= deadline || ReadSome(std::chrono::milliseconds(50)) < 0) return false;
     }
 }
 
@@ -142,14 +136,9 @@ int TerminalSession::Wait(std::chrono::milliseconds limit) {
     while (Clock::now() < deadline) {
         ReadSome(std::chrono::milliseconds(50));  // keep the terminal drained
         int status = 0;
-        const pid_t done = waitpid(m_pid, &status, WNOHANG);
-        if (done == m_pid) {
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_pid = -1;
-            while (ReadSome(std::chrono::milliseconds(0)) && m_output.size() < (1u << 24)) {
-                pollfd fd{m_master, POLLIN, 0};
-                if (poll(&fd, 1, 0) <= 0) {
-                    break;
-                }
+            while (ReadSome(std::chrono::milliseconds(0)) > 0 && m_output.size() < (1u << 24)) {
             }
             return ExitCodeOf(status);
         }

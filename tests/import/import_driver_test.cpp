@@ -66,7 +66,7 @@ std::string SevenMeshModel(TempContentTree& tree) {
 
 // A model whose only mesh is a level-of-detail file, so the setting decides the outcome.
 std::string LodOnlyModel(TempContentTree& tree) {
-    tree.WriteMesh("rock_lod1",
+    tree.Write("meshes/rock_lod1.mesh",
                    {test::MeshesChunk({test::MeshEntry(test::TriangleMesh("rock", "rocks\\rock"))})});
     return tree.Write("models/lod.model", {test::MeshRefsChunk({"rock_lod1"})});
 }

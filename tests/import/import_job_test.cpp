@@ -26,10 +26,6 @@ TEST(ImportJobLoad, ContentRootOnlyOnSuccessModelAlways) {
         ASSERT_NE(failed.model, nullptr);
         EXPECT_EQ(failed.contentRoot, "");
     }
-
-    ImportJob onDisk;
-    EXPECT_FALSE(onDisk.LoadModel("/nonexistent/content/a.model", false));
-    EXPECT_NE(onDisk.model, nullptr);
 }
 
 }  // namespace

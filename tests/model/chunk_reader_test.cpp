@@ -3,7 +3,6 @@
 
 #include "model/chunk_reader.h"
 #include "tests/support/model_writer.h"
-#include "tests/support/temp_content_tree.h"
 
 namespace zenthor {
 namespace {
@@ -109,26 +108,6 @@ TEST(ChunkReaderBounds, ReadsStopAtTheEndOfTheRange) {
     EXPECT_EQ(unterminated.reader.ReadString(), "rock");
     EXPECT_TRUE(unterminated.reader.ReadPastEnd());
     EXPECT_EQ(unterminated.reader.Remaining(), 0u);
-}
-
-// Only the reader that opened a file releases its mapping; a failed Open leaves it empty.
-TEST(ChunkReaderOpen, ChildrenReleaseNothingAndFailureLeavesTheReaderEmpty) {
-    test::TempContentTree tree;
-    CChunkReader reader;
-    ASSERT_EQ(reader.Open(tree.Write("a.mesh", Serialize({RawChunk(9, {1, 2, 3})}))), 1);
-    CChunkReader child;
-    EXPECT_EQ(reader.NextChunk(child), 9);
-    EXPECT_EQ(child.ReadU8(), 1u);
-    {
-        CChunkReader shortLived;
-        EXPECT_EQ(reader.NextChunk(shortLived), -1);
-    }
-    EXPECT_EQ(child.ReadU8(), 2u);
-
-    CChunkReader missing;
-    EXPECT_EQ(missing.Open(tree.Path("nothing.mesh")), 0);
-    EXPECT_EQ(missing.Data(), nullptr);
-    EXPECT_EQ(missing.Size(), 0u);
 }
 
 }  // namespace

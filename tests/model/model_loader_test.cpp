@@ -187,8 +187,8 @@ TEST(LevelOfDetail, OnlyTheNameAfterTheContentRootIsTested) {
 
     // A content tree below a folder named old_lods keeps its references.
     TempContentTree tree("old_lods/content");
-    tree.WriteMesh("body", {MeshesChunk({Tagged("body")})});
-    tree.WriteMesh("body_lod1", {MeshesChunk({Tagged("lod")})});
+    tree.Write("meshes/body.mesh", {MeshesChunk({Tagged("body")})});
+    tree.Write("meshes/body_lod1.mesh", {MeshesChunk({Tagged("lod")})});
     const std::string model = tree.Write("models/a.model", {MeshRefsChunk({"body,body_lod1"})});
     CZenthorModel loaded;
     ASSERT_TRUE(loaded.LoadFromFile(model, false));

@@ -1,8 +1,5 @@
 #include "tests/support/model_writer.h"
 
-#include <bit>
-#include <cstring>
-
 namespace zenthor::test {
 namespace {
 
@@ -17,56 +14,14 @@ std::uint64_t PayloadSize(const Chunk& chunk) {
 void AppendChunk(Bytes& out, const Chunk& chunk) {
     const auto size = static_cast<std::uint32_t>(
         chunk.declaredSize.value_or(static_cast<std::uint32_t>(PayloadSize(chunk))));
-    ByteWriter header;
-    header.U32(chunk.id).U32(size);
-    out.insert(out.end(), header.bytes().begin(), header.bytes().end());
-    out.insert(out.end(), chunk.data.begin(), chunk.data.end());
+    const Bytes header = ByteWriter().U32(chunk.id).U32(size).Raw(chunk.data).Take();
+    out.insert(out.end(), header.begin(), header.end());
     for (const Chunk& child : chunk.children) {
         AppendChunk(out, child);
     }
 }
 
 }  // namespace
-
-ByteWriter& ByteWriter::U8(std::uint8_t value) {
-    m_bytes.push_back(value);
-    return *this;
-}
-
-ByteWriter& ByteWriter::U16(std::uint16_t value) {
-    return U8(static_cast<std::uint8_t>(value)).U8(static_cast<std::uint8_t>(value >> 8));
-}
-
-ByteWriter& ByteWriter::I16(std::int16_t value) {
-    return U16(static_cast<std::uint16_t>(value));
-}
-
-ByteWriter& ByteWriter::U32(std::uint32_t value) {
-    return U16(static_cast<std::uint16_t>(value)).U16(static_cast<std::uint16_t>(value >> 16));
-}
-
-ByteWriter& ByteWriter::F32(float value) {
-    return U32(std::bit_cast<std::uint32_t>(value));
-}
-
-ByteWriter& ByteWriter::String(std::string_view text) {
-    return Raw(text).U8(0);
-}
-
-ByteWriter& ByteWriter::Raw(std::span<const std::uint8_t> bytes) {
-    m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
-    return *this;
-}
-
-ByteWriter& ByteWriter::Raw(std::string_view bytes) {
-    m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
-    return *this;
-}
-
-ByteWriter& ByteWriter::Zeros(std::size_t count) {
-    m_bytes.insert(m_bytes.end(), count, 0);
-    return *this;
-}
 
 Bytes Serialize(const std::vector<Chunk>& chunks) {
     Bytes out;
@@ -107,14 +62,8 @@ Chunk SkinnedVerticesChunk(std::span<const SkinnedVertexRecord> vertices, std::u
                            std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
     w.U8(boneCount);
-    for (unsigned bone = 0; bone < boneCount; ++bone) {
-        w.U8(static_cast<std::uint8_t>(bone));
-    }
-    for (unsigned bone = 0; bone < boneCount; ++bone) {
-        for (int i = 0; i < 60; ++i) {
-            w.U8(static_cast<std::uint8_t>(bone));
-        }
-    }
+    for (unsigned bone = 0; bone < boneCount; ++bone) w.U8(static_cast<std::uint8_t>(bone));
+    for (unsigned bone = 0; bone < boneCount; ++bone) w.Raw(Bytes(60, static_cast<std::uint8_t>(bone)));
     w.U32(claimedCount.value_or(static_cast<std::uint32_t>(vertices.size())));
     for (const SkinnedVertexRecord& v : vertices) {
         w.I16(v.position[0]).I16(v.position[1]).I16(v.position[2]).U16(v.unread);

@@ -51,8 +51,4 @@ std::string TempContentTree::Write(const std::string& relative, const std::vecto
     return Write(relative, Serialize(chunks));
 }
 
-std::string TempContentTree::WriteMesh(const std::string& name, const std::vector<Chunk>& chunks) {
-    return Write("meshes/" + name + ".mesh", chunks);
-}
-
 }  // namespace zenthor::test

@@ -30,8 +30,6 @@ public:
     // Writes the bytes at `relative`, creating folders, and returns the full path.
     std::string Write(const std::string& relative, std::span<const std::uint8_t> bytes);
     std::string Write(const std::string& relative, const std::vector<Chunk>& chunks);
-    // Writes meshes/<name>.mesh.
-    std::string WriteMesh(const std::string& name, const std::vector<Chunk>& chunks);
 
 private:
     std::filesystem::path m_base;
