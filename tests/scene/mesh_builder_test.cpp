@@ -40,9 +40,7 @@ TEST(BuildMesh, ExchangesAxesReversesCornersAndFlipsV) {
     EXPECT_EQ(face.v[1], 1u);
     EXPECT_EQ(face.v[2], 0u);
     EXPECT_EQ(face.smGroup, 3u) << "the third mesh's faces carry the number 3, not a bit";
-    for (int edge = 0; edge < 3; ++edge) {
-        EXPECT_TRUE(face.getEdgeVis(edge));
-    }
+    for (int edge = 0; edge < 3; ++edge) EXPECT_TRUE(face.getEdgeVis(edge));
 
     ASSERT_EQ(host.getNumTVFaces(), 1);
     EXPECT_EQ(host.tvFace(0).t[0], 2u);
