@@ -47,19 +47,13 @@ protected:
     std::unique_ptr<SceneImport> m_importer;
 };
 
-MeshDesc MeshOfTriangles(int triangles, const std::string& material) {
-    MeshDesc mesh = test::TriangleMesh("t", material);
-    mesh.indices.clear();
-    for (int t = 0; t < triangles; ++t) {
-        mesh.indices.insert(mesh.indices.end(), {0, 1, 2});
-    }
-    return mesh;
-}
-
+// Seven meshes of 300, 30 and five times 3 stored triangles (one triangle, repeated).
 std::string SevenMeshModel(TempContentTree& tree) {
     std::vector<test::Chunk> entries;
     for (int triangles : {300, 30, 3, 3, 3, 3, 3}) {
-        entries.push_back(test::MeshEntry(MeshOfTriangles(triangles, "")));
+        MeshDesc mesh = test::TriangleMesh("t", "");
+        for (int t = 1; t < triangles; ++t) mesh.indices.insert(mesh.indices.end(), {0, 1, 2});
+        entries.push_back(test::MeshEntry(mesh));
     }
     return tree.Write("models/seven.model", {test::MeshesChunk(std::move(entries))});
 }
@@ -67,7 +61,7 @@ std::string SevenMeshModel(TempContentTree& tree) {
 // A model whose only mesh is a level-of-detail file, so the setting decides the outcome.
 std::string LodOnlyModel(TempContentTree& tree) {
     tree.Write("meshes/rock_lod1.mesh",
-                   {test::MeshesChunk({test::MeshEntry(test::TriangleMesh("rock", "rocks\\rock"))})});
+               {test::MeshesChunk({test::MeshEntry(test::TriangleMesh("rock", "rocks\\rock"))})});
     return tree.Write("models/lod.model", {test::MeshRefsChunk({"rock_lod1"})});
 }
 
@@ -96,7 +90,8 @@ TEST_F(ImportDriver, ClosedDialogOrFailedLoadImportsNothing) {
     } cases[] = {
         {SevenMeshModel(tree), UiAction::Close(), 1},
         {tree.Path("models/missing.model"), UiAction::Click(IDC_LETS_GO), 0},
-        {tree.Write("models/empty.model", {test::TextureAliasesChunk("a=b")}), UiAction::Click(IDC_LETS_GO), 0},
+        {tree.Write("models/empty.model", {test::TextureAliasesChunk("a=b")}), UiAction::Click(IDC_LETS_GO),
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

@@ -48,7 +48,8 @@ void CheckMesh(Faults& faults, const ModelMesh* mesh, std::uint64_t largestFile,
     const std::uint64_t backing = mesh->vertexCount * kStaticVertexSize + mesh->indexCount * std::uint64_t{2};
     Check(faults, backing <= largestFile,
           where + ": arrays of " + std::to_string(backing) + " bytes, more than any file holds");
-    Check(faults, Terminated(mesh->textureName) && Terminated(mesh->materialName) && Terminated(mesh->extraName),
+    Check(faults,
+          Terminated(mesh->textureName) && Terminated(mesh->materialName) && Terminated(mesh->extraName),
           where + ": a name holds a NUL");
     if (mesh->vertices == nullptr || mesh->indices == nullptr || backing > largestFile) {
         return;  // the counts cannot be trusted to walk the arrays
@@ -85,7 +86,8 @@ std::vector<std::string> ModelInvariantFaults(const CZenthorModel& model, const 
     for (const ReferenceRecord& ref : log.references) {
         Check(faults, ref.depth >= 1 && ref.depth <= CZenthorModel::kMaxReferenceDepth + 1,
               "reference \"" + ref.name + "\" at depth " + std::to_string(ref.depth));
-        Check(faults, Terminated(ref.name) && !ref.path.empty(), "reference \"" + ref.name + "\" has a broken name");
+        Check(faults, Terminated(ref.name) && !ref.path.empty(),
+              "reference \"" + ref.name + "\" has a broken name");
         opened += ref.outcome == ReferenceOutcome::Loaded ? 1 : 0;
     }
     Check(faults, opened <= CZenthorModel::kMaxReferencedFiles, "more referenced files opened than allowed");

@@ -5,9 +5,7 @@ namespace {
 
 std::uint64_t PayloadSize(const Chunk& chunk) {
     std::uint64_t size = chunk.data.size();
-    for (const Chunk& child : chunk.children) {
-        size += 8 + PayloadSize(child);
-    }
+    for (const Chunk& child : chunk.children) size += 8 + PayloadSize(child);
     return size;
 }
 
@@ -16,18 +14,14 @@ void AppendChunk(Bytes& out, const Chunk& chunk) {
         chunk.declaredSize.value_or(static_cast<std::uint32_t>(PayloadSize(chunk))));
     const Bytes header = ByteWriter().U32(chunk.id).U32(size).Raw(chunk.data).Take();
     out.insert(out.end(), header.begin(), header.end());
-    for (const Chunk& child : chunk.children) {
-        AppendChunk(out, child);
-    }
+    for (const Chunk& child : chunk.children) AppendChunk(out, child);
 }
 
 }  // namespace
 
 Bytes Serialize(const std::vector<Chunk>& chunks) {
     Bytes out;
-    for (const Chunk& chunk : chunks) {
-        AppendChunk(out, chunk);
-    }
+    for (const Chunk& chunk : chunks) AppendChunk(out, chunk);
     return out;
 }
 
@@ -40,9 +34,7 @@ Chunk MeshHeaderChunk(std::span<const std::uint8_t> header) {
 }
 
 Chunk MeshTexturesChunk(std::string_view texture, std::string_view material, std::string_view extra) {
-    ByteWriter w;
-    w.String(texture).String(material).String(extra);
-    return {2, w.Take(), {}, {}};
+    return {2, ByteWriter().String(texture).String(material).String(extra).Take(), {}, {}};
 }
 
 Chunk StaticVerticesChunk(std::span<const StaticVertexRecord> vertices,
@@ -77,9 +69,7 @@ Chunk SkinnedVerticesChunk(std::span<const SkinnedVertexRecord> vertices, std::u
 Chunk IndicesChunk(std::span<const std::uint16_t> indices, std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
     w.U32(claimedCount.value_or(static_cast<std::uint32_t>(indices.size())));
-    for (std::uint16_t index : indices) {
-        w.U16(index);
-    }
+    for (std::uint16_t index : indices) w.U16(index);
     return {4, w.Take(), {}, {}};
 }
 
@@ -90,16 +80,12 @@ Chunk MeshesChunk(std::vector<Chunk> entries) {
 Chunk MeshRefsChunk(const std::vector<std::string>& lists, std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
     w.U32(claimedCount.value_or(static_cast<std::uint32_t>(lists.size())));
-    for (const std::string& list : lists) {
-        w.String(list);
-    }
+    for (const std::string& list : lists) w.String(list);
     return {16, w.Take(), {}, {}};
 }
 
 Chunk TextureAliasesChunk(std::string_view text) {
-    ByteWriter w;
-    w.String(text);
-    return {29, w.Take(), {}, {}};
+    return {29, ByteWriter().String(text).Take(), {}, {}};
 }
 
 Chunk RawChunk(std::uint32_t id, Bytes data) {
@@ -112,20 +98,14 @@ Chunk MeshEntry(std::vector<Chunk> subChunks, std::uint32_t entryId) {
 
 Chunk MeshEntry(const MeshDesc& mesh) {
     std::vector<Chunk> parts;
-    if (mesh.header) {
-        parts.push_back(MeshHeaderChunk(*mesh.header));
-    }
-    if (mesh.names) {
-        parts.push_back(MeshTexturesChunk((*mesh.names)[0], (*mesh.names)[1], (*mesh.names)[2]));
-    }
+    if (mesh.header) parts.push_back(MeshHeaderChunk(*mesh.header));
+    if (mesh.names) parts.push_back(MeshTexturesChunk((*mesh.names)[0], (*mesh.names)[1], (*mesh.names)[2]));
     if (!mesh.skinnedVertices.empty()) {
         parts.push_back(SkinnedVerticesChunk(mesh.skinnedVertices, mesh.boneCount));
     } else if (!mesh.staticVertices.empty()) {
         parts.push_back(StaticVerticesChunk(mesh.staticVertices));
     }
-    if (!mesh.indices.empty()) {
-        parts.push_back(IndicesChunk(mesh.indices));
-    }
+    if (!mesh.indices.empty()) parts.push_back(IndicesChunk(mesh.indices));
     return MeshEntry(std::move(parts));
 }
 
@@ -193,10 +173,8 @@ MeshDesc BoxMesh(std::string_view texture, std::string_view material, float size
                 vertex.uv[1] = (corner[1] + 1) / 2;
                 mesh.staticVertices.push_back(vertex);
             }
-            const std::uint16_t quad[6] = {0, 1, 2, 0, 2, 3};
-            for (std::uint16_t q : quad) {
+            for (std::uint16_t q : {0, 1, 2, 0, 2, 3})
                 mesh.indices.push_back(static_cast<std::uint16_t>(first + q));
-            }
         }
     }
     return mesh;

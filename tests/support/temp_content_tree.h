@@ -12,6 +12,9 @@
 
 namespace zenthor::test {
 
+// Writes `bytes` to `path`, creating its folders; throws when it cannot.
+void WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
 class TempContentTree {
 public:
     // `folder` names the content folder below the temporary one (a path such as
