@@ -56,9 +56,7 @@ std::vector<ReadNode> ReadWithAssimp(const fs::path& file) {
             const aiMesh* mesh = scene->mMeshes[child->mMeshes[m]];
             for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
                 const aiFace& face = mesh->mFaces[f];
-                if (face.mNumIndices != 3) {
-                    continue;
-                }
+                if (face.mNumIndices != 3) continue;
                 std::array<Vec3, 3> corners;
                 std::array<Vec3, 3> normals{};
                 for (int c = 0; c < 3; ++c) {
@@ -77,9 +75,8 @@ std::vector<ReadNode> ReadWithAssimp(const fs::path& file) {
             material->Get(AI_MATKEY_NAME, name);
             node.material = name.C_Str();
             aiString texture;
-            if (material->GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS) {
+            if (material->GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS)
                 node.texture = texture.C_Str();
-            }
             aiString alphaMode;
             if (material->Get(AI_MATKEY_GLTF_ALPHAMODE, alphaMode) == AI_SUCCESS &&
                 std::string(alphaMode.C_Str()) != "OPAQUE") {
@@ -124,9 +121,7 @@ std::vector<ReadNode> ReadWithTinyObj(const fs::path& file) {
                 reader.GetMaterials()[static_cast<std::size_t>(shape.mesh.material_ids[0])];
             node.material = material.name;
             node.texture = material.diffuse_texname;
-            if (!material.alpha_texname.empty()) {
-                node.opacity = "MASK:" + material.alpha_texname;
-            }
+            if (!material.alpha_texname.empty()) node.opacity = "MASK:" + material.alpha_texname;
         }
         nodes.push_back(std::move(node));
     }
@@ -144,9 +139,7 @@ Vec3 Centre(const ReadNode& node) {
     Vec3 sum{};
     for (const auto& triangle : node.corners) {
         for (const Vec3& p : triangle) {
-            for (int k = 0; k < 3; ++k) {
-                sum[k] += p[k] / static_cast<float>(3 * node.corners.size());
-            }
+            for (int k = 0; k < 3; ++k) sum[k] += p[k] / static_cast<float>(3 * node.corners.size());
         }
     }
     return sum;

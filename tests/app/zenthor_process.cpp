@@ -21,9 +21,7 @@ using Clock = std::chrono::steady_clock;
 struct Argv {
     explicit Argv(const std::vector<std::string>& args) : strings{ZENTHOR_EXE} {
         strings.insert(strings.end(), args.begin(), args.end());
-        for (std::string& s : strings) {
-            pointers.push_back(s.data());
-        }
+        for (std::string& s : strings) pointers.push_back(s.data());
         pointers.push_back(nullptr);
     }
     std::vector<std::string> strings;
@@ -38,9 +36,7 @@ std::string ReadAll(std::FILE* file) {
     std::rewind(file);
     std::string text;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-        text.append(buffer, n);
-    }
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
     return text;
 }
 
@@ -54,9 +50,7 @@ ProcessResult RunZenthor(const std::vector<std::string>& args, std::chrono::seco
     File err(std::tmpfile(), std::fclose);
     Argv argv(args);
     const pid_t pid = out && err ? fork() : -1;
-    if (pid < 0) {
-        throw std::runtime_error("cannot start " + argv.strings[0]);
-    }
+    if (pid < 0) throw std::runtime_error("cannot start " + argv.strings[0]);
     if (pid == 0) {
         const int null = open("/dev/null", O_RDONLY);
         dup2(null, 0);
@@ -84,9 +78,7 @@ TerminalSession::TerminalSession(const std::vector<std::string>& args) {
     size.ws_row = 40;
     size.ws_col = 100;
     const pid_t pid = forkpty(&m_master, nullptr, nullptr, &size);
-    if (pid < 0) {
-        throw std::runtime_error("forkpty");
-    }
+    if (pid < 0) throw std::runtime_error("forkpty");
     if (pid == 0) {
         execv(argv.pointers[0], argv.pointers.data());
         _exit(127);
@@ -99,9 +91,7 @@ TerminalSession::~TerminalSession() {
         kill(m_pid, SIGKILL);
         waitpid(m_pid, nullptr, 0);
     }
-    if (m_master >= 0) {
-        close(m_master);
-    }
+    if (m_master >= 0) close(m_master);
 }
 
 int TerminalSession::ReadSome(std::chrono::milliseconds limit) {
