@@ -32,8 +32,7 @@ std::vector<fs::path> FilesBelow(const fs::path& folder) {
 }
 
 TEST(Batch, FailingFilesCostOnlyTheirOwnResults) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     const fs::path sample = tree.Path("models/sample.model");
     fs::create_directories(tree.Root() / "models/sub");
     fs::copy_file(sample, tree.Root() / "models/sub/copy.model");
@@ -60,8 +59,7 @@ TEST(Batch, FailingFilesCostOnlyTheirOwnResults) {
 }
 
 TEST(Batch, NamedFilesAndFoldersMixAndMeshFilesComeOnlyWhenNamed) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     const fs::path out = tree.Base() / "out";
     const ProcessResult run = RunZenthor({"import", tree.Path("models"), tree.Path("meshes/crate.mesh"),
                                           "--out-dir", out.string(), "--format", "obj", "--jobs", "1"});

@@ -26,8 +26,7 @@ using ::testing::Not;
 constexpr const char* kSummaryTitle = "Zenthor Model Importer (by Brindle)\n";
 
 TEST(ImportDialogFromFlags, IncludeLodsMarksTheBoxAndYesLeavesItUnmarked) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     struct Case {
         const char* flag;
         const char* objects;
@@ -64,8 +63,7 @@ TEST(ImportFailures, ExitOneWithTheReason) {
          "malformed and dropped"},
         {"notes.txt", Bytes{'h', 'i'}, "no plug-in imports .txt files"},
     };
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string input = tree.Path(std::string("models/") + c.name);
@@ -80,8 +78,7 @@ TEST(ImportFailures, ExitOneWithTheReason) {
 }
 
 TEST(ImportFailures, UsageErrorsExitTwo) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     const std::string model = tree.Path("models/sample.model");
     const std::string out = (tree.Base() / "out").string();
     const std::vector<std::vector<std::string>> cases = {
@@ -102,8 +99,7 @@ TEST(ImportFailures, UsageErrorsExitTwo) {
 }
 
 TEST(ImportOutput, FormatFlagOverridesTheExtensionAndExtensionsIgnoreCase) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     fs::copy_file(tree.Path("models/sample.model"), tree.Path("models/SAMPLE.MODEL"));
     const fs::path output = tree.Base() / "scene.dat";
     const ProcessResult run = RunZenthor(
@@ -131,8 +127,7 @@ TEST(Plugins, ListsTheImporterAndReportsLibrariesItSkips) {
 }
 
 TEST(Info, ReportsTexturesTriedReferencesAndUnreadableFiles) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     fs::remove(tree.Path("textures/cloth.512.dds"));
     const ProcessResult run = RunZenthor({"info", tree.Path("models/sample.model")});
     ASSERT_EQ(run.exitCode, 0) << run.err;

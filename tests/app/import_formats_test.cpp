@@ -190,8 +190,7 @@ void ExpectSampleStructure(const fs::path& output, const std::vector<ReadNode>& 
 }
 
 TEST(ImportFormats, SampleModelReadsBackWithItsStructure) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     for (const auto& format : kFormats) {
         SCOPED_TRACE(format.extension);
         const fs::path output = tree.Base() / "out" / (std::string("sample") + format.extension);

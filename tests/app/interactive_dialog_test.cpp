@@ -8,7 +8,6 @@
 
 #include "tests/app/zenthor_process.h"
 #include "tests/support/sample_content.h"
-#include "tests/support/temp_content_tree.h"
 
 namespace zenthor::test {
 namespace {
@@ -17,8 +16,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 TEST(InteractiveDialog, ToggleTheBoxThenGo) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     const fs::path output = tree.Base() / "out.obj";
     TerminalSession session({"import", tree.Path("models/sample.model"), "-o", output.string()});
 
@@ -37,8 +35,7 @@ TEST(InteractiveDialog, ToggleTheBoxThenGo) {
 }
 
 TEST(InteractiveDialog, EnterAndEscapeDoNothingAndCloseEndsWithoutImporting) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     const fs::path output = tree.Base() / "out.glb";
     TerminalSession session({"import", tree.Path("models/sample.model"), "-o", output.string()});
     ASSERT_TRUE(session.WaitFor("[ ] Include lods")) << session.Output();
