@@ -13,9 +13,10 @@
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
 
+using namespace test;
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -42,9 +43,9 @@ TEST(Batch, FailingFilesCostOnlyTheirOwnResults) {
     const std::string hang = tree.Write("hang.fault", std::vector<std::uint8_t>{});
 
     const fs::path out = tree.Base() / "out";
-    const ProcessResult run = RunZenthor({"import", tree.Path("models"), crash, hang, "--out-dir", out.string(),
-                                          "--jobs", "2", "--timeout", "1", "--plugin-dir",
-                                          ZENTHOR_FAULT_PLUGIN_DIR});
+    const ProcessResult run =
+        RunZenthor({"import", tree.Path("models"), crash, hang, "--out-dir", out.string(), "--jobs", "2",
+                    "--timeout", "1", "--plugin-dir", ZENTHOR_FAULT_PLUGIN_DIR});
 
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.out, HasSubstr("2 of 6 files imported (8 objects), 4 failed (1 crashed, 1 timed out)"));
@@ -70,4 +71,4 @@ TEST(Batch, NamedFilesAndFoldersMixAndMeshFilesComeOnlyWhenNamed) {
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

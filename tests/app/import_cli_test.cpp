@@ -16,9 +16,10 @@
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
 
+using namespace test;
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -136,7 +137,8 @@ TEST(Info, ReportsTexturesTriedReferencesAndUnreadableFiles) {
     // Neither larger file exists, so the 512 name is used, and it is missing too.
     EXPECT_THAT(run.out, HasSubstr("textures\\cloth.512.dds  [missing]"));
 
-    const ProcessResult json = RunZenthor({"info", tree.Path("models/sample.model"), "--include-lods", "--json"});
+    const ProcessResult json =
+        RunZenthor({"info", tree.Path("models/sample.model"), "--include-lods", "--json"});
     ASSERT_EQ(json.exitCode, 0) << json.err;
     const nlohmann::json report = nlohmann::json::parse(json.out);
     EXPECT_EQ(report["loaded"], true);
@@ -149,4 +151,4 @@ TEST(Info, ReportsTexturesTriedReferencesAndUnreadableFiles) {
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

@@ -21,9 +21,10 @@
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
 
+using namespace test;
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -247,4 +248,4 @@ TEST(ImportUnusualData, NoNonFiniteValueReachesAFileAndEmptyNamesStayEmpty) {
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

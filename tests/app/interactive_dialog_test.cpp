@@ -9,13 +9,14 @@
 #include "tests/app/zenthor_process.h"
 #include "tests/support/sample_content.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
 
+using namespace test;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-TEST(InteractiveDialog, ToggleTheBoxThenGo) {
+TEST(InteractiveDialog, SpaceTogglesTheBoxAndTabReachesTheButton) {
     SampleTree tree;
     const fs::path output = tree.Base() / "out.obj";
     TerminalSession session({"import", tree.Path("models/sample.model"), "-o", output.string()});
@@ -54,4 +55,4 @@ TEST(InteractiveDialog, EnterAndEscapeDoNothingAndCloseEndsWithoutImporting) {
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

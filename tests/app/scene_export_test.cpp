@@ -16,8 +16,10 @@
 #include "host/tri_object.h"
 #include "tests/support/temp_content_tree.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
+
+using namespace test;
 
 // A quad of two triangles (0 1 2) and (0 2 3) sharing the edge 0-2.
 struct QuadCase {
@@ -140,7 +142,8 @@ TEST(ExportMaterial, TexturePathAsOnDiskAndAlphaOnlyFromTheDiffuseBitmap) {
         scene.AddNodeToScene(node);
 
         ExportWarnings warnings;
-        const std::vector<ExportNode> nodes = DescribeNodes(scene, tree.Base() / "out" / "scene.glb", warnings);
+        const std::vector<ExportNode> nodes =
+            DescribeNodes(scene, tree.Base() / "out" / "scene.glb", warnings);
         ASSERT_TRUE(nodes.at(0).material.has_value());
         EXPECT_EQ(nodes[0].material->texturePath, "../content/textures/Stone.2048.dds");
         EXPECT_TRUE(nodes[0].material->textureExists);
@@ -171,4 +174,4 @@ TEST(TextEncoding, NamesBecomeValidUtf8UrisAndSingleLines) {
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

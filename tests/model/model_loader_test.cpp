@@ -74,11 +74,11 @@ TEST(LoadOrder, ReferencesSkippedOrMissingLeaveTheRestLoading) {
 }
 
 // Whether a load succeeded is checked after every load (loaded only with a mesh kept).
-TEST(LoadResultTest, MissingPickedFileIsReportedUnreadable) {
+TEST(LoadFailure, MissingPickedFileIsReportedUnreadable) {
     EXPECT_EQ(LoadFromMemory({}, ModelPath("a")).log.Count(SkipReason::FileUnreadable), 1u);
 }
 
-TEST(Aliases, EntriesAndWhenTheyTakeEffect) {
+TEST(Aliases, LastEntryWinsAndRenamesOnlyEntriesReadAfterIt) {
     CZenthorModel model;
     for (const char* entry : {"a=b", "a=c", "k=v=w", "e=", "plain", "=x", " s = t "}) {
         model.AddTextureAlias(entry);
@@ -112,7 +112,7 @@ TEST(Aliases, EntriesAndWhenTheyTakeEffect) {
     EXPECT_EQ(behind.model->GetMesh(0)->textureName, "stone");
 }
 
-TEST(SplitListTest, OddCornersAreKept) {
+TEST(SplitList, KeepsEmptyAndUntrimmedPiecesAndDropsAOneCharacterLastPiece) {
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"a,b,cd", {"a", "b", "cd"}},
         {"a,b,c", {"a", "b"}},  // a last piece of one character is dropped
@@ -147,7 +147,7 @@ TEST(ContentRoot, CutAfterTheLastContentFolder) {
     }
 }
 
-TEST(ContentRoot, JobAndModelComposeReferencesBelowIt) {
+TEST(ContentRoot, ReferencesResolveBelowItOrBelowTheWorkingFolder) {
     LoadResult r =
         LoadFromMemory({{"D:\\game\\content\\meshes\\a.model", Serialize({MeshRefsChunk({"body"})})},
                         {"D:\\game\\content\\meshes\\body.mesh", Serialize({MeshesChunk({Tagged("b")})})}},

@@ -15,7 +15,9 @@ TEST(ResolveTexturePath, TakesTheLargerSizeOnDiskElseThe512NameUntested) {
         const char* textureName;
         const char* expected;
     } cases[] = {
-        {"2048 wins over 1024", {"walls\\brick.2048.dds", "walls\\brick.1024.dds"}, "walls\\brick",
+        {"2048 wins over 1024",
+         {"walls\\brick.2048.dds", "walls\\brick.1024.dds"},
+         "walls\\brick",
          "walls\\brick.2048.dds"},
         {"1024 when only it exists", {"walls\\brick.1024.dds"}, "walls\\brick", "walls\\brick.1024.dds"},
         {"512 untested when neither exists", {}, "walls\\brick", "walls\\brick.512.dds"},
@@ -31,7 +33,8 @@ TEST(ResolveTexturePath, TakesTheLargerSizeOnDiskElseThe512NameUntested) {
         EXPECT_EQ(path, root + "textures\\" + c.expected);
         for (const std::string& p : asked) EXPECT_FALSE(p.ends_with(".512.dds")) << p;
     }
-    EXPECT_EQ(ResolveTexturePath("", "walls\\brick"), "walls\\brick") << "no content root: the name as it stands";
+    EXPECT_EQ(ResolveTexturePath("", "walls\\brick"), "walls\\brick")
+        << "no content root: the name as it stands";
 }
 
 }  // namespace

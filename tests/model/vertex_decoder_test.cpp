@@ -53,7 +53,8 @@ TEST(StaticDecoding, NamesAndFloatsPassBitForBitAndFieldsLandInTheirPlaces) {
     EXPECT_EQ(mesh.vertices[1].uv[0], 1.0f);
     const ModelVertex& v = mesh.vertices[2];
     for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(v.position[k]), std::bit_cast<std::uint32_t>(record.position[k]));
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(v.position[k]),
+                  std::bit_cast<std::uint32_t>(record.position[k]));
     }
     EXPECT_EQ(v.auxVector1[0], 1.0f);
     EXPECT_EQ(v.normal[1], 1.0f);
@@ -109,7 +110,7 @@ TEST(SkinnedDecoding, ScalesAndPlacesBehindTheBoneData) {
 }
 
 // Assembling entries: which sub-chunk wins, what is skipped, what is kept.
-TEST(MeshAssembly, SubChunkRules) {
+TEST(MeshAssembly, LaterSubChunksWinAndEntriesWithoutVerticesOrIndicesAreDropped) {
     const MeshDesc tri = TriangleMesh("t", "m");
     const MeshDesc quad = SkinnedQuadMesh("q", "s", 0);
     Bytes longHeader(80, 0);

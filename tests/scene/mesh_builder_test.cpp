@@ -11,8 +11,8 @@
 namespace zenthor {
 namespace {
 
-using test::OneTriangleMesh;
 using test::MakeMesh;
+using test::OneTriangleMesh;
 using test::VertexSpec;
 
 void ExpectPoint(const Point3& p, float x, float y, float z) {
