@@ -15,12 +15,13 @@
 
 #include "bench/bench_main.h"
 #include "bench/zenthor_run.h"
-#include "tests/support/large_models.h"
+#include "bench/large_models.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace {
 
 using namespace zenthor::test;
+using namespace zenthor::bench;
 
 constexpr std::uint32_t kTriangles = 1000000;
 

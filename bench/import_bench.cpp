@@ -24,13 +24,14 @@
 #include "host/tri_object.h"
 #include "import/import_job.h"
 #include "scene/mesh_builder.h"
-#include "tests/support/large_models.h"
+#include "bench/large_models.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace {
 
 using namespace zenthor;
 using namespace zenthor::test;
+using namespace zenthor::bench;
 
 constexpr std::uint32_t kTriangles = 1000000;
 

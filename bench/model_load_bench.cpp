@@ -17,13 +17,14 @@
 
 #include "bench/bench_main.h"
 #include "model/zenthor_model.h"
-#include "tests/support/large_models.h"
+#include "bench/large_models.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace {
 
 using namespace zenthor;
 using namespace zenthor::test;
+using namespace zenthor::bench;
 
 constexpr std::uint32_t kTriangles = 1000000;
 

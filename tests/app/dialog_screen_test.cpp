@@ -9,9 +9,10 @@
 #include "plugin/resource.h"
 #include "tests/support/compiled_resources.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
 
+using namespace test;
 using ::testing::HasSubstr;
 
 TEST(DialogScreen, DrawsEveryControlInsideTheFrameInTemplateOrder) {
@@ -41,4 +42,4 @@ TEST(DialogScreen, DrawsEveryControlInsideTheFrameInTemplateOrder) {
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

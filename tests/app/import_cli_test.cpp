@@ -1,11 +1,13 @@
 // zenthor's commands through the built program: the settings dialog answered from flags,
-// exit statuses and the explanations of failed imports, plug-in discovery and the texture
-// report of info.
+// exit statuses and the explanations of failed imports, plug-in discovery and the report
+// of info.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +16,10 @@
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
 
+using namespace test;
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -24,8 +27,7 @@ using ::testing::Not;
 constexpr const char* kSummaryTitle = "Zenthor Model Importer (by Brindle)\n";
 
 TEST(ImportDialogFromFlags, IncludeLodsMarksTheBoxAndYesLeavesItUnmarked) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     struct Case {
         const char* flag;
         const char* objects;
@@ -46,30 +48,27 @@ TEST(ImportDialogFromFlags, IncludeLodsMarksTheBoxAndYesLeavesItUnmarked) {
     }
 }
 
-struct FailureCase {
-    const char* name;
-    std::vector<Chunk> file;  // empty: the file is not written
-    const char* expected;
-};
-
-TEST(ImportFailures, ExitOneWithTheLoadersReason) {
-    const std::vector<FailureCase> cases = {
-        {"missing", {}, "no such file"},
-        {"aliases_only", {TextureAliasesChunk("a=b")}, "holds no mesh entries"},
-        {"lod_only", {MeshRefsChunk({"crate_lod1,x"})}, "add --include-lods to load them"},
-        {"reference_missing", {MeshRefsChunk({"nothere,x"})}, "1 referenced file is missing (nothere)"},
-        {"bad_count",
-         {MeshesChunk({MeshEntry({IndicesChunk(std::vector<std::uint16_t>{0, 1, 2}, 1000)})})},
+TEST(ImportFailures, ExitOneWithTheReason) {
+    const struct {
+        const char* name;
+        std::optional<Bytes> file;  // not written when empty
+        const char* expected;
+    } cases[] = {
+        {"missing.model", {}, "no such file"},
+        {"aliases_only.model", Serialize({TextureAliasesChunk("a=b")}), "holds no mesh entries"},
+        {"lod_only.model", Serialize({MeshRefsChunk({"crate_lod1,x"})}), "add --include-lods to load them"},
+        {"reference_missing.model", Serialize({MeshRefsChunk({"nothere,x"})}),
+         "1 referenced file is missing (nothere)"},
+        {"bad_count.model",
+         Serialize({MeshesChunk({MeshEntry({IndicesChunk(std::vector<std::uint16_t>{0, 1, 2}, 1000)})})}),
          "malformed and dropped"},
+        {"notes.txt", Bytes{'h', 'i'}, "no plug-in imports .txt files"},
     };
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
-    for (const FailureCase& c : cases) {
+    SampleTree tree;
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string input = tree.Path(std::string("models/") + c.name + ".model");
-        if (!c.file.empty()) {
-            tree.Write(std::string("models/") + c.name + ".model", c.file);
-        }
+        const std::string input = tree.Path(std::string("models/") + c.name);
+        if (c.file) tree.Write(std::string("models/") + c.name, *c.file);
         const fs::path output = tree.Base() / "out.glb";
         const ProcessResult run = RunZenthor({"import", input, "-o", output.string(), "--yes"});
         EXPECT_EQ(run.exitCode, 1);
@@ -80,8 +79,7 @@ TEST(ImportFailures, ExitOneWithTheLoadersReason) {
 }
 
 TEST(ImportFailures, UsageErrorsExitTwo) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     const std::string model = tree.Path("models/sample.model");
     const std::string out = (tree.Base() / "out").string();
     const std::vector<std::vector<std::string>> cases = {
@@ -101,17 +99,8 @@ TEST(ImportFailures, UsageErrorsExitTwo) {
     }
 }
 
-TEST(ImportFailures, FileThatNoPluginImports) {
-    TempContentTree tree;
-    const std::string input = tree.Write("models/notes.txt", std::vector<std::uint8_t>{'h', 'i'});
-    const ProcessResult run = RunZenthor({"import", input, "-o", (tree.Base() / "x.glb").string(), "--yes"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, HasSubstr("no plug-in imports .txt files"));
-}
-
 TEST(ImportOutput, FormatFlagOverridesTheExtensionAndExtensionsIgnoreCase) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     fs::copy_file(tree.Path("models/sample.model"), tree.Path("models/SAMPLE.MODEL"));
     const fs::path output = tree.Base() / "scene.dat";
     const ProcessResult run = RunZenthor(
@@ -138,9 +127,8 @@ TEST(Plugins, ListsTheImporterAndReportsLibrariesItSkips) {
     EXPECT_THAT(run.err, HasSubstr("skipping plug-in " + broken));
 }
 
-TEST(Info, TextureReportShowsTheResolvedFileAndTheCandidatesTried) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+TEST(Info, ReportsTexturesTriedReferencesAndUnreadableFiles) {
+    SampleTree tree;
     fs::remove(tree.Path("textures/cloth.512.dds"));
     const ProcessResult run = RunZenthor({"info", tree.Path("models/sample.model")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -148,7 +136,19 @@ TEST(Info, TextureReportShowsTheResolvedFileAndTheCandidatesTried) {
     EXPECT_THAT(run.out, HasSubstr("tried: .2048.dds (missing) .1024.dds (exists) .512.dds (missing)"));
     // Neither larger file exists, so the 512 name is used, and it is missing too.
     EXPECT_THAT(run.out, HasSubstr("textures\\cloth.512.dds  [missing]"));
+
+    const ProcessResult json =
+        RunZenthor({"info", tree.Path("models/sample.model"), "--include-lods", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const nlohmann::json report = nlohmann::json::parse(json.out);
+    EXPECT_EQ(report["loaded"], true);
+    EXPECT_EQ(report["references"].size(), 2u);
+    for (const auto& reference : report["references"]) EXPECT_EQ(reference["outcome"], "loaded");
+
+    const ProcessResult missing = RunZenthor({"info", tree.Path("models/none.model")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_THAT(missing.err, HasSubstr("zenthor info: cannot open " + tree.Path("models/none.model")));
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

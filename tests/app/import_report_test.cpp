@@ -33,8 +33,8 @@ struct FlawedTree {
         const Chunk lyingEntry = MeshEntry({MeshTexturesChunk("stone", "props\\lying", ""),
                                             StaticVerticesChunk(TriangleMesh("", "").staticVertices),
                                             IndicesChunk(std::vector<std::uint16_t>{0, 1, 2}, 1000)});
-        tree.WriteMesh("loop", {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\loop"))}), MeshRefsChunk({"loop"})});
-        tree.WriteMesh("rock_lod1", {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\lod"))})});
+        tree.Write("meshes/loop.mesh", {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\loop"))}), MeshRefsChunk({"loop"})});
+        tree.Write("meshes/rock_lod1.mesh", {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\lod"))})});
         model = tree.Write("models/flawed.model",
                            {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\good")), MeshEntry(broken), lyingEntry}),
                             MeshRefsChunk({"gone,rock_lod1,loop"})});

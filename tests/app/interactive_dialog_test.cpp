@@ -8,26 +8,21 @@
 
 #include "tests/app/zenthor_process.h"
 #include "tests/support/sample_content.h"
-#include "tests/support/temp_content_tree.h"
 
-namespace zenthor::test {
+namespace zenthor {
 namespace {
 
+using namespace test;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-TEST(InteractiveDialog, ToggleTheBoxThenGo) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+TEST(InteractiveDialog, SpaceTogglesTheBoxAndTabReachesTheButton) {
+    SampleTree tree;
     const fs::path output = tree.Base() / "out.obj";
     TerminalSession session({"import", tree.Path("models/sample.model"), "-o", output.string()});
 
-    // Drawn as the template lays it out; the focus starts on the box.
-    ASSERT_TRUE(session.WaitFor("Zenthor Models Importer")) << session.Output();
-    ASSERT_TRUE(session.WaitFor("Warning! You may not use")) << session.Output();
-    ASSERT_TRUE(session.WaitFor("Import settings")) << session.Output();
+    // The focus starts on the box.
     ASSERT_TRUE(session.WaitFor("[ ] Include lods")) << session.Output();
-    ASSERT_TRUE(session.WaitFor("[ Lets GO ! ]")) << session.Output();
     session.Send(" ");
     ASSERT_TRUE(session.WaitFor("[x] Include lods")) << session.Output();
     session.Send("\t");
@@ -35,15 +30,13 @@ TEST(InteractiveDialog, ToggleTheBoxThenGo) {
     session.Send(" ");
 
     EXPECT_EQ(session.Wait(), 0) << session.Output();
-    EXPECT_NE(session.Output().find("Imported objects : 05"), std::string::npos) << session.Output();
     std::ifstream in(output);
     const std::string obj((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(obj.find("\no crate_lod1\n"), std::string::npos);
 }
 
 TEST(InteractiveDialog, EnterAndEscapeDoNothingAndCloseEndsWithoutImporting) {
-    TempContentTree tree;
-    WriteSampleContent(tree.Root());
+    SampleTree tree;
     const fs::path output = tree.Base() / "out.glb";
     TerminalSession session({"import", tree.Path("models/sample.model"), "-o", output.string()});
     ASSERT_TRUE(session.WaitFor("[ ] Include lods")) << session.Output();
@@ -62,4 +55,4 @@ TEST(InteractiveDialog, EnterAndEscapeDoNothingAndCloseEndsWithoutImporting) {
 }
 
 }  // namespace
-}  // namespace zenthor::test
+}  // namespace zenthor

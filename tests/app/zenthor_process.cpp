@@ -21,9 +21,7 @@ using Clock = std::chrono::steady_clock;
 struct Argv {
     explicit Argv(const std::vector<std::string>& args) : strings{ZENTHOR_EXE} {
         strings.insert(strings.end(), args.begin(), args.end());
-        for (std::string& s : strings) {
-            pointers.push_back(s.data());
-        }
+        for (std::string& s : strings) pointers.push_back(s.data());
         pointers.push_back(nullptr);
     }
     std::vector<std::string> strings;
@@ -38,9 +36,7 @@ std::string ReadAll(std::FILE* file) {
     std::rewind(file);
     std::string text;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-        text.append(buffer, n);
-    }
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
     return text;
 }
 
@@ -54,9 +50,7 @@ ProcessResult RunZenthor(const std::vector<std::string>& args, std::chrono::seco
     File err(std::tmpfile(), std::fclose);
     Argv argv(args);
     const pid_t pid = out && err ? fork() : -1;
-    if (pid < 0) {
-        throw std::runtime_error("cannot start " + argv.strings[0]);
-    }
+    if (pid < 0) throw std::runtime_error("cannot start " + argv.strings[0]);
     if (pid == 0) {
         const int null = open("/dev/null", O_RDONLY);
         dup2(null, 0);
@@ -84,9 +78,7 @@ TerminalSession::TerminalSession(const std::vector<std::string>& args) {
     size.ws_row = 40;
     size.ws_col = 100;
     const pid_t pid = forkpty(&m_master, nullptr, nullptr, &size);
-    if (pid < 0) {
-        throw std::runtime_error("forkpty");
-    }
+    if (pid < 0) throw std::runtime_error("forkpty");
     if (pid == 0) {
         execv(argv.pointers[0], argv.pointers.data());
         _exit(127);
@@ -99,23 +91,17 @@ TerminalSession::~TerminalSession() {
         kill(m_pid, SIGKILL);
         waitpid(m_pid, nullptr, 0);
     }
-    if (m_master >= 0) {
-        close(m_master);
-    }
+    if (m_master >= 0) close(m_master);
 }
 
-bool TerminalSession::ReadSome(std::chrono::milliseconds limit) {
+int TerminalSession::ReadSome(std::chrono::milliseconds limit) {
     pollfd fd{m_master, POLLIN, 0};
-    if (poll(&fd, 1, static_cast<int>(limit.count())) <= 0) {
-        return true;  // nothing yet
-    }
+    if (poll(&fd, 1, static_cast<int>(limit.count())) <= 0) return 0;
     char buffer[4096];
     const ssize_t n = read(m_master, buffer, sizeof buffer);
-    if (n <= 0) {
-        return false;  // the program has closed the terminal
-    }
+    if (n <= 0) return -1;  // the program has closed the terminal
     m_output.append(buffer, static_cast<std::size_t>(n));
-    return true;
+    return 1;
 }
 
 bool TerminalSession::WaitFor(const std::string& text, std::chrono::milliseconds limit) {
@@ -126,9 +112,7 @@ bool TerminalSession::WaitFor(const std::string& text, std::chrono::milliseconds
             m_seen = at + text.size();
             return true;
         }
-        if (Clock::now() >= deadline || !ReadSome(std::chrono::milliseconds(50))) {
-            return false;
-        }
+        if (Clock::now() >= deadline || ReadSome(std::chrono::milliseconds(50)) < 0) return false;
     }
 }
 
@@ -142,14 +126,9 @@ int TerminalSession::Wait(std::chrono::milliseconds limit) {
     while (Clock::now() < deadline) {
         ReadSome(std::chrono::milliseconds(50));  // keep the terminal drained
         int status = 0;
-        const pid_t done = waitpid(m_pid, &status, WNOHANG);
-        if (done == m_pid) {
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_pid = -1;
-            while (ReadSome(std::chrono::milliseconds(0)) && m_output.size() < (1u << 24)) {
-                pollfd fd{m_master, POLLIN, 0};
-                if (poll(&fd, 1, 0) <= 0) {
-                    break;
-                }
+            while (ReadSome(std::chrono::milliseconds(0)) > 0 && m_output.size() < (1u << 24)) {
             }
             return ExitCodeOf(status);
         }

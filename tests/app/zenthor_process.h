@@ -37,7 +37,9 @@ public:
     const std::string& Output() const { return m_output; }
 
 private:
-    bool ReadSome(std::chrono::milliseconds limit);
+    // Appends what the terminal holds within `limit`: 1 when it read, 0 when nothing came,
+    // -1 when the program has closed the terminal.
+    int ReadSome(std::chrono::milliseconds limit);
 
     int m_master = -1;
     int m_pid = -1;

@@ -7,6 +7,7 @@
 #include "allocation_failure.h"
 #include "host/host_scene.h"
 #include "host/scene_import.h"
+#include "import/import_summary.h"
 #include "platform/scripted_ui_backend.h"
 #include "plugin/resource.h"
 #include "tests/support/plugin_library.h"
@@ -42,37 +43,25 @@ protected:
     }
     Outcome ImportWithLetsGo(const std::string& path) { return Import(path, {UiAction::Click(IDC_LETS_GO)}); }
 
-    static void ExpectNothingImported(const Outcome& outcome) {
-        EXPECT_EQ(outcome.scene->CreatedNodeCount(), 0);
-        EXPECT_EQ(outcome.scene->RedrawCount(), 0);
-        EXPECT_TRUE(outcome.backend->MessageBoxes().empty());
-    }
-
     PluginLibrary m_library;
     std::unique_ptr<SceneImport> m_importer;
 };
 
-MeshDesc MeshOfTriangles(int triangles, const std::string& material) {
-    MeshDesc mesh = test::TriangleMesh("t", material);
-    mesh.indices.clear();
-    for (int t = 0; t < triangles; ++t) {
-        mesh.indices.insert(mesh.indices.end(), {0, 1, 2});
-    }
-    return mesh;
-}
-
+// Seven meshes of 300, 30 and five times 3 stored triangles (one triangle, repeated).
 std::string SevenMeshModel(TempContentTree& tree) {
     std::vector<test::Chunk> entries;
     for (int triangles : {300, 30, 3, 3, 3, 3, 3}) {
-        entries.push_back(test::MeshEntry(MeshOfTriangles(triangles, "")));
+        MeshDesc mesh = test::TriangleMesh("t", "");
+        for (int t = 1; t < triangles; ++t) mesh.indices.insert(mesh.indices.end(), {0, 1, 2});
+        entries.push_back(test::MeshEntry(mesh));
     }
     return tree.Write("models/seven.model", {test::MeshesChunk(std::move(entries))});
 }
 
 // A model whose only mesh is a level-of-detail file, so the setting decides the outcome.
 std::string LodOnlyModel(TempContentTree& tree) {
-    tree.WriteMesh("rock_lod1",
-                   {test::MeshesChunk({test::MeshEntry(test::TriangleMesh("rock", "rocks\\rock"))})});
+    tree.Write("meshes/rock_lod1.mesh",
+               {test::MeshesChunk({test::MeshEntry(test::TriangleMesh("rock", "rocks\\rock"))})});
     return tree.Write("models/lod.model", {test::MeshRefsChunk({"rock_lod1"})});
 }
 
@@ -84,29 +73,33 @@ TEST_F(ImportDriver, SummaryCountsObjectsAndStoredTriangles) {
     EXPECT_EQ(outcome.scene->RedrawCount(), 1);
     ASSERT_EQ(outcome.backend->MessageBoxes().size(), 1u);
     const platform::MessageBoxView& box = outcome.backend->MessageBoxes()[0];
-    EXPECT_EQ(box.title, "Zenthor Model Importer (by Brindle)");
-    EXPECT_EQ(box.text,
-              "Imported OK!\nImported objects : 07\nTotal polygons count : 345\n"
-              "===============================\nThanks to Marlow, Tessaly");
+    EXPECT_EQ(box.title, kImportSummaryTitle);
+    EXPECT_EQ(box.text, FormatImportSummary(7, 345));
     EXPECT_EQ(box.style, 0x40u);
     EXPECT_EQ(box.owner, nullptr);
 }
 
-TEST_F(ImportDriver, ClosingTheDialogEndsTheImportUntouched) {
+// A closed dialog ends the import with 1, a failed load with 0; neither touches the scene
+// or shows a message.
+TEST_F(ImportDriver, ClosedDialogOrFailedLoadImportsNothing) {
     TempContentTree tree;
-    Outcome outcome = Import(SevenMeshModel(tree), {UiAction::Close()});
-    EXPECT_EQ(outcome.result, 1);
-    ExpectNothingImported(outcome);
-}
-
-TEST_F(ImportDriver, FailedLoadGivesZeroAndNoMessage) {
-    TempContentTree tree;
-    const std::string noMeshes = tree.Write("models/empty.model", {test::TextureAliasesChunk("a=b")});
-    for (const std::string& path : {tree.Path("models/missing.model"), noMeshes}) {
-        SCOPED_TRACE(path);
-        Outcome outcome = ImportWithLetsGo(path);
-        EXPECT_EQ(outcome.result, 0);
-        ExpectNothingImported(outcome);
+    const struct {
+        std::string path;
+        UiAction action;
+        int result;
+    } cases[] = {
+        {SevenMeshModel(tree), UiAction::Close(), 1},
+        {tree.Path("models/missing.model"), UiAction::Click(IDC_LETS_GO), 0},
+        {tree.Write("models/empty.model", {test::TextureAliasesChunk("a=b")}), UiAction::Click(IDC_LETS_GO),
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        Outcome outcome = Import(c.path, {c.action});
+        EXPECT_EQ(outcome.result, c.result);
+        EXPECT_EQ(outcome.scene->CreatedNodeCount(), 0);
+        EXPECT_EQ(outcome.scene->RedrawCount(), 0);
+        EXPECT_TRUE(outcome.backend->MessageBoxes().empty());
     }
 }
 

@@ -21,7 +21,6 @@ TEST(PluginLibrary, ExportsDescribeOneImporterClass) {
     EXPECT_EQ(library.Find<DWORD()>("LibVersion")(), 0x23281500u);
     EXPECT_EQ(library.Find<int()>("LibInitialize")(), 1);
     EXPECT_EQ(library.Find<int()>("LibShutdown")(), 1);
-    EXPECT_STREQ(library.Find<const char*()>("LibDescription")(), "Zenthor Mesh Import plugin by Brindle");
 
     auto* classDesc = library.Find<ClassDesc*(int)>("LibClassDesc");
     ClassDesc* descriptor = classDesc(0);
@@ -32,8 +31,6 @@ TEST(PluginLibrary, ExportsDescribeOneImporterClass) {
 
     EXPECT_EQ(descriptor->IsPublic(), 1);
     EXPECT_EQ(descriptor->SuperClassID(), 0x0A10u);
-    EXPECT_EQ(descriptor->ClassID(), ClassId(0xB9323550, 0x5EBF9454));
-    EXPECT_STREQ(descriptor->InternalName(), "MeshImport");
     EXPECT_EQ(descriptor->HInstance(), library.Handle())
         << "the entry function keeps the module handle at load";
 }
@@ -61,23 +58,15 @@ TEST(PluginLibrary, ClassNameAndCategoryShareOneStringBuffer) {
     EXPECT_STREQ(className, "import") << "a later call overwrites the shared buffer";
 }
 
-TEST(PluginLibrary, CreatedImporterDescribesItsFileTypes) {
+// Its description, class id, file types and the texts describing them are what `zenthor
+// plugins` lists, and are checked there.
+TEST(PluginLibrary, CreatedImporterShowsNoAboutBoxAndLeavesZoomToTheHost) {
     PluginLibrary library(ZENTHOR_PLUGIN_PATH);
     platform::ScriptedUiBackend backend;
     platform::ScopedUiBackend installed(backend);
 
     const std::unique_ptr<SceneImport> importer = library.NewImporter();
     ASSERT_NE(importer, nullptr);
-    EXPECT_EQ(importer->ExtCount(), 2);
-    EXPECT_STREQ(importer->Ext(0), "model");
-    EXPECT_STREQ(importer->Ext(1), "mesh");
-    EXPECT_STREQ(importer->LongDesc(), "Zenthor Model File");
-    EXPECT_STREQ(importer->ShortDesc(), "Zenthor Model");
-    EXPECT_STREQ(importer->AuthorName(), "Brindle");
-    EXPECT_STRNE(importer->CopyrightMessage(), "");
-    EXPECT_STREQ(importer->OtherMessage1(), "");
-    EXPECT_STREQ(importer->OtherMessage2(), "");
-    EXPECT_EQ(importer->Version(), 110u);
     EXPECT_EQ(importer->ZoomExtents(), -1);
     importer->ShowAbout(nullptr);
     EXPECT_TRUE(backend.Views().empty());

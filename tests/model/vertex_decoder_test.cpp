@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "model/vertex_decoders.h"
@@ -20,10 +20,7 @@ TEST(PackedVector, UnsignedComponentsWithTheTopByteIgnored) {
         float x, y, z;
     } cases[] = {
         {0x00FF8000u, 1.0f, 0.50196081f, 0.0f},
-        {0xFFFF8000u, 1.0f, 0.50196081f, 0.0f},
-        {0x00000000u, 0.0f, 0.0f, 0.0f},
-        {0x00FFFFFFu, 1.0f, 1.0f, 1.0f},
-        {0x00010203u, 1 / 255.0f, 2 / 255.0f, 3 / 255.0f},
+        {0xFF010203u, 1 / 255.0f, 2 / 255.0f, 3 / 255.0f},
     };
     for (const auto& c : cases) {
         float v[3];
@@ -32,12 +29,11 @@ TEST(PackedVector, UnsignedComponentsWithTheTopByteIgnored) {
         EXPECT_FLOAT_EQ(v[1], c.y) << std::hex << c.packed;
         EXPECT_FLOAT_EQ(v[2], c.z) << std::hex << c.packed;
     }
-    float full[3];
-    DecodePackedVector(0x00FFFFFFu, full);
-    EXPECT_EQ(full[0], 1.0f);  // exactly, not nearly
 }
 
-TEST(StaticDecoding, FloatsPassBitForBitAndFieldsLandInTheirPlaces) {
+// The entry's names, and its vertices after the first two as loaded: floats bit for bit,
+// each packed vector in its place. That no bone data is left is checked after every load.
+TEST(StaticDecoding, NamesAndFloatsPassBitForBitAndFieldsLandInTheirPlaces) {
     StaticVertexRecord record;
     record.position[0] = std::numeric_limits<float>::quiet_NaN();
     record.position[1] = -0.0f;
@@ -47,10 +43,15 @@ TEST(StaticDecoding, FloatsPassBitForBitAndFieldsLandInTheirPlaces) {
     record.auxVector2 = PackVector(0, 0, 255);
     record.uv[0] = -3.5f;
     record.uv[1] = std::numeric_limits<float>::infinity();
-    const Bytes bytes = StaticVerticesChunk(std::span(&record, 1)).data;
-    ModelVertex v;
-    std::memset(&v, 0x5A, sizeof v);
-    DecodeStaticVertices(bytes.data() + 8, 1, &v);
+    MeshDesc triangle = TriangleMesh("brick", "walls\\brick", "x");
+    triangle.staticVertices[2] = record;
+    LoadResult r = LoadFile(Serialize({MeshesChunk({MeshEntry(triangle)})}));
+    ASSERT_EQ(r.model->GetMeshCount(), 1);
+    const ModelMesh& mesh = *r.model->GetMesh(0);
+    EXPECT_EQ(mesh.textureName + " " + mesh.materialName + " " + mesh.extraName, "brick walls\\brick x");
+    EXPECT_EQ(mesh.vertices[1].position[0], 1.0f);
+    EXPECT_EQ(mesh.vertices[1].uv[0], 1.0f);
+    const ModelVertex& v = mesh.vertices[2];
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(std::bit_cast<std::uint32_t>(v.position[k]),
                   std::bit_cast<std::uint32_t>(record.position[k]));
@@ -60,13 +61,9 @@ TEST(StaticDecoding, FloatsPassBitForBitAndFieldsLandInTheirPlaces) {
     EXPECT_EQ(v.auxVector2[2], 1.0f);
     EXPECT_EQ(v.uv[0], -3.5f);
     EXPECT_EQ(v.uv[1], std::numeric_limits<float>::infinity());
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(v.boneIndices[k], 0);
-        EXPECT_EQ(v.boneWeights[k], 0.0f);
-    }
 }
 
-TEST(SkinnedDecoding, ScalesAndPlaces) {
+TEST(SkinnedDecoding, ScalesAndPlacesBehindTheBoneData) {
     SkinnedVertexRecord record;
     record.position[0] = 4096;
     record.position[1] = -4096;
@@ -85,10 +82,16 @@ TEST(SkinnedDecoding, ScalesAndPlaces) {
     top.position[0] = 32767;
     top.uv[0] = -32768;
     top.uv[1] = 32767;
-    const SkinnedVertexRecord records[] = {record, top};
-    const Bytes bytes = SkinnedVerticesChunk(records).data;
-    ModelVertex v[2];
-    DecodeSkinnedVertices(bytes.data() + 5, 2, v);
+    // Behind 255 bones, so that the vertices are found only when the bone data is stepped
+    // over exactly.
+    MeshDesc mesh;
+    mesh.skinnedVertices = {record, top};
+    mesh.boneCount = 255;
+    mesh.indices = {0, 1, 0};
+    LoadResult r = LoadFile(Serialize({MeshesChunk({MeshEntry(mesh)})}));
+    ASSERT_EQ(r.model->GetMeshCount(), 1);
+    ASSERT_TRUE(r.model->GetMesh(0)->skinned);
+    const ModelVertex* v = r.model->GetMesh(0)->vertices.get();
     EXPECT_EQ(v[0].position[0], 1.5f);
     EXPECT_EQ(v[0].position[1], -1.5f);
     EXPECT_EQ(v[0].position[2], -12.0f);
@@ -107,7 +110,7 @@ TEST(SkinnedDecoding, ScalesAndPlaces) {
 }
 
 // Assembling entries: which sub-chunk wins, what is skipped, what is kept.
-TEST(MeshAssembly, SubChunkRules) {
+TEST(MeshAssembly, LaterSubChunksWinAndEntriesWithoutVerticesOrIndicesAreDropped) {
     const MeshDesc tri = TriangleMesh("t", "m");
     const MeshDesc quad = SkinnedQuadMesh("q", "s", 0);
     Bytes longHeader(80, 0);
@@ -150,17 +153,6 @@ TEST(MeshAssembly, SubChunkRules) {
     EXPECT_EQ(r.model->GetMesh(3)->indices[2], 65535);
     EXPECT_EQ(r.log.Count(SkipReason::MeshDropped), 5u);
     EXPECT_EQ(r.log.Count(SkipReason::UnknownChunk), 2u);  // sub-chunk 6, top-level 12
-}
-
-TEST(MeshAssembly, BoneDataIsSteppedOverExactly) {
-    for (std::uint8_t bones : {0, 1, 2, 255}) {
-        const MeshDesc quad = SkinnedQuadMesh("q", "s", bones);
-        LoadResult r = LoadFile(Serialize({MeshesChunk({MeshEntry(quad)})}));
-        ASSERT_EQ(r.model->GetMeshCount(), 1) << int(bones);
-        EXPECT_EQ(r.model->GetMesh(0)->vertexCount, 4u);
-        EXPECT_EQ(r.model->GetMesh(0)->vertices[2].uv[0], 1.0f);
-        EXPECT_EQ(r.model->GetMesh(0)->vertices[2].boneWeights[0], 128.0f);
-    }
 }
 
 }  // namespace

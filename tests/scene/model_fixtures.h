@@ -1,7 +1,6 @@
 // Model meshes built in memory for scene tests.
 #pragma once
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,14 +50,6 @@ inline std::unique_ptr<ModelMesh> OneTriangleMesh() {
     CZenthorModel model;
     model.LoadFromFile("a.mesh", false, nullptr, &files);
     return std::move(model.meshes.at(0));
-}
-
-inline std::unique_ptr<CZenthorModel> ModelOf(std::vector<std::unique_ptr<ModelMesh>> meshes) {
-    auto model = std::make_unique<CZenthorModel>();
-    for (auto& mesh : meshes) {
-        model->meshes.push_back(std::move(mesh));
-    }
-    return model;
 }
 
 }  // namespace zenthor::test

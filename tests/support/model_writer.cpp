@@ -1,78 +1,27 @@
 #include "tests/support/model_writer.h"
 
-#include <bit>
-#include <cstring>
-
 namespace zenthor::test {
 namespace {
 
 std::uint64_t PayloadSize(const Chunk& chunk) {
     std::uint64_t size = chunk.data.size();
-    for (const Chunk& child : chunk.children) {
-        size += 8 + PayloadSize(child);
-    }
+    for (const Chunk& child : chunk.children) size += 8 + PayloadSize(child);
     return size;
 }
 
 void AppendChunk(Bytes& out, const Chunk& chunk) {
     const auto size = static_cast<std::uint32_t>(
         chunk.declaredSize.value_or(static_cast<std::uint32_t>(PayloadSize(chunk))));
-    ByteWriter header;
-    header.U32(chunk.id).U32(size);
-    out.insert(out.end(), header.bytes().begin(), header.bytes().end());
-    out.insert(out.end(), chunk.data.begin(), chunk.data.end());
-    for (const Chunk& child : chunk.children) {
-        AppendChunk(out, child);
-    }
+    const Bytes header = ByteWriter().U32(chunk.id).U32(size).Raw(chunk.data).Take();
+    out.insert(out.end(), header.begin(), header.end());
+    for (const Chunk& child : chunk.children) AppendChunk(out, child);
 }
 
 }  // namespace
 
-ByteWriter& ByteWriter::U8(std::uint8_t value) {
-    m_bytes.push_back(value);
-    return *this;
-}
-
-ByteWriter& ByteWriter::U16(std::uint16_t value) {
-    return U8(static_cast<std::uint8_t>(value)).U8(static_cast<std::uint8_t>(value >> 8));
-}
-
-ByteWriter& ByteWriter::I16(std::int16_t value) {
-    return U16(static_cast<std::uint16_t>(value));
-}
-
-ByteWriter& ByteWriter::U32(std::uint32_t value) {
-    return U16(static_cast<std::uint16_t>(value)).U16(static_cast<std::uint16_t>(value >> 16));
-}
-
-ByteWriter& ByteWriter::F32(float value) {
-    return U32(std::bit_cast<std::uint32_t>(value));
-}
-
-ByteWriter& ByteWriter::String(std::string_view text) {
-    return Raw(text).U8(0);
-}
-
-ByteWriter& ByteWriter::Raw(std::span<const std::uint8_t> bytes) {
-    m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
-    return *this;
-}
-
-ByteWriter& ByteWriter::Raw(std::string_view bytes) {
-    m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
-    return *this;
-}
-
-ByteWriter& ByteWriter::Zeros(std::size_t count) {
-    m_bytes.insert(m_bytes.end(), count, 0);
-    return *this;
-}
-
 Bytes Serialize(const std::vector<Chunk>& chunks) {
     Bytes out;
-    for (const Chunk& chunk : chunks) {
-        AppendChunk(out, chunk);
-    }
+    for (const Chunk& chunk : chunks) AppendChunk(out, chunk);
     return out;
 }
 
@@ -85,9 +34,7 @@ Chunk MeshHeaderChunk(std::span<const std::uint8_t> header) {
 }
 
 Chunk MeshTexturesChunk(std::string_view texture, std::string_view material, std::string_view extra) {
-    ByteWriter w;
-    w.String(texture).String(material).String(extra);
-    return {2, w.Take(), {}, {}};
+    return {2, ByteWriter().String(texture).String(material).String(extra).Take(), {}, {}};
 }
 
 Chunk StaticVerticesChunk(std::span<const StaticVertexRecord> vertices,
@@ -107,14 +54,8 @@ Chunk SkinnedVerticesChunk(std::span<const SkinnedVertexRecord> vertices, std::u
                            std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
     w.U8(boneCount);
-    for (unsigned bone = 0; bone < boneCount; ++bone) {
-        w.U8(static_cast<std::uint8_t>(bone));
-    }
-    for (unsigned bone = 0; bone < boneCount; ++bone) {
-        for (int i = 0; i < 60; ++i) {
-            w.U8(static_cast<std::uint8_t>(bone));
-        }
-    }
+    for (unsigned bone = 0; bone < boneCount; ++bone) w.U8(static_cast<std::uint8_t>(bone));
+    for (unsigned bone = 0; bone < boneCount; ++bone) w.Raw(Bytes(60, static_cast<std::uint8_t>(bone)));
     w.U32(claimedCount.value_or(static_cast<std::uint32_t>(vertices.size())));
     for (const SkinnedVertexRecord& v : vertices) {
         w.I16(v.position[0]).I16(v.position[1]).I16(v.position[2]).U16(v.unread);
@@ -128,9 +69,7 @@ Chunk SkinnedVerticesChunk(std::span<const SkinnedVertexRecord> vertices, std::u
 Chunk IndicesChunk(std::span<const std::uint16_t> indices, std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
     w.U32(claimedCount.value_or(static_cast<std::uint32_t>(indices.size())));
-    for (std::uint16_t index : indices) {
-        w.U16(index);
-    }
+    for (std::uint16_t index : indices) w.U16(index);
     return {4, w.Take(), {}, {}};
 }
 
@@ -141,16 +80,12 @@ Chunk MeshesChunk(std::vector<Chunk> entries) {
 Chunk MeshRefsChunk(const std::vector<std::string>& lists, std::optional<std::uint32_t> claimedCount) {
     ByteWriter w;
     w.U32(claimedCount.value_or(static_cast<std::uint32_t>(lists.size())));
-    for (const std::string& list : lists) {
-        w.String(list);
-    }
+    for (const std::string& list : lists) w.String(list);
     return {16, w.Take(), {}, {}};
 }
 
 Chunk TextureAliasesChunk(std::string_view text) {
-    ByteWriter w;
-    w.String(text);
-    return {29, w.Take(), {}, {}};
+    return {29, ByteWriter().String(text).Take(), {}, {}};
 }
 
 Chunk RawChunk(std::uint32_t id, Bytes data) {
@@ -163,20 +98,14 @@ Chunk MeshEntry(std::vector<Chunk> subChunks, std::uint32_t entryId) {
 
 Chunk MeshEntry(const MeshDesc& mesh) {
     std::vector<Chunk> parts;
-    if (mesh.header) {
-        parts.push_back(MeshHeaderChunk(*mesh.header));
-    }
-    if (mesh.names) {
-        parts.push_back(MeshTexturesChunk((*mesh.names)[0], (*mesh.names)[1], (*mesh.names)[2]));
-    }
+    if (mesh.header) parts.push_back(MeshHeaderChunk(*mesh.header));
+    if (mesh.names) parts.push_back(MeshTexturesChunk((*mesh.names)[0], (*mesh.names)[1], (*mesh.names)[2]));
     if (!mesh.skinnedVertices.empty()) {
         parts.push_back(SkinnedVerticesChunk(mesh.skinnedVertices, mesh.boneCount));
     } else if (!mesh.staticVertices.empty()) {
         parts.push_back(StaticVerticesChunk(mesh.staticVertices));
     }
-    if (!mesh.indices.empty()) {
-        parts.push_back(IndicesChunk(mesh.indices));
-    }
+    if (!mesh.indices.empty()) parts.push_back(IndicesChunk(mesh.indices));
     return MeshEntry(std::move(parts));
 }
 
@@ -244,10 +173,8 @@ MeshDesc BoxMesh(std::string_view texture, std::string_view material, float size
                 vertex.uv[1] = (corner[1] + 1) / 2;
                 mesh.staticVertices.push_back(vertex);
             }
-            const std::uint16_t quad[6] = {0, 1, 2, 0, 2, 3};
-            for (std::uint16_t q : quad) {
+            for (std::uint16_t q : {0, 1, 2, 0, 2, 3})
                 mesh.indices.push_back(static_cast<std::uint16_t>(first + q));
-            }
         }
     }
     return mesh;

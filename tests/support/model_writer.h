@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -22,19 +23,24 @@ using Bytes = std::vector<std::uint8_t>;
 // Appends little-endian values to a byte buffer.
 class ByteWriter {
 public:
-    ByteWriter& U8(std::uint8_t value);
-    ByteWriter& U16(std::uint16_t value);
-    ByteWriter& I16(std::int16_t value);
-    ByteWriter& U32(std::uint32_t value);
-    ByteWriter& F32(float value);
-    ByteWriter& String(std::string_view text);  // the text and its NUL
-    ByteWriter& Raw(std::span<const std::uint8_t> bytes);
-    ByteWriter& Raw(std::string_view bytes);  // no NUL added
-    ByteWriter& Zeros(std::size_t count);
+    ByteWriter& U8(std::uint8_t value) { return Raw(std::span(&value, 1)); }
+    ByteWriter& U16(std::uint16_t value) { return U8(value & 0xFF).U8(value >> 8); }
+    ByteWriter& I16(std::int16_t value) { return U16(static_cast<std::uint16_t>(value)); }
+    ByteWriter& U32(std::uint32_t value) { return U16(value & 0xFFFF).U16(value >> 16); }
+    ByteWriter& F32(float value) { return U32(std::bit_cast<std::uint32_t>(value)); }
+    ByteWriter& String(std::string_view text) { return Raw(text).U8(0); }  // the text and its NUL
+    ByteWriter& Raw(std::span<const std::uint8_t> bytes) { return Append(bytes.begin(), bytes.end()); }
+    ByteWriter& Raw(std::string_view bytes) { return Append(bytes.begin(), bytes.end()); }  // no NUL added
+    ByteWriter& Zeros(std::size_t count) { return Raw(Bytes(count, 0)); }
     const Bytes& bytes() const { return m_bytes; }
     Bytes Take() { return std::move(m_bytes); }
 
 private:
+    template <typename It>
+    ByteWriter& Append(It first, It last) {
+        m_bytes.insert(m_bytes.end(), first, last);
+        return *this;
+    }
     Bytes m_bytes;
 };
 

@@ -1,7 +1,6 @@
 #include "tests/support/sample_content.h"
 
-#include <fstream>
-#include <stdexcept>
+#include "tests/support/temp_content_tree.h"
 
 namespace zenthor::test {
 namespace {
@@ -63,15 +62,7 @@ std::map<std::string, Bytes> SampleContentFiles() {
 }
 
 void WriteSampleContent(const std::filesystem::path& contentFolder) {
-    for (const auto& [relative, bytes] : SampleContentFiles()) {
-        const std::filesystem::path path = contentFolder / relative;
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out) {
-            throw std::runtime_error("cannot write " + path.string());
-        }
-    }
+    for (const auto& [relative, bytes] : SampleContentFiles()) WriteFile(contentFolder / relative, bytes);
 }
 
 }  // namespace zenthor::test

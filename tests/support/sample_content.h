@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/support/model_writer.h"
+#include "tests/support/temp_content_tree.h"
 
 namespace zenthor::test {
 
@@ -17,5 +18,10 @@ std::map<std::string, Bytes> SampleContentFiles();
 
 // Writes the sample files below `contentFolder`.
 void WriteSampleContent(const std::filesystem::path& contentFolder);
+
+// A temporary content tree holding the sample files.
+struct SampleTree : TempContentTree {
+    SampleTree() { WriteSampleContent(Root()); }
+};
 
 }  // namespace zenthor::test

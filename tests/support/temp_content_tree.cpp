@@ -8,18 +8,21 @@
 
 namespace zenthor::test {
 
+void WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
 TempContentTree::TempContentTree(const std::string& folder) {
     // A folder of a new random name: create_directory says whether it made it.
     std::random_device random;
     for (int attempt = 0; m_base.empty(); ++attempt) {
-        if (attempt == 100) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
+        if (attempt == 100) throw std::runtime_error("cannot create a temporary folder");
         const auto candidate =
             std::filesystem::temp_directory_path() / ("zenthor-" + std::to_string(random()));
-        if (std::filesystem::create_directory(candidate)) {
-            m_base = candidate;
-        }
+        if (std::filesystem::create_directory(candidate)) m_base = candidate;
     }
     m_root = m_base / folder;
     std::filesystem::create_directories(m_root);
@@ -38,21 +41,12 @@ std::string TempContentTree::Path(const std::string& relative) const {
 
 std::string TempContentTree::Write(const std::string& relative, std::span<const std::uint8_t> bytes) {
     const std::string path = Path(relative);
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        throw std::runtime_error("cannot write " + path);
-    }
+    WriteFile(path, bytes);
     return path;
 }
 
 std::string TempContentTree::Write(const std::string& relative, const std::vector<Chunk>& chunks) {
     return Write(relative, Serialize(chunks));
-}
-
-std::string TempContentTree::WriteMesh(const std::string& name, const std::vector<Chunk>& chunks) {
-    return Write("meshes/" + name + ".mesh", chunks);
 }
 
 }  // namespace zenthor::test

@@ -12,6 +12,9 @@
 
 namespace zenthor::test {
 
+// Writes `bytes` to `path`, creating its folders; throws when it cannot.
+void WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
 class TempContentTree {
 public:
     // `folder` names the content folder below the temporary one (a path such as
@@ -30,8 +33,6 @@ public:
     // Writes the bytes at `relative`, creating folders, and returns the full path.
     std::string Write(const std::string& relative, std::span<const std::uint8_t> bytes);
     std::string Write(const std::string& relative, const std::vector<Chunk>& chunks);
-    // Writes meshes/<name>.mesh.
-    std::string WriteMesh(const std::string& name, const std::vector<Chunk>& chunks);
 
 private:
     std::filesystem::path m_base;

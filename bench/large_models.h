@@ -1,4 +1,4 @@
-// Large generated models for the benchmarks.
+// Large generated models for the benchmarks, written with the tests' format writer.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,9 @@
 
 #include "tests/support/model_writer.h"
 
-namespace zenthor::test {
+namespace zenthor::bench {
+
+using test::Bytes;
 
 // Mesh entries hold at most this many vertices, since indices are 16-bit.
 inline constexpr std::uint32_t kMaxEntryVertices = 65535;
@@ -20,4 +22,4 @@ Bytes UnweldedTriangleModel(std::uint32_t triangles, std::vector<std::uint32_t>*
 // shared corners (about six copies of every position), so a weld has real work.
 Bytes TerrainModel(std::uint32_t triangles);
 
-}  // namespace zenthor::test
+}  // namespace zenthor::bench

@@ -1,9 +1,11 @@
-#include "tests/support/large_models.h"
+#include "bench/large_models.h"
 
 #include <utility>
 
-namespace zenthor::test {
+namespace zenthor::bench {
 namespace {
+
+using namespace test;
 
 Chunk GroundEntry(const std::vector<StaticVertexRecord>& vertices,
                   const std::vector<std::uint16_t>& indices) {
@@ -80,4 +82,4 @@ Bytes TerrainModel(std::uint32_t triangles) {
     return Serialize({MeshesChunk(std::move(entries))});
 }
 
-}  // namespace zenthor::test
+}  // namespace zenthor::bench
