@@ -32,7 +32,7 @@ using Clock = WorkerPool::Clock;
 // The worker: imports one file and reports how it went.
 int RunWorker(const PluginRegistry& plugins, const BatchTask& task, const BatchOptions& options, int reportFd) {
     const WorkerReport report =
-        RunWorkerJob(plugins, {task.input, task.output, options.format, options.includeLods});
+        RunWorkerJob(plugins, {task.input, task.output, options.format, options.includeLods, {}});
     WriteAll(reportFd, FormatWorkerReport(report));
     return report.ok ? 0 : 1;
 }

@@ -12,7 +12,8 @@ std::string FormatWorkerJob(const WorkerJob& job) {
     const nlohmann::json line = {{"input", job.input.string()},
                                  {"output", job.output.string()},
                                  {"format", Extension(job.format) + 1},
-                                 {"includeLods", job.includeLods}};
+                                 {"includeLods", job.includeLods},
+                                 {"thumbnail", job.thumbnail.string()}};
     // Paths are bytes; invalid UTF-8 is carried as it is rather than refused.
     return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::ignore);
 }
@@ -27,6 +28,7 @@ std::optional<WorkerJob> ParseWorkerJob(std::string_view line) {
         job.input = json.at("input").get<std::string>();
         job.output = json.at("output").get<std::string>();
         job.includeLods = json.at("includeLods").get<bool>();
+        job.thumbnail = json.value("thumbnail", std::string());
         const std::optional<OutputFormat> format = ParseOutputFormat(json.at("format").get<std::string>());
         if (!format) {
             return std::nullopt;
@@ -47,8 +49,12 @@ WorkerReport RunWorkerJob(const PluginRegistry& plugins, const WorkerJob& job) {
             return report;
         }
         FlagUiBackend backend(job.includeLods, nullptr);
-        const ImportOutcome outcome = ImportAndWrite(*importer, {job.input, job.output, job.format}, backend,
-                                                     [&backend] { return backend.Report(); });
+        const ImportOutcome outcome = ImportAndWrite(*importer, {job.input, job.output, job.format, job.thumbnail},
+                                                     backend, [&backend] { return backend.Report(); });
+        for (const platform::MessageBoxView& box : backend.MessageBoxes()) {
+            report.boxes.push_back({box.title, box.text});
+        }
+        report.objectList = outcome.objectList;
         report.warnings = outcome.warnings;
         report.log = outcome.log;
         report.ok = outcome.result == ImportOutcome::Result::Written;

@@ -19,6 +19,7 @@ struct WorkerJob {
     std::filesystem::path output;
     OutputFormat format = OutputFormat::Glb;
     bool includeLods = false;  // the answer to the settings dialog
+    std::filesystem::path thumbnail;  // also draw the scene into this PNG; none when empty
 };
 
 std::string FormatWorkerJob(const WorkerJob& job);
