@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/browse_command.h"
 #include "app/import_command.h"
 #include "app/info_command.h"
 #include "app/plugins_command.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     zenthor::AddInfoCommand(app, exitCode);
     zenthor::AddPluginsCommand(app, exitCode, pluginDirs);
     zenthor::AddWorkerCommand(app, exitCode, pluginDirs);
+    zenthor::AddBrowseCommand(app, exitCode, pluginDirs);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

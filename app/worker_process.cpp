@@ -69,6 +69,27 @@ WorkerCommand SelfWorkerCommand(const std::vector<std::string>& pluginDirs) {
     return command;
 }
 
+std::string DescribeWorkerFailure(const WorkerRun& run, double timeLimitSeconds) {
+    char text[128];
+    switch (run.end) {
+        case WorkerRun::End::Answered:
+            return "";
+        case WorkerRun::End::StartFailed:
+            return run.error;
+        case WorkerRun::End::TimedOut:
+            std::snprintf(text, sizeof text, "the import took longer than %g s and was stopped", timeLimitSeconds);
+            return text;
+        case WorkerRun::End::Crashed:
+            break;
+    }
+    if (WIFSIGNALED(run.status)) {
+        const int signal = WTERMSIG(run.status);
+        return "the import crashed (signal " + std::to_string(signal) + ", " + strsignal(signal) + ")";
+    }
+    return "the worker ended without a result (exit status " +
+           std::to_string(WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1) + ")";
+}
+
 WorkerProcess::WorkerProcess(WorkerCommand command) : m_command(std::move(command)) {}
 
 WorkerProcess::~WorkerProcess() {

@@ -36,6 +36,11 @@ struct WorkerRun {
     std::string error;   // StartFailed: why
 };
 
+// What went wrong with a job that was not answered, as the user reads it: "the import
+// crashed (signal 11, Segmentation fault)", "the import took longer than 300 s and was
+// stopped", ...; empty for an answered job.
+std::string DescribeWorkerFailure(const WorkerRun& run, double timeLimitSeconds);
+
 class WorkerProcess {
 public:
     using Clock = std::chrono::steady_clock;
