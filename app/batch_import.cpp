@@ -19,6 +19,7 @@
 #include "app/run_report.h"
 #include "app/single_import.h"
 #include "app/worker_pool.h"
+#include "app/worker_job.h"
 #include "app/worker_report.h"
 #include "app/write_all.h"
 
@@ -30,25 +31,8 @@ using Clock = WorkerPool::Clock;
 
 // The worker: imports one file and reports how it went.
 int RunWorker(const PluginRegistry& plugins, const BatchTask& task, const BatchOptions& options, int reportFd) {
-    WorkerReport report;
-    try {
-        SceneImport* importer = plugins.FindImporter(task.input);
-        if (importer == nullptr) {
-            report.error = "no plug-in imports " + task.input.extension().string() + " files";
-        } else {
-            FlagUiBackend backend(options.includeLods, nullptr);
-            const ImportOutcome outcome = ImportAndWrite(*importer, {task.input, task.output, options.format},
-                                                         backend, [&backend] { return backend.Report(); });
-            report.warnings = outcome.warnings;
-            report.log = outcome.log;
-            report.ok = outcome.result == ImportOutcome::Result::Written;
-            report.objects = static_cast<std::uint64_t>(outcome.objects);
-            report.triangles = outcome.triangles;
-            report.error = outcome.error;
-        }
-    } catch (const std::exception& e) {
-        report.error = e.what();
-    }
+    const WorkerReport report =
+        RunWorkerJob(plugins, {task.input, task.output, options.format, options.includeLods, {}});
     WriteAll(reportFd, FormatWorkerReport(report));
     return report.ok ? 0 : 1;
 }

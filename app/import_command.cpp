@@ -66,7 +66,7 @@ int RunSingle(const PluginRegistry& plugins, const ImportOptions& options, const
     // The dialog is the user's when there is one at a terminal and no flag answers it.
     const bool interactive =
         isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) && !options.includeLods && !options.yes;
-    const ImportRequest request{input, options.output, format};
+    const ImportRequest request{input, options.output, format, {}};
     ImportOutcome outcome;
     if (interactive) {
         TerminalUiBackend backend(STDIN_FILENO, STDOUT_FILENO, std::cout);

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "app/browse_command.h"
 #include "app/import_command.h"
 #include "app/info_command.h"
 #include "app/plugins_command.h"
+#include "app/worker_command.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"zenthor: imports model and mesh files of a game's content tree through importer plug-ins"};
@@ -21,6 +23,8 @@ int main(int argc, char** argv) {
     zenthor::AddImportCommand(app, exitCode, pluginDirs);
     zenthor::AddInfoCommand(app, exitCode);
     zenthor::AddPluginsCommand(app, exitCode, pluginDirs);
+    zenthor::AddWorkerCommand(app, exitCode, pluginDirs);
+    zenthor::AddBrowseCommand(app, exitCode, pluginDirs);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

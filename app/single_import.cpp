@@ -1,13 +1,25 @@
 #include "app/single_import.h"
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
 #include <system_error>
 
 #include "app/load_failure.h"
+#include "app/pending_file.h"
+#include "app/thumbnail.h"
 #include "app/scene_export.h"
 #include "host/host_scene.h"
 #include "host/scene_import.h"
+#include "host/bitmap_tex.h"
+#include "host/mtl.h"
+#include "host/std_mat2.h"
 #include "host/tri_object.h"
+#include "platform/path_lookup.h"
+#include "texture/dds_decoder.h"
+#include "texture/png_encoder.h"
 #include "platform/ui_backend.h"
 
 namespace zenthor {
@@ -15,6 +27,45 @@ namespace {
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::vector<ObjectSummary> SummariseObjects(const HostScene& scene) {
+    std::vector<ObjectSummary> objects;
+    for (int i = 0; i < scene.NodeCount(); ++i) {
+        const HostNode& node = scene.Node(i);
+        ObjectSummary& object = objects.emplace_back();
+        object.name = node.Name();
+        if (const TriObject* triObject = node.Object()) {
+            object.triangles = static_cast<std::uint64_t>(triObject->GetMesh().getNumFaces());
+        }
+        if (const Mtl* material = node.Material()) {
+            object.material = material->GetName().data();
+            if (const auto* bitmap = dynamic_cast<const BitmapTex*>(material->GetSubTexmap(kDiffuseSlot))) {
+                object.texture = platform::DisplayPath(bitmap->GetMapName());
+            }
+        }
+    }
+    return objects;
+}
+
+// Draws the scene with the textures it can read; each texture file is decoded once per
+// process, since a worker draws scene after scene of one content tree.
+bool WriteThumbnail(const HostScene& scene, const std::filesystem::path& path, std::string& error) {
+    static std::map<std::string, std::optional<RgbaImage>> decoded;
+    const RgbaImage picture = RenderThumbnail(scene, [](const std::string& mapName) -> const RgbaImage* {
+        auto [entry, added] = decoded.try_emplace(mapName);
+        if (added) {
+            std::ifstream in(platform::ResolvePath(mapName), std::ios::binary);
+            const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            DdsDecodeResult result = DecodeDds(bytes);
+            if (result.status == DdsStatus::Decoded) {
+                entry->second = std::move(result.image);
+            }
+        }
+        return entry->second ? &*entry->second : nullptr;
+    });
+    const std::vector<std::uint8_t> png = EncodePng(picture);
+    return WriteFileAtomically(path, {reinterpret_cast<const char*>(png.data()), png.size()}, error);
 }
 
 }  // namespace
@@ -43,10 +94,9 @@ ImportOutcome ImportAndWrite(SceneImport& importer, const ImportRequest& request
     }
 
     outcome.objects = scene.NodeCount();
-    for (int i = 0; i < scene.NodeCount(); ++i) {
-        if (const TriObject* object = scene.Node(i).Object()) {
-            outcome.triangles += object->GetMesh().faces().size();
-        }
+    outcome.objectList = SummariseObjects(scene);
+    for (const ObjectSummary& object : outcome.objectList) {
+        outcome.triangles += object.triangles;
     }
 
     start = std::chrono::steady_clock::now();
@@ -55,9 +105,12 @@ ImportOutcome ImportAndWrite(SceneImport& importer, const ImportRequest& request
     if (request.output.has_parent_path()) {
         std::filesystem::create_directories(request.output.parent_path(), code);
     }
-    const bool written = WriteScene(scene, request.output, request.format, warnings, outcome.error);
+    bool written = WriteScene(scene, request.output, request.format, warnings, outcome.error);
     outcome.writeSeconds = SecondsSince(start);
     outcome.warnings = std::move(warnings.messages);
+    if (written && !request.thumbnail.empty()) {
+        written = WriteThumbnail(scene, request.thumbnail, outcome.error);
+    }
     outcome.result = written ? ImportOutcome::Result::Written : ImportOutcome::Result::WriteFailed;
     return outcome;
 }

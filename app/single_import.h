@@ -12,6 +12,7 @@
 #include "app/dialog_answers.h"
 #include "app/import_report.h"
 #include "app/output_format.h"
+#include "app/worker_report.h"
 
 class SceneImport;
 
@@ -25,6 +26,7 @@ struct ImportRequest {
     std::filesystem::path input;
     std::filesystem::path output;
     OutputFormat format = OutputFormat::Glb;
+    std::filesystem::path thumbnail;  // also draw the scene into this PNG; none when empty
 };
 
 struct ImportOutcome {
@@ -33,6 +35,7 @@ struct ImportOutcome {
     std::string error;                  // why, for every result but Written, as the user reads it
     std::vector<std::string> warnings;  // what the writer changed
     std::vector<LogRecord> log;         // what the importer told the host's log, in order
+    std::vector<ObjectSummary> objectList;
     int objects = 0;
     std::uint64_t triangles = 0;
     double importSeconds = 0;

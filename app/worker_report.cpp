@@ -3,25 +3,32 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/text_encoding.h"
+#include "host/import_log.h"
 
 namespace zenthor {
 
+using import_log::JoinFields;
+using import_log::SplitFields;
+
 std::string FormatWorkerReport(const WorkerReport& report) {
     std::string text;
+    const auto line = [&text](std::initializer_list<std::string_view> fields) { text += JoinFields(fields) + "\n"; };
     for (const std::string& warning : report.warnings) {
-        text += "warning\t" + OneLine(warning) + "\n";
+        line({"warning", warning});
     }
     for (const LogRecord& record : report.log) {
-        // A log text keeps its tabs, which separate its fields; only a line break would end the line.
-        std::string fields = record.text;
-        std::replace(fields.begin(), fields.end(), '\n', ' ');
-        text += "log\t" + std::to_string(record.type) + "\t" + OneLine(record.title) + "\t" + fields + "\n";
+        line({"log", std::to_string(record.type), record.title, record.text});
+    }
+    for (const MessageBoxText& box : report.boxes) {
+        line({"box", box.title, box.text});
+    }
+    for (const ObjectSummary& object : report.objectList) {
+        line({"object", object.name, object.material, std::to_string(object.triangles), object.texture});
     }
     if (report.ok) {
-        text += "ok\t" + std::to_string(report.objects) + "\t" + std::to_string(report.triangles) + "\n";
+        line({"ok", std::to_string(report.objects), std::to_string(report.triangles)});
     } else {
-        text += "error\t" + OneLine(report.error) + "\n";
+        line({"error", report.error});
     }
     return text;
 }
@@ -29,26 +36,24 @@ std::string FormatWorkerReport(const WorkerReport& report) {
 WorkerReport ParseWorkerReport(const std::string& text) {
     WorkerReport report;
     for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = text.substr(start, end - start);
-        const std::size_t tab = line.find('\t');
-        const std::string kind = line.substr(0, tab);
-        const std::string rest = tab == std::string::npos ? "" : line.substr(tab + 1);
+        std::vector<std::string> f = SplitFields(std::string_view(text).substr(start, end - start));
+        f.resize(std::max<std::size_t>(f.size(), 5));
+        const std::string& kind = f[0];
+        const auto number = [](const std::string& field) { return std::strtoull(field.c_str(), nullptr, 10); };
         if (kind == "warning") {
-            report.warnings.push_back(rest);
+            report.warnings.push_back(f[1]);
         } else if (kind == "log") {
-            const std::size_t titleAt = rest.find('\t');
-            const std::size_t textAt = titleAt == std::string::npos ? titleAt : rest.find('\t', titleAt + 1);
-            if (textAt != std::string::npos) {
-                report.log.push_back({static_cast<DWORD>(std::strtoul(rest.c_str(), nullptr, 10)),
-                                      rest.substr(titleAt + 1, textAt - titleAt - 1), rest.substr(textAt + 1)});
-            }
+            report.log.push_back({static_cast<DWORD>(number(f[1])), f[2], f[3]});
+        } else if (kind == "box") {
+            report.boxes.push_back({f[1], f[2]});
+        } else if (kind == "object") {
+            report.objectList.push_back({f[1], f[2], number(f[3]), f[4]});
         } else if (kind == "error") {
-            report.error = rest;
+            report.error = f[1];
         } else if (kind == "ok") {
-            char* triangles = nullptr;
             report.ok = true;
-            report.objects = std::strtoull(rest.c_str(), &triangles, 10);
-            report.triangles = std::strtoull(triangles, nullptr, 10);
+            report.objects = number(f[1]);
+            report.triangles = number(f[2]);
         }
     }
     return report;

@@ -1,0 +1,70 @@
+#include "app/worker_job.h"
+
+#include <nlohmann/json.hpp>
+
+#include "app/dialog_answers.h"
+#include "app/plugin_registry.h"
+#include "app/single_import.h"
+
+namespace zenthor {
+
+std::string FormatWorkerJob(const WorkerJob& job) {
+    const nlohmann::json line = {{"input", job.input.string()},
+                                 {"output", job.output.string()},
+                                 {"format", Extension(job.format) + 1},
+                                 {"includeLods", job.includeLods},
+                                 {"thumbnail", job.thumbnail.string()}};
+    // Paths are bytes; invalid UTF-8 is carried as it is rather than refused.
+    return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::ignore);
+}
+
+std::optional<WorkerJob> ParseWorkerJob(std::string_view line) {
+    const nlohmann::json json = nlohmann::json::parse(line, nullptr, false);
+    if (!json.is_object()) {
+        return std::nullopt;
+    }
+    WorkerJob job;
+    try {
+        job.input = json.at("input").get<std::string>();
+        job.output = json.at("output").get<std::string>();
+        job.includeLods = json.at("includeLods").get<bool>();
+        job.thumbnail = json.value("thumbnail", std::string());
+        const std::optional<OutputFormat> format = ParseOutputFormat(json.at("format").get<std::string>());
+        if (!format) {
+            return std::nullopt;
+        }
+        job.format = *format;
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
+    }
+    return job;
+}
+
+WorkerReport RunWorkerJob(const PluginRegistry& plugins, const WorkerJob& job) {
+    WorkerReport report;
+    try {
+        SceneImport* importer = plugins.FindImporter(job.input);
+        if (importer == nullptr) {
+            report.error = "no plug-in imports " + job.input.extension().string() + " files";
+            return report;
+        }
+        FlagUiBackend backend(job.includeLods, nullptr);
+        const ImportOutcome outcome = ImportAndWrite(*importer, {job.input, job.output, job.format, job.thumbnail},
+                                                     backend, [&backend] { return backend.Report(); });
+        for (const platform::MessageBoxView& box : backend.MessageBoxes()) {
+            report.boxes.push_back({box.title, box.text});
+        }
+        report.objectList = outcome.objectList;
+        report.warnings = outcome.warnings;
+        report.log = outcome.log;
+        report.ok = outcome.result == ImportOutcome::Result::Written;
+        report.objects = static_cast<std::uint64_t>(outcome.objects);
+        report.triangles = outcome.triangles;
+        report.error = outcome.error;
+    } catch (const std::exception& e) {
+        report.error = e.what();
+    }
+    return report;
+}
+
+}  // namespace zenthor
