@@ -173,7 +173,10 @@ MeshDesc BoxMesh(std::string_view texture, std::string_view material, float size
                 vertex.uv[1] = (corner[1] + 1) / 2;
                 mesh.staticVertices.push_back(vertex);
             }
-            for (std::uint16_t q : {0, 1, 2, 0, 2, 3})
+            // Counter-clockwise seen from outside, on every face.
+            const std::array<std::uint16_t, 6> quad =
+                sign > 0 ? std::array<std::uint16_t, 6>{0, 1, 2, 0, 2, 3} : std::array<std::uint16_t, 6>{0, 2, 1, 0, 3, 2};
+            for (std::uint16_t q : quad)
                 mesh.indices.push_back(static_cast<std::uint16_t>(first + q));
         }
     }
