@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     app.fallthrough();
     std::vector<std::string> pluginDirs;
     app.add_option("--plugin-dir", pluginDirs,
-                   "another folder of plug-in libraries, beside the plugins folder next to the program");
+                   "another folder of plug-in libraries, searched before the plugins folder next to the program");
     int exitCode = zenthor::kExitSuccess;
     zenthor::AddImportCommand(app, exitCode, pluginDirs);
     zenthor::AddInfoCommand(app, exitCode);

@@ -136,4 +136,10 @@ fs::path DefaultPluginFolder() {
     return code ? fs::path("plugins") : program.parent_path() / "plugins";
 }
 
+std::vector<std::filesystem::path> PluginFolders(const std::vector<std::string>& extra) {
+    std::vector<std::filesystem::path> folders(extra.begin(), extra.end());
+    folders.push_back(DefaultPluginFolder());
+    return folders;
+}
+
 }  // namespace zenthor

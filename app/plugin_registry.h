@@ -61,4 +61,9 @@ private:
 // <folder of the running program>/plugins.
 std::filesystem::path DefaultPluginFolder();
 
+// The folders to load plug-ins from, in order: those the user named (`extra`), then the
+// default one; where two importers take one extension, the first found wins, so a
+// plug-in the user names is used before the one that came with the program.
+std::vector<std::filesystem::path> PluginFolders(const std::vector<std::string>& extra);
+
 }  // namespace zenthor

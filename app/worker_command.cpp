@@ -15,10 +15,8 @@ void AddWorkerCommand(CLI::App& app, int& exitCode, const std::vector<std::strin
     CLI::App* command = app.add_subcommand("worker", "")->group("");
     command->add_option("--worker-memory", *memory, "retire after a job that left this many bytes in use");
     command->callback([memory, &exitCode, &pluginDirs] {
-        std::vector<std::filesystem::path> folders{DefaultPluginFolder()};
-        folders.insert(folders.end(), pluginDirs.begin(), pluginDirs.end());
         PluginRegistry plugins;
-        plugins.Discover(folders, std::cerr);
+        plugins.Discover(PluginFolders(pluginDirs), std::cerr);
         exitCode = ServeWorkerJobs(
             [&plugins](const std::string& line) {
                 const std::optional<WorkerJob> job = ParseWorkerJob(line);

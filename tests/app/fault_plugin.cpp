@@ -1,10 +1,14 @@
-// A plug-in library that fails on purpose, for the batch's isolation of its workers: its
-// importer reads ".fault" files and, by the file's stem, crashes ("crash") or never returns
-// ("hang"). It offers the six exports a host looks for, like any plug-in.
+// A plug-in library that fails on purpose, for the isolation of workers: its importer reads
+// files of the extension FAULT_EXTENSION and, by the file's stem, crashes ("crash"), never
+// returns ("hang"), or fails after half a second ("slow"). With ZENTHOR_FAULT_LOG set it
+// appends each stem it is asked to import to that file. It offers the six exports a host
+// looks for, like any plug-in.
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "host/class_desc.h"
@@ -16,7 +20,7 @@ namespace {
 class FaultImport final : public SceneImport {
 public:
     int ExtCount() override { return 1; }
-    const char* Ext(int) override { return "fault"; }
+    const char* Ext(int) override { return FAULT_EXTENSION; }
     const char* LongDesc() override { return "Files that make the importer fail"; }
     const char* ShortDesc() override { return "Fault"; }
     const char* AuthorName() override { return ""; }
@@ -28,6 +32,12 @@ public:
 
     int DoImport(const char* name, ImportInterface*, HostInterface*, BOOL) override {
         const std::string stem = std::filesystem::path(name).stem().string();
+        if (const char* log = std::getenv("ZENTHOR_FAULT_LOG")) {
+            std::ofstream(log, std::ios::app) << stem << "\n";
+        }
+        if (stem == "slow") {
+            usleep(500000);
+        }
         if (stem == "crash") {
             signal(SIGSEGV, SIG_DFL);  // past any handler a sanitizer installed
             raise(SIGSEGV);

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -134,6 +136,63 @@ int TerminalSession::Wait(std::chrono::milliseconds limit) {
         }
     }
     return -1;
+}
+
+ZenthorServer::ZenthorServer(const std::vector<std::string>& args) : m_output(std::tmpfile()) {
+    Argv argv(args);
+    m_pid = m_output != nullptr ? fork() : -1;
+    if (m_pid < 0) throw std::runtime_error("cannot start " + argv.strings[0]);
+    if (m_pid == 0) {
+        const int null = open("/dev/null", O_RDONLY);
+        dup2(null, 0);
+        dup2(fileno(m_output), 1);
+        dup2(fileno(m_output), 2);
+        execv(argv.pointers[0], argv.pointers.data());
+        _exit(127);
+    }
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (Clock::now() < deadline) {
+        const std::string text = Output();
+        const std::size_t at = text.find("http://");
+        const std::size_t end = at == std::string::npos ? at : text.find('\n', at);
+        if (end != std::string::npos) {
+            m_url = text.substr(at, end - at);
+            m_port = std::stoi(m_url.substr(m_url.rfind(':') + 1));
+            return;
+        }
+        if (waitpid(m_pid, nullptr, WNOHANG) != 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    throw std::runtime_error("the server did not start: " + Output());
+}
+
+ZenthorServer::~ZenthorServer() {
+    Stop();
+    std::fclose(m_output);
+}
+
+int ZenthorServer::Stop() {
+    if (m_pid <= 0) return -1;
+    kill(m_pid, SIGINT);
+    int status = 0;
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (waitpid(m_pid, &status, WNOHANG) == 0) {
+        if (Clock::now() >= deadline) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, &status, 0);
+            m_pid = -1;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    m_pid = -1;
+    return ExitCodeOf(status);
+}
+
+std::string ZenthorServer::Output() const {
+    // Read through a file description of its own, so the server's write offset stays put.
+    std::ifstream in("/proc/self/fd/" + std::to_string(fileno(m_output)), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace zenthor::test

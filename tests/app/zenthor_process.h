@@ -47,4 +47,29 @@ private:
     std::size_t m_seen = 0;  // where the next WaitFor starts looking
 };
 
+// `zenthor browse` (or any command that prints its URL) running in the background: started
+// with `args`, ready once it has printed "http://..."; stopped with Ctrl-C (SIGINT) by Stop
+// or the destructor.
+class ZenthorServer {
+public:
+    explicit ZenthorServer(const std::vector<std::string>& args);
+    ~ZenthorServer();
+    ZenthorServer(const ZenthorServer&) = delete;
+    ZenthorServer& operator=(const ZenthorServer&) = delete;
+
+    const std::string& Url() const { return m_url; }  // "http://127.0.0.1:PORT/"
+    int Port() const { return m_port; }
+    int Pid() const { return m_pid; }
+    // Sends SIGINT and waits; the exit code, -1 when it did not end in time by itself.
+    int Stop();
+    // Everything it printed on standard output and error until now.
+    std::string Output() const;
+
+private:
+    int m_pid = -1;
+    int m_port = -1;
+    std::string m_url;
+    std::FILE* m_output = nullptr;
+};
+
 }  // namespace zenthor::test

@@ -1,0 +1,229 @@
+// zenthor browse as a client sees it: requests sent byte for byte to the running server,
+// for the paths and host names it must refuse, models that crash or hang the importer,
+// results that must follow the files they came from, and many clients at once.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "tests/app/zenthor_process.h"
+#include "tests/support/model_writer.h"
+#include "tests/support/sample_content.h"
+#include "tests/support/temp_content_tree.h"
+
+namespace zenthor {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+using ::testing::HasSubstr;
+using nlohmann::json;
+
+struct Reply {
+    int status = 0;
+    std::string body;
+};
+
+// One request as written, on a connection of its own.
+Reply Send(int port, const std::string& target, const std::string& host = "") {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    Reply reply;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string request = "GET " + target + " HTTP/1.1\r\nHost: " +
+                                    (host.empty() ? "127.0.0.1:" + std::to_string(port) : host) +
+                                    "\r\nConnection: close\r\n\r\n";
+        (void)!write(fd, request.data(), request.size());
+        std::string response;
+        char buffer[65536];
+        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) response.append(buffer, static_cast<std::size_t>(n));
+        if (response.size() > 12) reply.status = std::stoi(response.substr(9, 3));
+        const std::size_t body = response.find("\r\n\r\n");
+        if (body != std::string::npos) reply.body = response.substr(body + 4);
+    }
+    close(fd);
+    return reply;
+}
+
+json Model(int port, const std::string& path, bool lods = false) {
+    const Reply reply = Send(port, "/api/model?path=" + path + "&lods=" + (lods ? "1" : "0"));
+    EXPECT_EQ(reply.status, 200) << path;
+    return json::parse(reply.body, nullptr, false);
+}
+
+// Worker processes still running with `marker` among their arguments.
+int WorkersWith(const std::string& marker) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        const std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        count += line.find("worker") != std::string::npos && line.find(marker) != std::string::npos ? 1 : 0;
+    }
+    return count;
+}
+
+std::vector<std::string> BrowseArgs(const TempContentTree& tree, std::vector<std::string> extra = {}) {
+    std::vector<std::string> args{"browse", tree.Root().string(), "--port", "0", "--cache-dir",
+                                  (tree.Base() / "cache").string(), "--jobs", "2", "--timeout", "1"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+TEST(Browse, RefusesEveryPathOutsideItsTreeInAnySpelling) {
+    SampleTree tree;
+    // A model outside the tree, reached through a link inside it.
+    const fs::path outside = tree.Base() / "outside.model";
+    fs::copy_file(tree.Path("models/sample.model"), outside);
+    fs::create_symlink(outside, tree.Root() / "models" / "link.model");
+    fs::create_directory_symlink(tree.Base(), tree.Root() / "up");
+    ZenthorServer server(BrowseArgs(tree));
+
+    const std::string model = "/api/model?path=";
+    const char* refused[] = {
+        "/api/model?path=../outside.model", "/api/model?path=%2e%2e%2foutside.model",
+        "/api/model?path=%252e%252e%252foutside.model", "/api/model?path=models%5c..%5c..%5coutside.model",
+        "/api/model?path=models/../../outside.model", "/api/model?path=./models/sample.model",
+        "/api/model?path=models//sample.model", "/api/model?path=/etc/passwd",
+        "/api/model?path=%2fetc%2fpasswd", "/api/model?path=C:%5cgame%5ca.model",
+        "/api/model?path=C:/a.model", "/api/model?path=models/sample.model%00.png",
+        "/api/model?path=models/link.model", "/api/model?path=up/outside.model",
+        "/api/model?path=models/sample.model&path=../outside.model", "/api/model?path=meshes",
+        "/api/thumbnail?path=../outside.model", "/api/download?path=../outside.model&format=glb",
+        "/assets/../../../../etc/passwd", "/assets/%2e%2e/%2e%2e/%2e%2e/etc/passwd",
+        "/assets/..%2f..%2f..%2fetc%2fpasswd", "/assets/%252e%252e/index.html",
+        "/assets/..%5c..%5cindex.html", "/assets/vendor/three/build/three.module.js",
+        "/vendor/three/../../index.html", "/vendor/three/%2e%2e/%2e%2e/index.html",
+        "/vendor/three/build/three.module.js%00", "/etc/passwd", "/index.html/..",
+    };
+    for (const char* target : refused) {
+        const Reply reply = Send(server.Port(), target);
+        EXPECT_EQ(reply.status, 404) << target;
+        EXPECT_EQ(reply.body, "") << target;
+    }
+    EXPECT_EQ(Send(server.Port(), model + std::string(2000, 'a') + ".model").status, 404);
+    // What the page does need stays reachable.
+    for (const std::string& target : {model + "models/sample.model", std::string("/"), std::string("/assets/main.js"),
+                                     std::string("/vendor/three/build/three.module.js")}) {
+        EXPECT_EQ(Send(server.Port(), target).status, 200) << target;
+    }
+}
+
+TEST(Browse, AnswersOnlyToItsOwnHostName) {
+    SampleTree tree;
+    ZenthorServer server(BrowseArgs(tree));
+    const std::string port = std::to_string(server.Port());
+    const std::pair<std::string, int> hosts[] = {
+        {"127.0.0.1:" + port, 200}, {"localhost:" + port, 200}, {"LOCALHOST:" + port, 200},
+        {"attacker.example:" + port, 403}, {"127.0.0.1", 403}, {"127.0.0.1:1" + port, 403},
+        {"localhost.attacker.example:" + port, 403},
+    };
+    for (const auto& [host, status] : hosts) {
+        EXPECT_EQ(Send(server.Port(), "/api/models", host).status, status) << host;
+    }
+}
+
+TEST(Browse, ModelsThatCrashOrHangTheImporterFailAloneAndImportsAreSharedAndKept) {
+    TempContentTree tree;
+    for (const char* name : {"models/crash.model", "models/hang.model", "models/slow.model"}) {
+        tree.Write(name, std::vector<std::uint8_t>{1});
+    }
+    const std::string log = (tree.Base() / "imports.log").string();
+    setenv("ZENTHOR_FAULT_LOG", log.c_str(), 1);
+    ZenthorServer server(BrowseArgs(tree, {"--plugin-dir", ZENTHOR_FAULT_MODEL_PLUGIN_DIR}));
+
+    EXPECT_THAT(Model(server.Port(), "models/crash.model").value("error", ""), HasSubstr("the import crashed (signal 11"));
+    EXPECT_EQ(Model(server.Port(), "models/hang.model").value("error", ""),
+              "the import took longer than 1 s and was stopped");
+
+    // Six requests at once for one model wait for one import; a later one finds it kept
+    // until the file changes.
+    std::vector<std::thread> clients;
+    std::atomic<int> failed{0};
+    for (int i = 0; i < 6; ++i) {
+        clients.emplace_back([&] { failed += Model(server.Port(), "models/slow.model").value("status", "") == "failed"; });
+    }
+    for (std::thread& client : clients) client.join();
+    EXPECT_EQ(failed, 6);
+    Model(server.Port(), "models/slow.model");
+    std::ofstream(tree.Path("models/slow.model"), std::ios::app) << "changed";
+    Model(server.Port(), "models/slow.model");
+    std::ifstream in(log);
+    const std::string imports((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(imports, "crash\nhang\nslow\nslow\n");
+
+    EXPECT_EQ(server.Stop(), 0);
+    EXPECT_EQ(WorkersWith(ZENTHOR_FAULT_MODEL_PLUGIN_DIR), 0);
+    unsetenv("ZENTHOR_FAULT_LOG");
+}
+
+TEST(Browse, AnImportFollowsTheFilesItReadAcrossRestarts) {
+    TempContentTree tree;
+    tree.Write("meshes/part.mesh", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\one"))})});
+    tree.Write("models/a.model", {MeshRefsChunk({"part"})});
+    const auto objects = [](const json& model) { return model.at("objects").size(); };
+    {
+        ZenthorServer server(BrowseArgs(tree));
+        EXPECT_EQ(objects(Model(server.Port(), "models/a.model")), 1u);
+        // A referenced file changes; a texture that was missing appears.
+        tree.Write("meshes/part.mesh", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\one")),
+                                                     MeshEntry(TriangleMesh("rock", "a\\two"))})});
+        tree.Write("textures/rock.512.dds", std::vector<std::uint8_t>{0});
+        const json changed = Model(server.Port(), "models/a.model");
+        EXPECT_EQ(objects(changed), 2u);
+        EXPECT_TRUE(changed.at("report").at("leftOut").at("texturesNotFound").empty());
+    }
+    // A restarted server finds the kept result, and still sees later changes.
+    ZenthorServer server(BrowseArgs(tree));
+    EXPECT_EQ(objects(Model(server.Port(), "models/a.model")), 2u);
+    tree.Write("meshes/part.mesh", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\one"))})});
+    EXPECT_EQ(objects(Model(server.Port(), "models/a.model")), 1u);
+}
+
+TEST(Browse, EightClientsFetchingAThousandModelsAllGetTheirAnswers) {
+    TempContentTree tree;
+    tree.Write("textures/rock.512.dds", std::vector<std::uint8_t>{0});
+    constexpr int kModels = 1000;
+    for (int i = 0; i < kModels; ++i) {
+        tree.Write("models/m" + std::to_string(i) + ".model",
+                   {MeshesChunk({MeshEntry(TriangleMesh("rock", "set\\m" + std::to_string(i)))})});
+    }
+    ZenthorServer server(BrowseArgs(tree, {"--plugin-dir", tree.Base().string()}));
+    std::atomic<int> answered{0};
+    std::vector<std::thread> clients;
+    for (int c = 0; c < 8; ++c) {
+        clients.emplace_back([&, c] {
+            for (int i = 0; i < kModels; ++i) {
+                const int m = (i + c * kModels / 8) % kModels;  // each client starts elsewhere
+                const Reply reply = Send(server.Port(), "/api/model?path=models/m" + std::to_string(m) + ".model");
+                answered += reply.status == 200 && reply.body.find("\"imported\"") != std::string::npos;
+            }
+        });
+    }
+    for (std::thread& client : clients) client.join();
+    EXPECT_EQ(answered, 8 * kModels);
+
+    std::ifstream status("/proc/" + std::to_string(server.Pid()) + "/status");
+    std::size_t residentKb = 0;
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) residentKb = std::stoul(line.substr(6));
+    }
+    EXPECT_LT(residentKb, 200u * 1024) << "the server's peak resident size";
+    EXPECT_EQ(server.Stop(), 0);
+    EXPECT_EQ(WorkersWith(tree.Base().string()), 0);
+}
+
+}  // namespace
+}  // namespace zenthor
