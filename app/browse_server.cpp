@@ -249,6 +249,9 @@ struct BrowseServer::Impl {
         server.set_write_timeout(kTimeoutSeconds, 0);
         server.set_keep_alive_timeout(kTimeoutSeconds);
         server.set_payload_max_length(kMaxBody);
+        // Headers and body go out in separate writes; without this each answer waits for
+        // the client's delayed acknowledgement.
+        server.set_tcp_nodelay(true);
         server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
             if (!HostAllowed(req.get_header_value("Host"), allowedHosts)) {
                 res.status = 403;
