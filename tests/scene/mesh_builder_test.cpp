@@ -7,6 +7,7 @@
 
 #include "host/mesh.h"
 #include "model_fixtures.h"
+#include "tests/support/mesh_invariants.h"
 
 namespace zenthor {
 namespace {
@@ -14,6 +15,14 @@ namespace {
 using test::MakeMesh;
 using test::OneTriangleMesh;
 using test::VertexSpec;
+
+// Builds and checks what must hold of any built mesh.
+void BuildChecked(const ModelMesh& mesh, Mesh& host) {
+    BuildMesh(mesh, host, 0);
+    for (const std::string& fault : test::MeshInvariantFaults(host)) {
+        ADD_FAILURE() << fault;
+    }
+}
 
 void ExpectPoint(const Point3& p, float x, float y, float z) {
     EXPECT_FLOAT_EQ(p.x, x);
@@ -78,7 +87,7 @@ TEST(BuildMesh, WeldsVerticesWithinTheThreshold) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Mesh host;
-        BuildMesh(*QuadWithDuplicates(c.offset), host, 0);
+        BuildChecked(*QuadWithDuplicates(c.offset), host);
         EXPECT_EQ(host.getNumVerts(), c.vertsAfterWeld);
         EXPECT_EQ(host.getNumFaces(), 2);
         EXPECT_EQ(host.getNumTVerts(), 6) << "texture vertices are not welded";
@@ -93,7 +102,7 @@ TEST(BuildMesh, FaceThatCollapsesInTheWeldIsRemoved) {
         {{1.0002f, 0, 0}, {1, 0}},
     };
     Mesh host;
-    BuildMesh(*MakeMesh(vertices, {0, 1, 2, 0, 1, 3}), host, 0);
+    BuildChecked(*MakeMesh(vertices, {0, 1, 2, 0, 1, 3}), host);
     EXPECT_EQ(host.getNumVerts(), 3);
     EXPECT_EQ(host.getNumFaces(), 1);
     EXPECT_EQ(host.getNumTVFaces(), 1) << "texture faces stay in step with faces";
@@ -110,7 +119,7 @@ TEST(BuildMesh, OnlyWholeTrianglesOfValidIndicesAreBuilt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.indices.size());
         Mesh host;
-        BuildMesh(*MakeMesh(vertices, c.indices), host, 0);
+        BuildChecked(*MakeMesh(vertices, c.indices), host);
         ASSERT_EQ(host.getNumFaces(), c.faces);
         EXPECT_EQ(host.getNumTVFaces(), c.faces);
         EXPECT_TRUE(c.faces == 0 || host.face(0).v[0] == 2u) << "the first valid triangle, corners reversed";
@@ -126,12 +135,8 @@ TEST(BuildMesh, NonFinitePositionsAndZeroNormalsImportWithoutNaNNormals) {
         {{inf, 0, 0}, {0, 0}, {0, 0, 0}}, {{-inf, nan, 0}, {0, 0}, {0, 0, 0}},
     };
     Mesh host;
-    BuildMesh(*MakeMesh(vertices, {0, 1, 2, 3, 4, 5}), host, 0);
+    BuildChecked(*MakeMesh(vertices, {0, 1, 2, 3, 4, 5}), host);  // finite faces get finite normals
     EXPECT_EQ(host.getNumFaces(), 2);
-    for (int v = 0; v < 3; ++v) {
-        const Point3 n = host.getCornerNormal(0, v);
-        EXPECT_FALSE(std::isnan(n.x) || std::isnan(n.y) || std::isnan(n.z));
-    }
 }
 
 }  // namespace
