@@ -20,7 +20,8 @@ export function modelInfo(path, lods) {
   let answer = infoCache.get(url);
   if (!answer) {
     // A failed request is forgotten so that the next look retries it.
-    answer = getJson(url).catch((error) => {
+    // A failed import may leave out what it does not have.
+    answer = getJson(url).then((info) => ({ objects: [], triangles: 0, reportText: '', ...info })).catch((error) => {
       infoCache.delete(url);
       throw error;
     });

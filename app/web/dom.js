@@ -46,3 +46,8 @@ export function reasonText(info) {
   }
   return info.reportText ? info.reportText.trim().split('\n')[0].trim() : '';
 }
+
+// A click that should open a link in place: not one asking for a new tab or window.
+export function isPlainClick(event) {
+  return event.button === 0 && !(event.metaKey || event.ctrlKey || event.shiftKey || event.altKey);
+}

@@ -2,7 +2,7 @@
 // tile comes near the view. Tiles off screen are skipped by the browser's renderer
 // (content-visibility in app.css), so a tree of thousands of models scrolls freely.
 import { modelInfo, pageUrl } from './api.js';
-import { countsText, el, reasonText, setBadge } from './dom.js';
+import { countsText, el, isPlainClick, reasonText, setBadge } from './dom.js';
 
 // Each answer may be a fresh import on the server; a few at a time keep its workers busy
 // without queueing imports for tiles the user has already scrolled past.
@@ -90,11 +90,10 @@ export class Grid {
     // Plain clicks open the model in place; modified clicks (new tab, new window) stay links.
     list.addEventListener('click', (event) => {
       const link = event.target.closest('a.tile-link');
-      if (!link || event.button !== 0 || event.metaKey || event.ctrlKey || event.shiftKey || event.altKey) {
-        return;
+      if (link && isPlainClick(event)) {
+        event.preventDefault();
+        onOpen(link.dataset.path);
       }
-      event.preventDefault();
-      onOpen(link.dataset.path);
     });
   }
 

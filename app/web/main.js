@@ -1,7 +1,7 @@
 // The page's frame: the address decides whether the grid or one model is shown, so a link,
 // a reload, back and forward all open the same view.
 import { listModels, pageState, pageUrl } from './api.js';
-import { plural } from './dom.js';
+import { isPlainClick, plural } from './dom.js';
 import { Grid } from './grid.js';
 import { ModelView } from './model_view.js';
 
@@ -13,13 +13,15 @@ const search = byId('search');
 let models = [];
 let modelNames = new Map();  // path → name, from the listing
 let openedPath = null;  // the model whose tile gets the focus back
+let gridScrollY = 0;  // where the grid was left
 const grid = new Grid(byId('grid'), (path) => navigate(pageUrl(path, false)));
 const modelView = new ModelView((lods) => navigate(pageUrl(pageState(location.search).model, lods)));
 
 function navigate(url) {
   // The grid's scroll position goes with its history entry, so back returns to it.
   if (!browse.hidden) {
-    history.replaceState({ scrollY: window.scrollY }, '');
+    gridScrollY = window.scrollY;
+    history.replaceState({ scrollY: gridScrollY }, '');
   }
   history.pushState({}, '', url);
   route();
@@ -46,7 +48,7 @@ function route() {
   document.title = 'zenthor browse';
   modelSection.hidden = true;
   browse.hidden = false;
-  window.scrollTo(0, history.state?.scrollY ?? 0);
+  window.scrollTo(0, history.state?.scrollY ?? gridScrollY);
   if (openedPath) {
     grid.tileFor(openedPath)?.focus({ preventScroll: true });
   }
@@ -62,6 +64,14 @@ function showCount() {
 
 async function start() {
   window.addEventListener('popstate', route);
+  // Links to the grid open it in place, where it was left.
+  document.addEventListener('click', (event) => {
+    const link = event.target.closest('a[href="/"]');
+    if (link && isPlainClick(event)) {
+      event.preventDefault();
+      navigate('/');
+    }
+  });
   search.addEventListener('input', showCount);
   // "/" jumps to the search box, as on many sites.
   document.addEventListener('keydown', (event) => {

@@ -2,7 +2,6 @@
 // the summary the importer showed, and its downloads.
 import { modelInfo } from './api.js';
 import { countsText, el, plural, setBadge } from './dom.js';
-import { Viewer } from './viewer.js';
 
 const byId = (id) => document.getElementById(id);
 
@@ -11,7 +10,9 @@ export class ModelView {
     this.stage = byId('stage');
     this.message = byId('stage-message');
     this.objectList = byId('object-list');
-    this.viewer = null;  // made when first needed: a page that only lists models needs no WebGL
+    // Made when first needed: the grid alone loads neither three.js nor WebGL.
+    this.viewer = null;
+    this.viewerMade = null;
     this.token = 0;  // the latest open(); answers for older ones are dropped
     this.pinned = null;
 
@@ -61,15 +62,18 @@ export class ModelView {
     }
     this.setState('loading', 'Loading the 3D view…');
     try {
-      this.viewer ??= this.makeViewer();
-      const gltf = await this.viewer.fetch(info.view);
+      const viewer = await (this.viewerMade ??= this.makeViewer());
+      const gltf = await viewer.fetch(info.view);
       if (token !== this.token) {
-        this.viewer.discard(gltf);
+        viewer.discard(gltf);
         return;
       }
-      const shown = this.viewer.show(gltf);
+      const shown = viewer.show(gltf);
       this.stage.dataset.objects = shown.objects;
       this.stage.dataset.textured = shown.textured;
+      const textures = info.objects.filter((object) => object.texture).length;
+      byId('view-note').textContent = shown.textured < textures
+        ? `${textures - shown.textured} of ${plural(textures, 'texture', 'textures')} could not be shown` : '';
       this.setState('ready', '');
     } catch (error) {
       if (token === this.token) {
@@ -83,7 +87,8 @@ export class ModelView {
     this.viewer?.clear();
   }
 
-  makeViewer() {
+  async makeViewer() {
+    const { Viewer } = await import('./viewer.js');
     const viewer = new Viewer(byId('view'));
     byId('wireframe').checked = false;
     let down = null;
@@ -96,6 +101,7 @@ export class ModelView {
         this.pin(viewer.objectAt(event.clientX, event.clientY));
       }
     });
+    this.viewer = viewer;
     return viewer;
   }
 
@@ -130,6 +136,7 @@ export class ModelView {
     this.viewer?.clear();
     delete this.stage.dataset.objects;
     delete this.stage.dataset.textured;
+    byId('view-note').textContent = '';
     this.objectList.replaceChildren();
     byId('object-count').textContent = '';
     byId('report-text').textContent = '';
