@@ -62,9 +62,11 @@ function showInfo(tile, info) {
   const reason = tile.querySelector('.reason');
   reason.textContent = reasonText(info);
   reason.title = reason.textContent;
-  const img = tile.querySelector('img');
-  img.src = info.thumbnail;
-  img.hidden = false;
+  if (info.thumbnail) {
+    const img = tile.querySelector('img');
+    img.src = info.thumbnail;
+    img.hidden = false;
+  }
 }
 
 function showUnreachable(tile, error) {

@@ -157,7 +157,7 @@ export class ModelView {
       el('li', {}, el('button', { type: 'button', 'data-index': index, 'aria-pressed': 'false' },
         el('span', { class: 'object-name', text: object.name }),
         el('span', { class: 'object-material', text: object.material }),
-        el('span', { class: 'object-facts', text: `${plural(object.triangles, 'polygon', 'polygons')}` +
+        el('span', { class: 'object-facts', text: plural(object.triangles, 'polygon', 'polygons') +
           (object.texture ? ` · ${object.texture}` : ' · no texture') })))));
 
     byId('report-text').textContent = info.reportText || (failed ? '' : 'Nothing was left out.');

@@ -66,6 +66,7 @@ export class Viewer {
 
     this.controls = new OrbitControls(this.camera, canvas);
     this.controls.addEventListener('change', () => this.requestRender());
+    this.controls.listenToKeyEvents(canvas);  // arrow keys pan while the view has the focus
     this.model = null;
     this.objects = [];  // object i = node i of the GLB
     this.originals = new Map();  // mesh → its own material while it is highlighted
