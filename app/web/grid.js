@@ -1,6 +1,6 @@
 // The grid of every model: one tile per model, filled with its import's answer once the
-// tile comes near the view. Tiles off screen are skipped by the browser's renderer
-// (content-visibility in app.css), so a tree of thousands of models scrolls freely.
+// tile comes near the view. Tiles are all of one size (app.css), so filling one costs no
+// layout of the others.
 import { modelInfo, pageUrl } from './api.js';
 import { countsText, el, isPlainClick, reasonText, setBadge } from './dom.js';
 
