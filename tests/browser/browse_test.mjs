@@ -194,11 +194,10 @@ async function main() {
       await page.screenshot({ path: options.screenshot });
     });
 
-    let objectsWithoutLods;
+    const objectsWithoutLods = withLods.objects.length;
     await check('"Include lods" imports the model again and changes its objects', async () => {
       await page.goto(pageOf(withLods.path, false));
-      objectsWithoutLods = (await drawnView(page)).objects;
-      assertEqual(objectsWithoutLods, withLods.objects.length, 'objects without lods');
+      assertEqual((await drawnView(page)).objects, objectsWithoutLods, 'objects without lods');
       await page.click('#lods');
       await page.waitForFunction(() => location.search.includes('lods=1'), { timeout });
       const view = await drawnView(page);
@@ -208,6 +207,7 @@ async function main() {
     });
 
     await check('a reload opens the same model with the same lods answer', async () => {
+      await page.goto(pageOf(withLods.path, true));
       const before = await drawnView(page);
       await page.reload();
       const after = await drawnView(page);
@@ -216,18 +216,20 @@ async function main() {
     });
 
     await check('back and forward walk through the views the user opened', async () => {
-      await page.goBack();
-      const withoutLods = await drawnView(page);
-      assertEqual([withoutLods.lods, withoutLods.objects], [false, objectsWithoutLods], 'one step back');
-      await page.goto(pageOf(withLods.path, false));  // from the grid this time
-      await drawnView(page);
       await openGrid(page);
       await page.click(`${tileOf(withLods.path)} a`);
       await drawnView(page);
+      await page.click('#lods');
+      await page.waitForFunction(() => location.search.includes('lods=1'), { timeout });
+      await drawnView(page);
+      await page.goBack();
+      const back = await drawnView(page);
+      assertEqual([back.lods, back.objects], [false, objectsWithoutLods], 'one step back');
       await page.goBack();
       await page.waitForFunction(() => !document.getElementById('browse').hidden && document.getElementById('model').hidden, { timeout });
       await page.goForward();
-      assertEqual((await drawnView(page)).objects, objectsWithoutLods, 'forward again');
+      const forward = await drawnView(page);
+      assertEqual([forward.lods, forward.objects], [false, objectsWithoutLods], 'forward again');
     });
 
     await check('the page raises no script error and loads nothing that is missing', async () => {
