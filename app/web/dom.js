@@ -1,0 +1,53 @@
+// Building the page from text. Names come from files that may be hostile, so nothing the
+// server sends is ever parsed as HTML: text goes in through textContent and text nodes.
+
+export function el(tag, props = {}, ...children) {
+  const node = document.createElement(tag);
+  for (const [key, value] of Object.entries(props)) {
+    if (key === 'class') {
+      node.className = value;
+    } else if (key === 'text') {
+      node.textContent = value;
+    } else if (key.startsWith('data-') || key.startsWith('aria-')) {
+      node.setAttribute(key, value);
+    } else {
+      node[key] = value;
+    }
+  }
+  node.append(...children.filter((child) => child != null));
+  return node;
+}
+
+const statusLabels = {
+  'imported': 'Imported',
+  'imported-with-omissions': 'Imported with omissions',
+  'failed': 'Failed',
+  'loading': 'Loading…',
+  'unreachable': 'Not loaded',
+};
+
+export function setBadge(badge, status) {
+  badge.dataset.status = status;
+  badge.textContent = statusLabels[status] ?? status;
+}
+
+export function plural(count, one, many) {
+  return `${count.toLocaleString('en')} ${count === 1 ? one : many}`;
+}
+
+export function countsText(info) {
+  return `${plural(info.objects.length, 'object', 'objects')} · ${plural(info.triangles, 'polygon', 'polygons')}`;
+}
+
+// One line saying why a model is not fully there: the failure, or the first thing left out.
+export function reasonText(info) {
+  if (info.status === 'failed') {
+    return info.error || 'The import failed.';
+  }
+  return info.reportText ? info.reportText.trim().split('\n')[0].trim() : '';
+}
+
+// A click that should open a link in place: not one asking for a new tab or window.
+export function isPlainClick(event) {
+  return event.button === 0 && !(event.metaKey || event.ctrlKey || event.shiftKey || event.altKey);
+}

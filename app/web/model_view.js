@@ -1,0 +1,178 @@
+// The page of one model: its 3D view, the objects it is made of, what the import left out,
+// the summary the importer showed, and its downloads.
+import { modelInfo } from './api.js';
+import { countsText, el, plural, setBadge } from './dom.js';
+
+const byId = (id) => document.getElementById(id);
+
+export class ModelView {
+  constructor(onLodsChange) {
+    this.stage = byId('stage');
+    this.message = byId('stage-message');
+    this.objectList = byId('object-list');
+    // Made when first needed: the grid alone loads neither three.js nor WebGL.
+    this.viewer = null;
+    this.viewerMade = null;
+    this.token = 0;  // the latest open(); answers for older ones are dropped
+    this.pinned = null;
+
+    byId('wireframe').addEventListener('change', (event) => this.viewer?.setWireframe(event.target.checked));
+    byId('lods').addEventListener('change', (event) => onLodsChange(event.target.checked));
+    byId('reset-view').addEventListener('click', () => this.viewer?.frame());
+
+    // Hovering or focusing an object shows it; clicking pins it until clicked again.
+    const indexOf = (event) => event.target.closest('button[data-index]')?.dataset.index;
+    this.objectList.addEventListener('click', (event) => {
+      const index = indexOf(event);
+      if (index !== undefined) {
+        this.pin(this.pinned === Number(index) ? null : Number(index));
+      }
+    });
+    for (const type of ['pointerover', 'focusin']) {
+      this.objectList.addEventListener(type, (event) => {
+        const index = indexOf(event);
+        this.viewer?.highlight(index === undefined ? this.pinned : Number(index));
+      });
+    }
+    for (const type of ['pointerleave', 'focusout']) {
+      this.objectList.addEventListener(type, () => this.viewer?.highlight(this.pinned));
+    }
+  }
+
+  async open(path, lods, name) {
+    const token = ++this.token;
+    this.showHeader(path, lods, name);
+    this.setState('loading', 'Importing…');
+    let info;
+    try {
+      info = await modelInfo(path, lods);
+    } catch (error) {
+      if (token === this.token) {
+        this.setState('error', `The model could not be loaded: ${error.message}`);
+      }
+      return;
+    }
+    if (token !== this.token) {
+      return;
+    }
+    this.showInfo(info);
+    if (info.status === 'failed') {
+      this.setState('failed', info.error || 'The import failed.');
+      return;
+    }
+    this.setState('loading', 'Loading the 3D view…');
+    try {
+      const viewer = await (this.viewerMade ??= this.makeViewer());
+      const gltf = await viewer.fetch(info.view);
+      if (token !== this.token) {
+        viewer.discard(gltf);
+        return;
+      }
+      const shown = viewer.show(gltf);
+      this.stage.dataset.objects = shown.objects;
+      this.stage.dataset.textured = shown.textured;
+      const textures = info.objects.filter((object) => object.texture).length;
+      byId('view-note').textContent = shown.textured < textures
+        ? `${textures - shown.textured} of ${plural(textures, 'texture', 'textures')} could not be shown` : '';
+      this.setState('ready', '');
+    } catch (error) {
+      if (token === this.token) {
+        this.setState('error', `The 3D view could not be shown: ${error.message}`);
+      }
+    }
+  }
+
+  close() {
+    this.token += 1;
+    this.viewer?.clear();
+  }
+
+  async makeViewer() {
+    const { Viewer } = await import('./viewer.js');
+    const viewer = new Viewer(byId('view'));
+    byId('wireframe').checked = false;
+    let down = null;
+    // A click without a drag picks the object under the pointer.
+    viewer.canvas.addEventListener('pointerdown', (event) => {
+      down = event.button === 0 ? { x: event.clientX, y: event.clientY } : null;
+    });
+    viewer.canvas.addEventListener('pointerup', (event) => {
+      if (down && Math.hypot(event.clientX - down.x, event.clientY - down.y) < 5) {
+        this.pin(viewer.objectAt(event.clientX, event.clientY));
+      }
+    });
+    this.viewer = viewer;
+    return viewer;
+  }
+
+  setState(state, message) {
+    this.stage.dataset.state = state;
+    this.message.hidden = state === 'ready';
+    this.message.querySelector('.title').textContent =
+      { failed: 'This model failed to import', error: 'Something went wrong' }[state] ?? '';
+    this.message.querySelector('.text').textContent = message;
+  }
+
+  pin(index) {
+    this.pinned = index;
+    for (const button of this.objectList.querySelectorAll('button')) {
+      const pressed = Number(button.dataset.index) === index;
+      button.setAttribute('aria-pressed', String(pressed));
+      if (pressed) {
+        button.scrollIntoView({ block: 'nearest' });
+      }
+    }
+    this.viewer?.highlight(index);
+  }
+
+  showHeader(path, lods, name) {
+    document.title = `${name} · zenthor browse`;
+    byId('model-name').textContent = name;
+    byId('model-path').textContent = path;
+    byId('lods').checked = lods;
+    setBadge(byId('model-badge'), 'loading');
+    byId('model-counts').textContent = '';
+    this.pinned = null;
+    this.viewer?.clear();
+    delete this.stage.dataset.objects;
+    delete this.stage.dataset.textured;
+    byId('view-note').textContent = '';
+    this.objectList.replaceChildren();
+    byId('object-count').textContent = '';
+    byId('report-text').textContent = '';
+    byId('files-read').replaceChildren();
+    byId('files-read-count').textContent = '';
+    byId('summary-title').textContent = '';
+    byId('summary-text').textContent = '';
+    byId('downloads').hidden = true;
+  }
+
+  showInfo(info) {
+    const failed = info.status === 'failed';
+    setBadge(byId('model-badge'), info.status);
+    byId('model-counts').textContent = failed ? '' : countsText(info);
+
+    byId('object-count').textContent = `(${info.objects.length})`;
+    this.objectList.replaceChildren(...info.objects.map((object, index) =>
+      el('li', {}, el('button', { type: 'button', 'data-index': index, 'aria-pressed': 'false' },
+        el('span', { class: 'object-name', text: object.name }),
+        el('span', { class: 'object-material', text: object.material }),
+        el('span', { class: 'object-facts', text: plural(object.triangles, 'polygon', 'polygons') +
+          (object.texture ? ` · ${object.texture}` : ' · no texture') })))));
+
+    byId('report-text').textContent = info.reportText || (failed ? '' : 'Nothing was left out.');
+    const filesRead = info.report?.filesRead ?? [];
+    byId('files-read-count').textContent = `(${filesRead.length})`;
+    byId('files-read').replaceChildren(...filesRead.map((file) => el('li', { text: file })));
+
+    byId('summary-title').textContent = info.summary?.title ?? '';
+    byId('summary-text').textContent = info.summary?.text ?? 'The importer showed no summary.';
+
+    byId('downloads').hidden = failed;
+    if (!failed) {
+      for (const format of ['glb', 'gltf', 'obj']) {
+        byId(`download-${format}`).href = info.downloads[format];
+      }
+    }
+  }
+}

@@ -1,0 +1,248 @@
+// Drives the browse page in headless Chromium against a running `zenthor browse` and checks
+// what its users rely on. The expected answers come from the server's own API, so any tree
+// works that holds a failed model and a model with level-of-detail references.
+//
+//   node tests/browser/browse_test.mjs --url http://127.0.0.1:PORT/ --screenshot FILE.png
+//
+// FILE.png gets the 3D view of a textured model, FILE.grid.png the grid. Exit status 0 when
+// every check passed, 1 when any failed, 2 on a usage or start-up error.
+import { mkdirSync } from 'node:fs';
+import { dirname } from 'node:path';
+import { parseArgs } from 'node:util';
+import puppeteer from 'puppeteer-core';
+
+const { values: options } = parseArgs({
+  options: {
+    url: { type: 'string' },
+    screenshot: { type: 'string' },
+    chromium: { type: 'string', default: '/usr/bin/chromium' },
+    timeout: { type: 'string', default: '60' },  // seconds for one import or one view
+  },
+});
+if (!options.url || !options.screenshot) {
+  console.error('usage: browse_test.mjs --url BASE_URL --screenshot FILE.png [--chromium PATH] [--timeout SECONDS]');
+  process.exit(2);
+}
+const base = new URL(options.url);
+const timeout = Number(options.timeout) * 1000;
+
+async function api(path) {
+  const response = await fetch(new URL(path, base));
+  if (!response.ok) {
+    throw new Error(`${path}: ${response.status}`);
+  }
+  return response.json();
+}
+const infoOf = (path, lods) => api(`/api/model?path=${encodeURIComponent(path)}&lods=${lods ? 1 : 0}`);
+// A CSS selector for the tile of a model (paths may hold quotes and backslashes).
+const tileOf = (path) => `#grid li[data-path="${path.replace(/["\\]/g, '\\$&')}"]`;
+const pageOf = (path, lods) => new URL(`/?model=${encodeURIComponent(path)}${lods ? '&lods=1' : ''}`, base).href;
+
+function assert(condition, message) {
+  if (!condition) {
+    throw new Error(message);
+  }
+}
+
+function assertEqual(actual, expected, what) {
+  assert(JSON.stringify(actual) === JSON.stringify(expected),
+    `${what}: got ${JSON.stringify(actual)}, expected ${JSON.stringify(expected)}`);
+}
+
+const badgeText = { 'imported': 'Imported', 'imported-with-omissions': 'Imported with omissions', 'failed': 'Failed' };
+
+// What the model page shows once its view has settled (drawn, failed or broken).
+async function settledView(page) {
+  await page.waitForFunction(() => {
+    const stage = document.getElementById('stage');
+    return !document.getElementById('model').hidden && stage.dataset.state !== 'loading';
+  }, { timeout });
+  return page.evaluate(() => {
+    const stage = document.getElementById('stage');
+    return {
+      state: stage.dataset.state,
+      message: document.querySelector('#stage-message .text').textContent,
+      objects: Number(stage.dataset.objects),
+      textured: Number(stage.dataset.textured),
+      name: document.getElementById('model-name').textContent,
+      lods: document.getElementById('lods').checked,
+      listed: [...document.querySelectorAll('#object-list .object-name')].map((node) => node.textContent),
+    };
+  });
+}
+
+async function drawnView(page) {
+  const view = await settledView(page);
+  assert(view.state === 'ready', `the view did not draw (${view.state}): ${view.message}`);
+  return view;
+}
+
+// The share of the canvas's pixels that differ clearly from its top-left corner (the
+// background: the camera frames the model with a margin).
+function drawnShare(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById('view');
+    const copy = Object.assign(document.createElement('canvas'), { width: canvas.width, height: canvas.height });
+    const context = copy.getContext('2d');
+    context.drawImage(canvas, 0, 0);
+    const { data } = context.getImageData(0, 0, copy.width, copy.height);
+    let differing = 0;
+    for (let i = 0; i < data.length; i += 4) {
+      const distance = Math.abs(data[i] - data[0]) + Math.abs(data[i + 1] - data[1]) + Math.abs(data[i + 2] - data[2]);
+      differing += distance > 24 ? 1 : 0;
+    }
+    return differing / (data.length / 4);
+  });
+}
+
+async function openGrid(page) {
+  await page.goto(base.href);
+  await page.waitForSelector('body[data-listed]', { timeout });
+}
+
+async function main() {
+  const listing = await api('/api/models');
+  const infos = new Map();
+  for (const model of listing.models) {
+    infos.set(model.path, await infoOf(model.path, false));
+  }
+  const all = [...infos.values()];
+  const failed = all.find((info) => info.status === 'failed');
+  const textured = all.filter((info) => info.status !== 'failed')
+    .sort((a, b) => b.objects.filter((o) => o.texture).length - a.objects.filter((o) => o.texture).length)[0];
+  const withLods = all.find((info) => info.report?.leftOut?.referencesFilteredAsLod?.length > 0);
+  assert(failed && textured?.objects.some((o) => o.texture) && withLods,
+    'the tree needs a failed model, a model with textures and one with level-of-detail references');
+
+  mkdirSync(dirname(options.screenshot), { recursive: true });
+  const browser = await puppeteer.launch({
+    executablePath: options.chromium,
+    headless: true,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      '--disable-background-networking', '--disable-component-update', '--no-first-run'],
+  });
+  const failures = [];
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 1280, height: 800 });
+    const pageErrors = [];
+    page.on('pageerror', (error) => pageErrors.push(error.message));
+    page.on('console', (message) => message.type() === 'error' && pageErrors.push(message.text()));
+
+    const check = async (name, body) => {
+      try {
+        await body();
+        console.log(`ok - ${name}`);
+      } catch (error) {
+        failures.push(name);
+        console.log(`not ok - ${name}\n    ${error.message.replaceAll('\n', '\n    ')}`);
+      }
+    };
+
+    await check('every model is listed under its own name, with its import status, counts and picture', async () => {
+      await openGrid(page);
+      const tiles = await page.$$eval('#grid li', (nodes) => nodes.map((node) => node.dataset.path));
+      assertEqual(tiles, listing.models.map((model) => model.path), 'tiles');
+      for (const model of listing.models) {
+        // Tiles load as they come into view, so each is brought there.
+        const tile = tileOf(model.path);
+        await page.$eval(tile, (node) => node.scrollIntoView({ block: 'center' }));
+        await page.waitForFunction((selector) => {
+          const node = document.querySelector(selector);
+          return node.dataset.status && node.querySelector('img').complete;
+        }, { timeout }, tile);
+        const shown = await page.$eval(tile, (node) => ({
+          name: node.querySelector('.tile-name').textContent,
+          badge: node.querySelector('.badge').textContent,
+          counts: node.querySelector('.counts').textContent,
+          pictureWidth: node.querySelector('img').naturalWidth,
+        }));
+        const info = infos.get(model.path);
+        assertEqual(shown.name, model.name, `name of ${model.path}`);
+        assertEqual(shown.badge, badgeText[info.status], `badge of ${model.path}`);
+        if (info.status !== 'failed') {
+          assert(shown.counts.startsWith(`${info.objects.length} object`) && shown.counts.includes(`${info.triangles} polygon`),
+            `counts of ${model.path}: ${shown.counts}`);
+        }
+        assert(shown.pictureWidth > 0, `the picture of ${model.path} did not load`);
+      }
+      await page.evaluate(() => window.scrollTo(0, 0));
+      await page.screenshot({ path: options.screenshot.replace(/(\.png)?$/, '.grid.png') });
+    });
+
+    await check('a failed model says why, in its tile and on its page', async () => {
+      await openGrid(page);
+      const tile = `${tileOf(failed.path)} .reason`;
+      await page.waitForFunction((selector) => document.querySelector(selector).textContent !== '', { timeout }, tile);
+      assertEqual(await page.$eval(tile, (node) => node.textContent), failed.error, 'reason in the tile');
+      await page.goto(pageOf(failed.path, false));
+      const view = await settledView(page);
+      assertEqual(view.state, 'failed', 'state of the view');
+      assertEqual(view.message, failed.error, 'reason on the page');
+    });
+
+    await check('a picked model is drawn, with its textures, and its objects listed in scene order', async () => {
+      await openGrid(page);
+      await page.click(`${tileOf(textured.path)} a`);
+      const view = await drawnView(page);
+      assertEqual(new URL(page.url()).searchParams.get('model'), textured.path, 'model named in the address');
+      assertEqual(view.listed, textured.objects.map((object) => object.name), 'objects listed');
+      assertEqual(view.objects, textured.objects.length, 'objects drawn');
+      assertEqual(view.textured, textured.objects.filter((object) => object.texture).length, 'objects drawn with a texture');
+      const share = await drawnShare(page);
+      assert(share > 0.01, `only ${(share * 100).toFixed(2)}% of the canvas differs from the background`);
+      await page.screenshot({ path: options.screenshot });
+    });
+
+    const objectsWithoutLods = withLods.objects.length;
+    await check('"Include lods" imports the model again and changes its objects', async () => {
+      await page.goto(pageOf(withLods.path, false));
+      assertEqual((await drawnView(page)).objects, objectsWithoutLods, 'objects without lods');
+      await page.click('#lods');
+      await page.waitForFunction(() => location.search.includes('lods=1'), { timeout });
+      const view = await drawnView(page);
+      const expected = (await infoOf(withLods.path, true)).objects.length;
+      assert(expected !== objectsWithoutLods, `the server gives ${expected} objects either way`);
+      assertEqual(view.objects, expected, 'objects with lods');
+    });
+
+    await check('a reload opens the same model with the same lods answer', async () => {
+      await page.goto(pageOf(withLods.path, true));
+      const before = await drawnView(page);
+      await page.reload();
+      const after = await drawnView(page);
+      assertEqual(after, before, 'view after the reload');
+      assert(after.lods, 'Include lods is unmarked after the reload');
+    });
+
+    await check('back and forward walk through the views the user opened', async () => {
+      await openGrid(page);
+      await page.click(`${tileOf(withLods.path)} a`);
+      await drawnView(page);
+      await page.click('#lods');
+      await page.waitForFunction(() => location.search.includes('lods=1'), { timeout });
+      await drawnView(page);
+      await page.goBack();
+      const back = await drawnView(page);
+      assertEqual([back.lods, back.objects], [false, objectsWithoutLods], 'one step back');
+      await page.goBack();
+      await page.waitForFunction(() => !document.getElementById('browse').hidden && document.getElementById('model').hidden, { timeout });
+      await page.goForward();
+      const forward = await drawnView(page);
+      assertEqual([forward.lods, forward.objects], [false, objectsWithoutLods], 'forward again');
+    });
+
+    await check('the page raises no script error and loads nothing that is missing', async () => {
+      assert(pageErrors.length === 0, `${pageErrors.length} errors, the first:\n${pageErrors.slice(0, 3).join('\n')}`);
+    });
+  } finally {
+    await browser.close();
+  }
+  console.log(failures.length === 0 ? 'all checks passed' : `${failures.length} check(s) failed`);
+  return failures.length === 0 ? 0 : 1;
+}
+
+main().then((status) => process.exit(status), (error) => {
+  console.error(`browse_test: ${error.message}`);
+  process.exit(2);
+});
