@@ -42,12 +42,6 @@ int Usage(const std::string& message) {
     return kExitUsage;
 }
 
-std::vector<fs::path> PluginFolders(const std::vector<std::string>& extra) {
-    std::vector<fs::path> folders{DefaultPluginFolder()};
-    folders.insert(folders.end(), extra.begin(), extra.end());
-    return folders;
-}
-
 int RunSingle(const PluginRegistry& plugins, const ImportOptions& options, const fs::path& input,
               OutputFormat format) {
     std::error_code code;

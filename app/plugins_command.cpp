@@ -21,8 +21,7 @@ std::string Hex(unsigned long value) {
 }
 
 int RunPlugins(const std::vector<std::string>& pluginDirs) {
-    std::vector<std::filesystem::path> folders{DefaultPluginFolder()};
-    folders.insert(folders.end(), pluginDirs.begin(), pluginDirs.end());
+    const std::vector<std::filesystem::path> folders = PluginFolders(pluginDirs);
     PluginRegistry plugins;
     plugins.Discover(folders, std::cerr);
 
