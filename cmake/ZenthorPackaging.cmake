@@ -2,10 +2,11 @@
 # laid out as cmake/ZenthorInstallLayout.cmake says, packed as a Debian package. Windows:
 # the plug-in DLL in plugins/ beside the host SDK stand-in DLL it links, packed as a zip.
 #   cmake --install build/default --prefix DIR
-#   cpack --preset deb | cpack --preset windows-zip   (into build/packages/)
+#   cpack --preset deb, cpack --preset windows-zip (into build/packages/; the workflow
+#   presets of the same names configure and build first)
 if(WIN32)
-  # The import libraries are not installed: nothing links the plug-in, and a real host
-  # brings its own SDK.
+  # Without the import libraries: nothing is built against the package. The DLLs are the
+  # very files scripts/windows-tests tests (not stripped).
   install(TARGETS ZenthorMeshImport RUNTIME DESTINATION plugins ARCHIVE EXCLUDE_FROM_ALL)
   install(TARGETS zenthor_host RUNTIME DESTINATION . ARCHIVE EXCLUDE_FROM_ALL)
   set(CPACK_GENERATOR ZIP)
@@ -30,6 +31,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "ZenthorMeshImport developers")
   # Depends from the libraries the files link (dpkg-shlibdeps).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # Without the debug information of the RelWithDebInfo build.
   set(CPACK_STRIP_FILES ON)
 endif()
 set(CPACK_PACKAGE_VENDOR "ZenthorMeshImport developers")
