@@ -148,6 +148,9 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
         while (!pool.Full() && next < tasks.size()) {
             const std::size_t index = next++;
             const BatchTask& task = tasks[index];
+            if (!task.note.empty()) {
+                progress.Message("zenthor import: " + task.note);
+            }
             if (!task.problem.empty()) {
                 ++tally.done;
                 ++tally.failed;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <set>
+#include <map>
 #include <system_error>
 
 namespace zenthor {
@@ -20,18 +20,23 @@ std::string Lower(std::string text) {
 std::vector<BatchTask> PlanBatch(const std::vector<fs::path>& inputs, const fs::path& outDir,
                                  OutputFormat format) {
     std::vector<BatchTask> tasks;
-    std::set<fs::path> outputs;
+    std::map<fs::path, fs::path> writers;  // output -> the input that writes it
     const auto add = [&](const fs::path& input, const fs::path& relative) {
         BatchTask task;
         task.input = input;
         task.output = (outDir / relative).lexically_normal();
         task.output.replace_extension(Extension(format));
-        if (outputs.count(task.output) != 0) {
+        if (const auto taken = writers.find(task.output); taken != writers.end()) {
+            const fs::path wanted = task.output;
             task.output = (outDir / relative).lexically_normal();
             task.output += Extension(format);
+            task.note = taken->second.string() + " and " + input.string() + " would both write " +
+                        wanted.string() + ": " + taken->second.string() + " writes " + wanted.string() +
+                        ", " + input.string() + " writes " + task.output.string();
         }
-        if (!outputs.insert(task.output).second) {
-            task.problem = "its output " + task.output.string() + " is taken by another file of the batch";
+        if (const auto [taken, added] = writers.emplace(task.output, input); !added) {
+            task.problem = "its output " + task.output.string() + " is taken by " + taken->second.string();
+            task.note.clear();
         }
         tasks.push_back(std::move(task));
     };
@@ -52,12 +57,12 @@ std::vector<BatchTask> PlanBatch(const std::vector<fs::path>& inputs, const fs::
                 add(file, file.lexically_relative(input));
             }
             if (code) {
-                tasks.push_back({input, {}, "cannot read the folder: " + code.message()});
+                tasks.push_back({input, {}, "cannot read the folder: " + code.message(), {}});
             }
         } else if (fs::exists(input, code)) {
             add(input, input.filename());
         } else {
-            tasks.push_back({input, {}, "no such file or folder"});
+            tasks.push_back({input, {}, "no such file or folder", {}});
         }
     }
     return tasks;

@@ -28,8 +28,13 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// The loader composes paths with `\`; a person reads them as this system writes paths.
+std::string Shown(const std::string& path) {
+    return platform::DisplayPath(path);
+}
+
 // The texture of each mesh as the import resolves it: the file it names, whether that
-// file exists, and every size candidate with whether it exists.
+// file exists, and every size candidate with whether it exists; paths as shown.
 struct TextureReport {
     std::string resolved;
     bool exists = false;
@@ -38,9 +43,13 @@ struct TextureReport {
 
 TextureReport ReportTexture(const CZenthorModel& model, const ModelMesh& mesh) {
     TextureReport report;
-    report.resolved = ResolveTexturePath(model.contentRoot, mesh.textureName);
+    const std::string resolved = ResolveTexturePath(model.contentRoot, mesh.textureName);
+    report.exists = platform::FileExists(resolved);
+    report.resolved = Shown(resolved);
     report.candidates = TextureCandidates(model.contentRoot, mesh.textureName);
-    report.exists = platform::FileExists(report.resolved);
+    for (TextureCandidate& candidate : report.candidates) {
+        candidate.path = Shown(candidate.path);
+    }
     return report;
 }
 
@@ -52,7 +61,8 @@ std::string Ending(const std::string& path, const std::string& textureName) {
 
 void PrintText(const InfoOptions& options, const CZenthorModel& model, const LoadLog& log) {
     std::cout << "file: " << options.file << "\n";
-    std::cout << "content root: " << (model.contentRoot.empty() ? "(none)" : model.contentRoot) << "\n";
+    std::cout << "content root: " << (model.contentRoot.empty() ? "(none)" : Shown(model.contentRoot))
+              << "\n";
     std::cout << "include lods: " << (options.includeLods ? "yes" : "no") << "\n";
 
     std::cout << "meshes: " << model.GetMeshCount() << "\n";
@@ -72,7 +82,7 @@ void PrintText(const InfoOptions& options, const CZenthorModel& model, const Loa
                   << (texture.exists ? "found" : "missing") << "]\n";
         std::cout << "       tried:";
         for (const TextureCandidate& candidate : texture.candidates) {
-            std::cout << " " << Ending(candidate.path, mesh.textureName) << " "
+            std::cout << " " << Ending(candidate.path, Shown(mesh.textureName)) << " "
                       << (candidate.exists ? "(exists)" : "(missing)");
         }
         std::cout << "\n";
@@ -81,7 +91,7 @@ void PrintText(const InfoOptions& options, const CZenthorModel& model, const Loa
     std::cout << "references: " << log.references.size() << "\n";
     for (const ReferenceRecord& ref : log.references) {
         std::cout << "  " << std::string(static_cast<std::size_t>(ref.depth - 1) * 2, ' ') << Quoted(ref.name)
-                  << " -> " << ref.path << "  [" << ToString(ref.outcome) << "]\n";
+                  << " -> " << Shown(ref.path) << "  [" << ToString(ref.outcome) << "]\n";
     }
 
     std::cout << "texture aliases: " << model.textureAliases.size() << "\n";
@@ -93,8 +103,8 @@ void PrintText(const InfoOptions& options, const CZenthorModel& model, const Loa
     for (const Diagnostic& d : log.diagnostics) {
         char offset[32];
         std::snprintf(offset, sizeof offset, "0x%llx", static_cast<unsigned long long>(d.offset));
-        std::cout << "  " << ToString(d.reason) << "  " << d.file << " @ " << offset << ": " << d.detail
-                  << "\n";
+        std::cout << "  " << ToString(d.reason) << "  " << Shown(d.file) << " @ " << offset << ": "
+                  << d.detail << "\n";
     }
 }
 
@@ -107,7 +117,7 @@ nlohmann::json ToJson(const InfoOptions& options, const CZenthorModel& model, co
     if (!loaded) {
         out["error"] = ExplainLoadFailure(options.file, log);
     }
-    out["contentRoot"] = model.contentRoot;
+    out["contentRoot"] = Shown(model.contentRoot);
     out["includeLods"] = options.includeLods;
     out["meshes"] = json::array();
     for (int i = 0; i < model.GetMeshCount(); ++i) {
@@ -132,8 +142,8 @@ nlohmann::json ToJson(const InfoOptions& options, const CZenthorModel& model, co
     out["references"] = json::array();
     for (const ReferenceRecord& ref : log.references) {
         out["references"].push_back({{"name", ref.name},
-                                     {"path", ref.path},
-                                     {"referencingFile", ref.referencingFile},
+                                     {"path", Shown(ref.path)},
+                                     {"referencingFile", Shown(ref.referencingFile)},
                                      {"depth", ref.depth},
                                      {"outcome", ToString(ref.outcome)}});
     }
@@ -143,8 +153,10 @@ nlohmann::json ToJson(const InfoOptions& options, const CZenthorModel& model, co
     }
     out["diagnostics"] = json::array();
     for (const Diagnostic& d : log.diagnostics) {
-        out["diagnostics"].push_back(
-            {{"reason", ToString(d.reason)}, {"file", d.file}, {"offset", d.offset}, {"detail", d.detail}});
+        out["diagnostics"].push_back({{"reason", ToString(d.reason)},
+                                      {"file", Shown(d.file)},
+                                      {"offset", d.offset},
+                                      {"detail", d.detail}});
     }
     return out;
 }

@@ -13,6 +13,7 @@
 
 int main(int argc, char** argv) {
     CLI::App app{"zenthor: imports model and mesh files of a game's content tree through importer plug-ins"};
+    app.set_version_flag("--version", "zenthor " ZENTHOR_VERSION, "print the version and exit");
     app.require_subcommand(1);
     // Options of the program may also follow the command's name.
     app.fallthrough();

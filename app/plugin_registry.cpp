@@ -133,7 +133,14 @@ SceneImport* PluginRegistry::FindImporter(const fs::path& file) const {
 fs::path DefaultPluginFolder() {
     std::error_code code;
     const fs::path program = fs::read_symlink("/proc/self/exe", code);
-    return code ? fs::path("plugins") : program.parent_path() / "plugins";
+    if (code) {
+        return "plugins";
+    }
+    const fs::path folder = program.parent_path();
+    if (fs::is_directory(folder / "plugins", code)) {
+        return folder / "plugins";
+    }
+    return (folder / ZENTHOR_INSTALLED_PLUGIN_FOLDER).lexically_normal();
 }
 
 std::vector<std::filesystem::path> PluginFolders(const std::vector<std::string>& extra) {

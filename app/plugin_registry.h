@@ -58,7 +58,9 @@ private:
     std::vector<int (*)()> m_shutdowns;
 };
 
-// <folder of the running program>/plugins.
+// The plug-in folder of the running program: plugins/ next to it where that exists (the
+// build tree), else the plug-in folder of the installed tree it belongs to, found from the
+// program's folder (bin/../lib/zenthor/plugins), so any prefix works.
 std::filesystem::path DefaultPluginFolder();
 
 // The folders to load plug-ins from, in order: those the user named (`extra`), then the

@@ -132,10 +132,10 @@ TEST(Info, ReportsTexturesTriedReferencesAndUnreadableFiles) {
     fs::remove(tree.Path("textures/cloth.512.dds"));
     const ProcessResult run = RunZenthor({"info", tree.Path("models/sample.model")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("textures\\stone.2048.dds  [found]"));
+    EXPECT_THAT(run.out, HasSubstr("textures/stone.2048.dds  [found]"));
     EXPECT_THAT(run.out, HasSubstr("tried: .2048.dds (missing) .1024.dds (exists) .512.dds (missing)"));
     // Neither larger file exists, so the 512 name is used, and it is missing too.
-    EXPECT_THAT(run.out, HasSubstr("textures\\cloth.512.dds  [missing]"));
+    EXPECT_THAT(run.out, HasSubstr("textures/cloth.512.dds  [missing]"));
 
     const ProcessResult json =
         RunZenthor({"info", tree.Path("models/sample.model"), "--include-lods", "--json"});
