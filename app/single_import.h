@@ -12,6 +12,7 @@
 #include "app/dialog_answers.h"
 #include "app/import_report.h"
 #include "app/output_format.h"
+#include "app/texture_store.h"
 
 class SceneImport;
 
@@ -25,6 +26,10 @@ struct ImportRequest {
     std::filesystem::path input;
     std::filesystem::path output;
     OutputFormat format = OutputFormat::Glb;
+    TextureMode textures = TextureMode::Keep;
+    // With PNG textures: a batch's shared store; null gives the import a store of its own,
+    // whose PNGs go into a folder beside the output named after it ("scene_textures/").
+    TextureStore* sharedTextures = nullptr;
 };
 
 struct ImportOutcome {
