@@ -1,19 +1,21 @@
 // Checks .gltf and .glb files with the reference glTF validator, with the files they
-// reference: prints every issue, and exits with status 1 when a file has an error (with
-// --no-warnings also a warning).
+// reference: prints every issue, and exits with status 1 when a file has an error, or a
+// warning when it comes after --no-warnings.
 //
-//   node validate_gltf.mjs [--no-warnings] FILE...
+//   node validate_gltf.mjs FILE... [--no-warnings FILE...]
 import { readFile } from 'node:fs/promises';
 import path from 'node:path';
 import validator from 'gltf-validator';
 
-const args = process.argv.slice(2);
-const noWarnings = args[0] === '--no-warnings';
-const files = noWarnings ? args.slice(1) : args;
 const severities = ['error', 'warning', 'info', 'hint'];
 
-let failed = files.length === 0;
-for (const file of files) {
+let noWarnings = false;
+let failed = process.argv.length <= 2;
+for (const file of process.argv.slice(2)) {
+    if (file === '--no-warnings') {
+        noWarnings = true;
+        continue;
+    }
     const report = await validator.validateBytes(new Uint8Array(await readFile(file)), {
         uri: file,
         maxIssues: 0,
