@@ -163,6 +163,10 @@ TextureStore::Outcome TextureStore::ConvertAs(const fs::path& dds, const fs::pat
     if (texture.converted) {
         std::error_code code;
         fs::create_directories(texture.png.parent_path(), code);
+        if (code) {
+            error = "cannot create " + texture.png.parent_path().string() + ": " + code.message();
+            return Outcome::Failed;
+        }
         if (!WriteFileAtomically(texture.png, {reinterpret_cast<const char*>(texture.bytes->data()),
                                                texture.bytes->size()},
                                  error)) {
