@@ -11,8 +11,8 @@ namespace zenthor {
 
 namespace fs = std::filesystem;
 
-bool UsePngTextures(std::vector<ExportNode>& nodes, TextureStore& store, const fs::path& outputFile, bool embed,
-                    PendingFileSet& files, ExportWarnings& warnings, std::string& error) {
+bool UsePngTextures(std::vector<ExportNode>& nodes, TextureStore& store, const fs::path& outputFile,
+                    bool embed, PendingFileSet& files, ExportWarnings& warnings, std::string& error) {
     struct Used {
         const TextureStore::Texture* texture = nullptr;
         std::shared_ptr<const std::vector<std::uint8_t>> embedded;
@@ -30,7 +30,8 @@ bool UsePngTextures(std::vector<ExportNode>& nodes, TextureStore& store, const f
                 return false;
             }
             if (!texture.texture->converted) {
-                warnings.Add("texture " + material.texturePath + " kept as DDS: " + texture.texture->keptBecause);
+                warnings.Add("texture " + material.texturePath +
+                             " kept as DDS: " + texture.texture->keptBecause);
             } else if (embed) {
                 texture.embedded = TextureStore::PngBytes(*texture.texture, error);
                 if (!texture.embedded) {

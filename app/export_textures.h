@@ -18,7 +18,8 @@ class TextureStore;
 // converted keeps its DDS, with one warning per file (not per node). PNGs that the writer
 // must write itself join `files`, so they appear with the scene's files or not at all.
 // False with `error` set when a PNG cannot be written.
-bool UsePngTextures(std::vector<ExportNode>& nodes, TextureStore& store, const std::filesystem::path& outputFile,
-                    bool embed, PendingFileSet& files, ExportWarnings& warnings, std::string& error);
+bool UsePngTextures(std::vector<ExportNode>& nodes, TextureStore& store,
+                    const std::filesystem::path& outputFile, bool embed, PendingFileSet& files,
+                    ExportWarnings& warnings, std::string& error);
 
 }  // namespace zenthor

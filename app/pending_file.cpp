@@ -101,7 +101,8 @@ fs::path PendingFile::TempPathFor(const fs::path& finalPath, long pid) {
 bool PendingFile::IsTempPathOf(const fs::path& path, long pid) {
     const std::string name = path.filename().string();
     const std::string ending = kTempMarker + std::to_string(pid);
-    return name.size() > ending.size() && name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+    return name.size() > ending.size() &&
+           name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
 }
 
 PendingFileSet::~PendingFileSet() {

@@ -33,7 +33,8 @@ bool ReadWholeFile(const fs::path& path, std::vector<std::uint8_t>& bytes) {
         return false;
     }
     bytes.resize(static_cast<std::size_t>(size));
-    return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)));
+    return static_cast<bool>(
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)));
 }
 
 // Decodes `dds` into PNG bytes, or says why it stays as it is.
@@ -68,7 +69,8 @@ void Decode(const fs::path& dds, TextureStore::Texture& texture) {
 // A claim's record: "png" or "dds <why>" on the first line, then the DDS file, then a line
 // end that marks the record complete.
 std::string FormatRecord(const TextureStore::Texture& texture, const fs::path& dds) {
-    return (texture.converted ? std::string("png") : "dds " + texture.keptBecause) + "\n" + dds.string() + "\n";
+    return (texture.converted ? std::string("png") : "dds " + texture.keptBecause) + "\n" + dds.string() +
+           "\n";
 }
 
 // False for an empty or incomplete record.
@@ -167,9 +169,9 @@ TextureStore::Outcome TextureStore::ConvertAs(const fs::path& dds, const fs::pat
             error = "cannot create " + texture.png.parent_path().string() + ": " + code.message();
             return Outcome::Failed;
         }
-        if (!WriteFileAtomically(texture.png, {reinterpret_cast<const char*>(texture.bytes->data()),
-                                               texture.bytes->size()},
-                                 error)) {
+        if (!WriteFileAtomically(
+                texture.png, {reinterpret_cast<const char*>(texture.bytes->data()), texture.bytes->size()},
+                error)) {
             return Outcome::Failed;
         }
         texture.bytes.reset();  // the file holds them now; a long batch must not keep every PNG
@@ -179,7 +181,8 @@ TextureStore::Outcome TextureStore::ConvertAs(const fs::path& dds, const fs::pat
     return Outcome::Done;
 }
 
-std::shared_ptr<const std::vector<std::uint8_t>> TextureStore::PngBytes(const Texture& texture, std::string& error) {
+std::shared_ptr<const std::vector<std::uint8_t>> TextureStore::PngBytes(const Texture& texture,
+                                                                        std::string& error) {
     if (texture.bytes) {
         return texture.bytes;
     }

@@ -56,7 +56,7 @@ private:
                       std::string& error);
 
     std::filesystem::path m_folder;
-    std::filesystem::path m_claims;  // empty for a single import's store
+    std::filesystem::path m_claims;                                  // empty for a single import's store
     std::map<std::filesystem::path, Texture> m_textures;             // by DDS file
     std::map<std::filesystem::path, std::filesystem::path> m_names;  // PNG name -> its DDS file
 };

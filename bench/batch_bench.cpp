@@ -59,7 +59,8 @@ void GenerateModels() {
     WriteModels(TheTrees()->small, kModels);
     TempContentTree& large = TheTrees()->large;
     WriteSampleContent(large.Root());
-    for (const char* texture : {"textures/stone.2048.dds", "textures/crate.1024.dds", "textures/cloth.512.dds"}) {
+    for (const char* texture :
+         {"textures/stone.2048.dds", "textures/crate.1024.dds", "textures/cloth.512.dds"}) {
         large.Write(texture, MakeDds(kDxt5, TestImage(1024, 1024)));
     }
     WriteModels(large, kModelsWithLargeTextures);
@@ -89,7 +90,8 @@ private:
 };
 
 // Runs the batch of `tree` as often as the benchmark asks; `extra` follows the arguments.
-void RunBatch(benchmark::State& state, TempContentTree& tree, int models, const std::vector<std::string>& extra) {
+void RunBatch(benchmark::State& state, TempContentTree& tree, int models,
+              const std::vector<std::string>& extra) {
     const std::string out = (tree.Base() / "out").string();
     std::vector<std::string> args{"import", tree.Path("batch"), "--out-dir", out, "--jobs", "2"};
     args.insert(args.end(), extra.begin(), extra.end());
@@ -126,17 +128,29 @@ void BM_BatchTextures(benchmark::State& state, const char* format, const char* t
 
 BENCHMARK(BM_BatchOfSmallModels)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 BENCHMARK_CAPTURE(BM_BatchTextures, glb_keep, "glb", "keep", false)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 BENCHMARK_CAPTURE(BM_BatchTextures, glb_png, "glb", "png", false)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 BENCHMARK_CAPTURE(BM_BatchTextures, gltf_keep, "gltf", "keep", false)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 BENCHMARK_CAPTURE(BM_BatchTextures, gltf_png, "gltf", "png", false)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 BENCHMARK_CAPTURE(BM_BatchTextures, large_gltf_keep, "gltf", "keep", true)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 BENCHMARK_CAPTURE(BM_BatchTextures, large_gltf_png, "gltf", "png", true)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 }  // namespace
 

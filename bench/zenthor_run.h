@@ -24,7 +24,7 @@ struct ZenthorRun {
     double seconds = 0;
     double peakMiB = 0;     // the child's maximum resident set size
     double cpuSeconds = 0;  // user and system time of the child and the workers it waited for
-    std::string err;     // what it wrote on standard error
+    std::string err;        // what it wrote on standard error
 };
 
 // ZENTHOR_EXE, or the program built beside the benchmarks (<build>/bin/zenthor).

@@ -105,7 +105,8 @@ TEST(FailedWrites, ExitOneWithTheReasonAndLeaveNothing) {
         const fs::path limited = folder("-limited");
         ShellRun run = RunInShell("ulimit -f " + std::to_string(blocks), args(limited), err);
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_THAT(run.err, HasSubstr("cannot write " + (limited / last.filename()).string() + ": File too large"));
+        EXPECT_THAT(run.err,
+                    HasSubstr("cannot write " + (limited / last.filename()).string() + ": File too large"));
         std::vector<fs::path> left = FilesBelow(limited);
         std::erase_if(left, [&](const fs::path& file) {
             return c.file == nullptr && *file.begin() == "textures";  // a batch shares its PNGs at once

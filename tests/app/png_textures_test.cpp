@@ -39,7 +39,8 @@ Bytes ReadFile(const fs::path& path) {
 // Each PNG pixel within `tolerance` of the image the DDS file was made from.
 void ExpectPngOf(const Bytes& png, const RgbaImage& source, int tolerance) {
     int width = 0, height = 0, channels = 0;
-    stbi_uc* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4);
+    stbi_uc* pixels =
+        stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4);
     ASSERT_NE(pixels, nullptr) << "not a PNG";
     const std::vector<std::uint8_t> decoded(pixels, pixels + std::size_t(width) * height * 4);
     stbi_image_free(pixels);
@@ -73,7 +74,9 @@ std::map<std::string, ReadTexture> ReadGltfTextures(const fs::path& file) {
     }
     std::map<std::string, ReadTexture> textures;
     for (const auto& node : json["nodes"]) {
-        const auto& material = json["materials"][json["meshes"][node["mesh"].get<int>()]["primitives"][0]["material"].get<int>()];
+        const auto& material =
+            json["materials"]
+                [json["meshes"][node["mesh"].get<int>()]["primitives"][0]["material"].get<int>()];
         const int texture = material["pbrMetallicRoughness"]["baseColorTexture"]["index"];
         const auto& image = json["images"][json["textures"][texture]["source"].get<int>()];
         ReadTexture& read = textures[node["name"]];
@@ -97,8 +100,8 @@ std::map<std::string, ReadTexture> ReadObjTextures(const fs::path& file) {
     for (const tinyobj::shape_t& shape : reader.GetShapes()) {
         const tinyobj::material_t& material =
             reader.GetMaterials().at(static_cast<std::size_t>(shape.mesh.material_ids.at(0)));
-        textures[shape.name] = {material.diffuse_texname, {},
-                                material.alpha_texname == material.diffuse_texname ? "MASK" : ""};
+        textures[shape.name] = {
+            material.diffuse_texname, {}, material.alpha_texname == material.diffuse_texname ? "MASK" : ""};
     }
     return textures;
 }
@@ -146,10 +149,10 @@ void WriteTree(TempContentTree& tree) {
     Bytes cubeMap = MakeDds(kA8R8G8B8, TestImage(4, 4));
     PutU32(cubeMap, dds_field::kCaps2, 0x200 | 0xFC00);  // a cube map with all six faces
     tree.Write("textures/sky.2048.dds", cubeMap);
-    tree.Write("models/scene.model",
-               {MeshesChunk({MeshEntry(TriangleMesh("sky", "props\\dome")), MeshEntry(TriangleMesh("sky", "props\\halo")),
-                             MeshEntry(TriangleMesh("walls\\brick", "props\\wall")),
-                             MeshEntry(TriangleMesh("cloth", "props\\banner"))})});
+    tree.Write("models/scene.model", {MeshesChunk({MeshEntry(TriangleMesh("sky", "props\\dome")),
+                                                   MeshEntry(TriangleMesh("sky", "props\\halo")),
+                                                   MeshEntry(TriangleMesh("walls\\brick", "props\\wall")),
+                                                   MeshEntry(TriangleMesh("cloth", "props\\banner"))})});
 }
 
 class PngOutputs : public ::testing::TestWithParam<const char*> {};
@@ -159,12 +162,15 @@ TEST_P(PngOutputs, ReferenceOrCarryPngsOfTheDdsPixelsAndKeepWhatCannotBeConverte
     WriteTree(tree);
     const fs::path out = tree.Base() / "out";
     const fs::path output = out / (std::string("scene.") + GetParam());
-    const ProcessResult run =
-        RunZenthor({"import", tree.Path("models/scene.model"), "-o", output.string(), "--yes", "--textures", "png"});
+    const ProcessResult run = RunZenthor(
+        {"import", tree.Path("models/scene.model"), "-o", output.string(), "--yes", "--textures", "png"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     // One warning for the cube map, though two objects use it.
     EXPECT_EQ(Count(run.err, "warning"), 1u) << run.err;
-    EXPECT_THAT(run.err, HasSubstr("warning: texture ../content/textures/sky.2048.dds kept as DDS: cube map is not converted"));
+    EXPECT_THAT(
+        run.err,
+        HasSubstr(
+            "warning: texture ../content/textures/sky.2048.dds kept as DDS: cube map is not converted"));
 
     const bool glb = output.extension() == ".glb";
     std::map<std::string, ReadTexture> textures = ReadTextures(output);
@@ -174,7 +180,8 @@ TEST_P(PngOutputs, ReferenceOrCarryPngsOfTheDdsPixelsAndKeepWhatCannotBeConverte
     }
     for (const auto& [node, texture] : {std::pair{"wall", kBrick}, std::pair{"banner", kCloth}}) {
         SCOPED_TRACE(node);
-        const std::string png = "scene_textures/" + fs::path(texture.name).replace_extension(".png").generic_string();
+        const std::string png =
+            "scene_textures/" + fs::path(texture.name).replace_extension(".png").generic_string();
         const ReadTexture& read = textures[node];
         EXPECT_EQ(read.reference, glb ? "" : png);
         EXPECT_EQ(read.opacity, "MASK");
@@ -241,16 +248,18 @@ TEST(PngBatch, EachTextureIsDecodedOnceAndSameNamedTexturesOfTwoTreesStayApart) 
         const fs::path out = first.Base() / format;
         WriteWatch watch(out / "textures");
         const ProcessResult run =
-            RunZenthor({"import", first.Path("models"), second.Path("models"), "--out-dir", out.string(), "--jobs",
-                        "2", "--format", format, "--textures", "png", "--yes"});
+            RunZenthor({"import", first.Path("models"), second.Path("models"), "--out-dir", out.string(),
+                        "--jobs", "2", "--format", format, "--textures", "png", "--yes"});
         ASSERT_EQ(run.exitCode, 0) << run.err;
         const bool glb = std::string(format) == "glb";
         if (!glb) {
-            EXPECT_EQ(watch.Written(), (std::map<std::string, int>{{"stone.2048.png", 1}, {"stone.2048-2.png", 1}}));
+            EXPECT_EQ(watch.Written(),
+                      (std::map<std::string, int>{{"stone.2048.png", 1}, {"stone.2048-2.png", 1}}));
         }
         for (int t = 0; t < 2; ++t) {
             for (int m = 0; m < 3; ++m) {
-                const fs::path output = out / (std::string(1, char('a' + t)) + std::to_string(m) + "." + format);
+                const fs::path output =
+                    out / (std::string(1, char('a' + t)) + std::to_string(m) + "." + format);
                 const ReadTexture texture = ReadTextures(output).at("stone");
                 ExpectPngOf(glb ? texture.embedded : ReadFile(out / texture.reference), images[t], 4);
             }
