@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -242,6 +243,8 @@ TEST(PngBatch, EachTextureIsDecodedOnceAndSameNamedTexturesOfTwoTreesStayApart) 
     const fs::path temp = first.Base() / "tmp";  // the batch's temporary folder goes here
     fs::create_directories(temp);
     setenv("TMPDIR", temp.c_str(), 1);
+    const std::unique_ptr<const char, void (*)(const char*)> restore(
+        "TMPDIR", [](const char* name) { unsetenv(name); });
 
     for (const char* format : {"gltf", "glb"}) {
         SCOPED_TRACE(format);
@@ -266,7 +269,6 @@ TEST(PngBatch, EachTextureIsDecodedOnceAndSameNamedTexturesOfTwoTreesStayApart) 
         }
         EXPECT_TRUE(fs::is_empty(temp));
     }
-    unsetenv("TMPDIR");
 }
 
 }  // namespace
