@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -29,10 +30,53 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = WorkerPool::Clock;
 
+// The folders that a batch's texture stores share: the PNGs (below the output folder for
+// .gltf and .obj outputs, which reference them; in a temporary folder for .glb outputs,
+// which carry them) and the claims, in a temporary folder removed when the batch ends.
+// Workers end without running destructors, so only the batch itself removes it.
+class BatchTextures {
+public:
+    BatchTextures() = default;
+    ~BatchTextures() {
+        if (!m_temp.empty()) {
+            std::error_code ignored;
+            fs::remove_all(m_temp, ignored);
+        }
+    }
+    BatchTextures(const BatchTextures&) = delete;
+    BatchTextures& operator=(const BatchTextures&) = delete;
+
+    bool Prepare(const BatchOptions& options, std::string& error) {
+        if (options.textures != TextureMode::Png) {
+            return true;
+        }
+        std::error_code code;
+        std::string pattern = (fs::temp_directory_path(code) / "zenthor-textures-XXXXXX").string();
+        if (code || mkdtemp(pattern.data()) == nullptr) {
+            error = "cannot make a temporary folder for the textures: " +
+                    (code ? code.message() : std::string(std::strerror(errno)));
+            return false;
+        }
+        m_temp = pattern;
+        m_pngs = options.format == OutputFormat::Glb ? m_temp / "png" : options.outDir / "textures";
+        m_store.emplace(TextureStore::ForBatch(m_pngs, m_temp / "claims"));
+        return true;
+    }
+
+    TextureStore* Store() { return m_store ? &*m_store : nullptr; }
+    const fs::path& PngFolder() const { return m_pngs; }
+
+private:
+    fs::path m_temp;
+    fs::path m_pngs;
+    std::optional<TextureStore> m_store;  // each worker works on its own copy
+};
+
 // The worker: imports one file and reports how it went.
-int RunWorker(const PluginRegistry& plugins, const BatchTask& task, const BatchOptions& options, int reportFd) {
-    const WorkerReport report =
-        RunWorkerJob(plugins, {task.input, task.output, options.format, options.includeLods, {}});
+int RunWorker(const PluginRegistry& plugins, const BatchTask& task, const BatchOptions& options,
+              TextureStore* textures, int reportFd) {
+    const WorkerReport report = RunWorkerJob(
+        plugins, {task.input, task.output, options.format, options.includeLods, options.textures, {}}, textures);
     WriteAll(reportFd, FormatWorkerReport(report));
     return report.ok ? 0 : 1;
 }
@@ -47,18 +91,31 @@ struct Tally {
 };
 
 // The temporary files of a worker that was stopped while writing.
-void RemoveLeftovers(const BatchTask& task, OutputFormat format, pid_t pid) {
+void RemoveLeftovers(const BatchTask& task, OutputFormat format, const fs::path& pngFolder, pid_t pid) {
     std::error_code ignored;
     fs::remove(PendingFile::TempPathFor(task.output, pid), ignored);
     for (const fs::path& companion : CompanionFiles(task.output, format)) {
         fs::remove(PendingFile::TempPathFor(companion, pid), ignored);
     }
+    if (pngFolder.empty()) {
+        return;
+    }
+    std::vector<fs::path> pngs;
+    for (auto it = fs::recursive_directory_iterator(pngFolder, ignored); !ignored && it != fs::end(it);
+         it.increment(ignored)) {
+        if (PendingFile::IsTempPathOf(it->path(), pid)) {
+            pngs.push_back(it->path());
+        }
+    }
+    for (const fs::path& png : pngs) {
+        fs::remove(png, ignored);
+    }
 }
 
 // Prints the worker's warnings, what its import left out and, when its file failed, why;
 // the file's result joins `results`.
-void Conclude(const WorkerPool::Ended& worker, const BatchTask& task, const BatchOptions& options, Tally& tally,
-              ProgressBar& progress, std::vector<FileResult>& results) {
+void Conclude(const WorkerPool::Ended& worker, const BatchTask& task, const BatchOptions& options,
+              const fs::path& pngFolder, Tally& tally, ProgressBar& progress, std::vector<FileResult>& results) {
     ++tally.done;
     const WorkerReport report = ParseWorkerReport(worker.report);
     for (const std::string& warning : report.warnings) {
@@ -103,7 +160,7 @@ void Conclude(const WorkerPool::Ended& worker, const BatchTask& task, const Batc
         return;
     }
     if (worker.timedOut || WIFSIGNALED(status)) {
-        RemoveLeftovers(task, options.format, worker.pid);
+        RemoveLeftovers(task, options.format, pngFolder, worker.pid);
     }
     ++tally.failed;
     result.error = error;
@@ -137,13 +194,18 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
         return 1;
     }
     const auto start = Clock::now();
+    std::string error;
+    BatchTextures textures;
+    if (!textures.Prepare(options, error)) {
+        std::cerr << "zenthor import: " << error << "\n";
+        return 1;
+    }
     ProgressBar progress(STDERR_FILENO);
     Tally tally;
     std::vector<FileResult> results;
     WorkerPool pool(options.jobs, std::chrono::duration_cast<Clock::duration>(
                                       std::chrono::duration<double>(options.timeoutSeconds)));
     std::size_t next = 0;
-    std::string error;
     while (next < tasks.size() || !pool.Empty()) {
         while (!pool.Full() && next < tasks.size()) {
             const std::size_t index = next++;
@@ -158,7 +220,9 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
                 progress.Message("zenthor import: " + task.input.string() + ": " + task.problem);
                 continue;
             }
-            const auto work = [&](int reportFd) { return RunWorker(plugins, task, options, reportFd); };
+            const auto work = [&](int reportFd) {
+                return RunWorker(plugins, task, options, textures.Store(), reportFd);
+            };
             if (!pool.Start(index, work, error)) {
                 std::cerr << "zenthor import: " << error << "\n";
                 return 1;
@@ -176,7 +240,7 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
             return 1;
         }
         for (const WorkerPool::Ended& worker : ended) {
-            Conclude(worker, tasks[worker.task], options, tally, progress, results);
+            Conclude(worker, tasks[worker.task], options, textures.PngFolder(), tally, progress, results);
         }
     }
     progress.Finish();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/output_format.h"
+#include "app/texture_store.h"
 
 namespace zenthor {
 
@@ -16,6 +17,9 @@ struct BatchOptions {
     std::vector<std::filesystem::path> inputs;
     std::filesystem::path outDir;  // each output keeps its path relative to the folder named
     OutputFormat format = OutputFormat::Glb;
+    // With PNG: each texture decoded once for the whole batch; .gltf and .obj outputs share
+    // the PNGs in `outDir`/textures/.
+    TextureMode textures = TextureMode::Keep;
     bool includeLods = false;
     unsigned jobs = 1;
     double timeoutSeconds = 300;

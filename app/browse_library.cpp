@@ -22,6 +22,9 @@ using nlohmann::json;
 
 constexpr const char* kMetaFile = "meta.json";
 constexpr const char* kReportFile = "report.txt";
+// Marks the results of this way of importing (PNG textures, carried in the .glb), so that
+// results an older server kept in the same cache folder are made again.
+constexpr const char* kCacheFormat = "png-textures";
 
 // A stable folder name for a key (FNV-1a), so a restarted server finds its results again.
 std::string KeyFolder(const std::string& key) {
@@ -193,7 +196,7 @@ std::shared_ptr<const ModelView> ModelLibrary::Import(const fs::path& model, con
     std::error_code error;
     if (fs::exists(folder / kMetaFile, error)) {
         const json meta = json::parse(ReadFile(folder / kMetaFile), nullptr, false);
-        if (meta.is_object() && meta.value("path", "") == relative) {
+        if (meta.is_object() && meta.value("path", "") == relative && meta.value("format", "") == kCacheFormat) {
             std::vector<Dependency> dependencies;
             for (const json& d : meta.value("dependencies", json::array())) {
                 dependencies.push_back({d.at(0).get<std::string>(), d.at(1).get<std::int64_t>(), d.at(2).get<std::int64_t>()});
@@ -208,7 +211,8 @@ std::shared_ptr<const ModelView> ModelLibrary::Import(const fs::path& model, con
 
     fs::remove_all(folder, error);
     fs::create_directories(folder, error);
-    WorkerJob job{model, folder / "view.glb", OutputFormat::Glb, lods, folder / "thumbnail.png"};
+    // PNG textures, so that the browser shows them; the .glb carries them.
+    const WorkerJob job{model, folder / "view.glb", OutputFormat::Glb, lods, TextureMode::Png, folder / "thumbnail.png"};
     const WorkerRun run = m_workers.Run(FormatWorkerJob(job));
     const std::string failure = DescribeWorkerFailure(run, m_timeLimitSeconds);
     auto view = ViewOf(relative, lods, folder, run.report, failure);
@@ -218,7 +222,8 @@ std::shared_ptr<const ModelView> ModelLibrary::Import(const fs::path& model, con
     for (const Dependency& d : view->dependencies) {
         dependencies.push_back({d.path.string(), d.modified, d.size});
     }
-    const json meta = {{"path", relative}, {"failure", failure}, {"dependencies", dependencies}};
+    const json meta = {
+        {"path", relative}, {"format", kCacheFormat}, {"failure", failure}, {"dependencies", dependencies}};
     std::string ignored;
     // A result that cannot be kept is still served; it is only imported again next time.
     if (WriteFileAtomically(folder / kReportFile, run.report, ignored)) {
@@ -258,7 +263,8 @@ std::optional<fs::path> ModelLibrary::Download(const ModelView& view, const fs::
             fs::remove_all(staging, ignored);
             fs::create_directories(staging, ignored);
             const WorkerRun run =
-                m_workers.Run(FormatWorkerJob({model, staging / (name + Extension(format)), format, view.lods, {}}));
+                m_workers.Run(FormatWorkerJob({model, staging / (name + Extension(format)), format, view.lods,
+                                               TextureMode::Png, {}}));
             const WorkerReport report = ParseWorkerReport(run.report);
             ok = run.end == WorkerRun::End::Answered && report.ok && ZipFolder(staging, zipPath, error);
             fs::remove_all(staging, ignored);

@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <map>
-#include <system_error>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
+#include "app/export_textures.h"
 #include "app/pending_file.h"
 #include "app/scene_export.h"
 #include "app/text_encoding.h"
@@ -72,19 +73,17 @@ public:
         m_model.nodes.push_back(std::move(out));
     }
 
-    // The finished model; `binName` is the .bin's name for a .gltf, empty for a .glb.
-    tinygltf::Model& Finish(const std::string& binName) {
+    // The finished model, and its buffer's bytes taken out of it.
+    tinygltf::Model& Finish(std::vector<unsigned char>& bin) {
         m_model.scenes.push_back(m_scene);
         m_model.defaultScene = 0;
-        if (Data().empty()) {
+        bin = std::move(Data());
+        Data().clear();
+        if (bin.empty()) {
             m_model.buffers.clear();  // a buffer may not be empty
-        } else {
-            m_model.buffers[0].uri = binName;
         }
         return m_model;
     }
-
-    std::size_t BufferSize() const { return m_model.buffers.empty() ? 0 : m_model.buffers[0].data.size(); }
 
 private:
     std::vector<unsigned char>& Data() { return m_model.buffers[0].data; }
@@ -147,7 +146,7 @@ private:
         out.pbrMetallicRoughness.metallicFactor = 0.0;
         out.pbrMetallicRoughness.roughnessFactor = 1.0;
         if (!material.texturePath.empty()) {
-            out.pbrMetallicRoughness.baseColorTexture.index = TextureFor(material.texturePath);
+            out.pbrMetallicRoughness.baseColorTexture.index = TextureFor(material);
             if (material.alphaFromTexture) {
                 out.alphaMode = "MASK";
                 out.alphaCutoff = 0.5;
@@ -158,18 +157,24 @@ private:
     }
 
     // One image and one texture per file, shared by the materials that use it.
-    int TextureFor(const std::string& path) {
+    int TextureFor(const ExportMaterial& material) {
+        const std::string& path = material.texturePath;
         if (const auto it = m_textures.find(path); it != m_textures.end()) {
             return it->second;
         }
         tinygltf::Image image;
-        image.uri = PathToUri(path);
+        if (material.embeddedPng) {
+            image.bufferView = AddView(material.embeddedPng->data(), material.embeddedPng->size(), 0);
+            image.mimeType = "image/png";
+        } else {
+            image.uri = PathToUri(path);
+        }
         const int imageIndex = static_cast<int>(m_model.images.size());
         m_model.images.push_back(std::move(image));
 
         tinygltf::Texture texture;
         texture.source = imageIndex;
-        if (EndsWithDds(path)) {
+        if (!material.embeddedPng && EndsWithDds(path)) {
             tinygltf::Value::Object dds;
             dds["source"] = tinygltf::Value(imageIndex);
             texture.extensions[kDdsExtension] = tinygltf::Value(std::move(dds));
@@ -201,6 +206,62 @@ std::size_t BufferBound(const HostScene& scene) {
     return bytes;
 }
 
+// The model's JSON as tinygltf writes it, but for the buffer, whose bytes are written
+// apart: into the .glb's binary chunk, or into the .bin that `binUri` names.
+std::string ModelJson(const tinygltf::Model& model, std::size_t binSize, const std::string& binUri) {
+    tinygltf::TinyGLTF gltf;
+    // Images are referenced by their URIs or carried in the buffer, never read or re-encoded.
+    gltf.SetImageWriter(nullptr, nullptr);
+    std::ostringstream text;
+    gltf.WriteGltfSceneToStream(&model, text, false, false);
+    nlohmann::json json = nlohmann::json::parse(text.str());
+    if (binSize > 0) {
+        nlohmann::json& buffer = json.at("buffers").at(0);
+        buffer["byteLength"] = binSize;
+        if (binUri.empty()) {
+            buffer.erase("uri");
+        } else {
+            buffer["uri"] = binUri;
+        }
+    }
+    return binUri.empty() ? json.dump() : json.dump(2);
+}
+
+void PutU32(std::string& out, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    }
+}
+
+// The binary container: a header, the JSON chunk padded with spaces and the binary chunk
+// padded with zeros, each to 4 bytes.
+bool WriteGlb(PendingFile& file, const std::string& json, const std::vector<unsigned char>& bin,
+              std::string& error) {
+    const auto padded = [](std::uint64_t size) { return (size + 3) & ~std::uint64_t{3}; };
+    const std::uint64_t length = 12 + 8 + padded(json.size()) + (bin.empty() ? 0 : 8 + padded(bin.size()));
+    if (length > std::numeric_limits<std::uint32_t>::max()) {
+        error = "cannot write " + file.FinalPath().string() + ": a .glb holds at most 4 GiB (write .gltf)";
+        return false;
+    }
+    std::string head = "glTF";
+    PutU32(head, 2);
+    PutU32(head, static_cast<std::uint32_t>(length));
+    PutU32(head, static_cast<std::uint32_t>(padded(json.size())));
+    PutU32(head, 0x4E4F534A);  // "JSON"
+    file.Write(head);
+    file.Write(json);
+    file.Write(std::string(padded(json.size()) - json.size(), ' '));
+    if (!bin.empty()) {
+        std::string binHead;
+        PutU32(binHead, static_cast<std::uint32_t>(padded(bin.size())));
+        PutU32(binHead, 0x004E4942);  // "BIN\0"
+        file.Write(binHead);
+        file.Write(bin.data(), bin.size());
+        file.Write(std::string(padded(bin.size()) - bin.size(), '\0'));
+    }
+    return true;
+}
+
 }  // namespace
 
 fs::path GltfBinPath(const fs::path& path) {
@@ -214,47 +275,49 @@ fs::path GltfBinPath(const fs::path& path) {
     return path.parent_path() / ((stem.empty() ? std::string("scene") : stem) + ".bin");
 }
 
-bool WriteGltf(const HostScene& scene, const fs::path& path, bool binary, ExportWarnings& warnings,
-               std::string& error) {
+bool WriteGltf(const HostScene& scene, const fs::path& path, bool binary, TextureStore* textures,
+               ExportWarnings& warnings, std::string& error) {
     try {
-        const std::vector<ExportNode> nodes = DescribeNodes(scene, path, warnings);
+        std::vector<ExportNode> nodes = DescribeNodes(scene, path, warnings);
+        PendingFileSet files;
+        if (textures != nullptr && !UsePngTextures(nodes, *textures, path, binary, files, warnings, error)) {
+            return false;
+        }
         ModelBuilder builder(BufferBound(scene));
         for (const ExportNode& node : nodes) {
             // One mesh at a time: its split vertices live only until they are in the buffer.
             builder.AddNode(node, BuildExportMesh(node, warnings));
         }
-        const fs::path bin = binary ? fs::path() : GltfBinPath(path);
-        const std::string binName = bin.filename().string();
-        const std::size_t bufferSize = builder.BufferSize();
-        tinygltf::Model& model = builder.Finish(binName);
-
-        tinygltf::TinyGLTF gltf;
-        // Images are referenced by their URIs, never read or re-encoded.
-        gltf.SetImageWriter(nullptr, nullptr);
-        PendingFile file(path);
+        std::vector<unsigned char> bin;
+        tinygltf::Model& model = builder.Finish(bin);
         if (binary) {
-            std::ofstream out(file.TempPath(), std::ios::binary | std::ios::trunc);
-            if (!out || !gltf.WriteGltfSceneToStream(&model, out, false, true) || !out.flush()) {
-                error = "cannot write " + path.string();
+            PendingFile& glb = files.Add(path);
+            if (!glb.Open(error) || !WriteGlb(glb, ModelJson(model, bin.size(), ""), bin, error) ||
+                !glb.Close(error)) {
                 return false;
             }
         } else {
-            if (!gltf.WriteGltfSceneToFile(&model, file.TempPath().string(), false, false, true, false)) {
-                error = "cannot write " + path.string() + " or its " + binName;
+            const fs::path binPath = GltfBinPath(path);
+            if (!bin.empty()) {
+                PendingFile& binFile = files.Add(binPath);
+                if (!binFile.Open(error)) {
+                    return false;
+                }
+                binFile.Write(bin.data(), bin.size());
+                if (!binFile.Close(error)) {
+                    return false;
+                }
+            }
+            PendingFile& gltf = files.Add(path);
+            if (!gltf.Open(error)) {
                 return false;
             }
-            // tinygltf does not report a short write of the .bin: check its size.
-            std::error_code code;
-            if (bufferSize > 0 && fs::file_size(bin, code) != bufferSize) {
-                error = "cannot write " + bin.string();
-                return false;
-            }
-            if (fs::file_size(file.TempPath(), code) == 0 || code) {
-                error = "cannot write " + path.string();
+            gltf.Write(ModelJson(model, bin.size(), binPath.filename().string()));
+            if (!gltf.Close(error)) {
                 return false;
             }
         }
-        return file.Commit(error);
+        return files.Commit(error);
     } catch (const std::exception& e) {
         error = "cannot write " + path.string() + ": " + e.what();
         return false;

@@ -8,7 +8,11 @@
 // default cut-off 0.5: game textures use alpha for cut-outs (leaves, cloth edges, fences),
 // and MASK needs no sorting, so every viewer draws it the same. A DDS image is named both
 // as the texture's source and through MSFT_texture_dds (listed as used, not required),
-// since common importers load DDS through their image loaders anyway.
+// since common importers load DDS through their image loaders anyway. With a texture
+// store, DDS files it converts are replaced by PNGs: referenced beside a .gltf, carried in
+// a .glb's buffer.
+//
+// Every file appears whole or not at all, the .gltf together with its .bin and PNGs.
 #pragma once
 
 #include <filesystem>
@@ -19,8 +23,10 @@ class HostScene;
 namespace zenthor {
 
 struct ExportWarnings;
+class TextureStore;
 
-bool WriteGltf(const HostScene& scene, const std::filesystem::path& path, bool binary,
+// `textures` null keeps the textures as found.
+bool WriteGltf(const HostScene& scene, const std::filesystem::path& path, bool binary, TextureStore* textures,
                ExportWarnings& warnings, std::string& error);
 
 // The .bin that WriteGltf writes beside a .gltf `path`: its stem with every character a

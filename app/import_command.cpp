@@ -27,6 +27,7 @@ struct ImportOptions {
     std::string output;
     std::string outDir;
     std::string format;
+    std::string textures = "keep";
     bool includeLods = false;
     bool yes = false;
     unsigned jobs = 0;
@@ -60,7 +61,8 @@ int RunSingle(const PluginRegistry& plugins, const ImportOptions& options, const
     // The dialog is the user's when there is one at a terminal and no flag answers it.
     const bool interactive =
         isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) && !options.includeLods && !options.yes;
-    const ImportRequest request{input, options.output, format, {}};
+    const ImportRequest request{input, options.output, format,
+                                options.textures == "png" ? TextureMode::Png : TextureMode::Keep, nullptr, {}};
     ImportOutcome outcome;
     if (interactive) {
         TerminalUiBackend backend(STDIN_FILENO, STDOUT_FILENO, std::cout);
@@ -139,6 +141,7 @@ int RunImportCommand(const ImportOptions& options, const std::vector<std::string
     batchOptions.inputs.assign(options.inputs.begin(), options.inputs.end());
     batchOptions.outDir = options.outDir;
     batchOptions.format = format.value_or(OutputFormat::Glb);
+    batchOptions.textures = options.textures == "png" ? TextureMode::Png : TextureMode::Keep;
     batchOptions.includeLods = options.includeLods;
     batchOptions.jobs = options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
     batchOptions.timeoutSeconds = options.timeoutSeconds;
@@ -164,6 +167,11 @@ void AddImportCommand(CLI::App& app, int& exitCode, const std::vector<std::strin
         "the output folder of a batch; outputs keep their path relative to each folder named");
     command->add_option("--format", options->format,
                         "glb, gltf or obj (default: from -o's extension; glb for a batch)");
+    command
+        ->add_option("--textures", options->textures,
+                     "keep: reference the textures as found (DDS); png: convert them to PNG beside the "
+                     "output (inside a .glb), for viewers that open no DDS (default keep)")
+        ->check(CLI::IsMember({"keep", "png"}));
     command->add_flag(
         "--include-lods", options->includeLods,
         "answer the settings dialog with \"Include lods\" marked (loads level-of-detail meshes)");

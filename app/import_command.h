@@ -1,5 +1,5 @@
 // `zenthor import FILE|DIR... (-o OUT | --out-dir DIR) [--format glb|gltf|obj]
-//  [--include-lods] [--yes] [--jobs N] [--timeout SECONDS] [--timings]`
+//  [--textures keep|png] [--include-lods] [--yes] [--jobs N] [--timeout SECONDS] [--timings]`
 #pragma once
 
 #include <string>

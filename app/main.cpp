@@ -2,6 +2,7 @@
 // imports model and mesh files through them and writes the scene as glTF or OBJ.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@
 #include "app/worker_command.h"
 
 int main(int argc, char** argv) {
+    // A write past the file-size limit then fails with EFBIG, which the writers report and
+    // clean up after, instead of the signal ending the process with a temporary file left.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"zenthor: imports model and mesh files of a game's content tree through importer plug-ins"};
     app.set_version_flag("--version", "zenthor " ZENTHOR_VERSION, "print the version and exit");
     app.require_subcommand(1);

@@ -1,11 +1,10 @@
 #include "app/obj_writer.h"
 
 #include <charconv>
-#include <cstdio>
 #include <map>
-#include <memory>
 #include <vector>
 
+#include "app/export_textures.h"
 #include "app/pending_file.h"
 #include "app/scene_export.h"
 #include "app/text_encoding.h"
@@ -15,10 +14,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Text output in large blocks, with any write error remembered.
+// Text output in large blocks into a pending file.
 class TextFile {
 public:
-    explicit TextFile(const fs::path& path) : m_file(std::fopen(path.c_str(), "wb"), &std::fclose) {}
+    explicit TextFile(PendingFile& file) : m_file(file) {}
 
     TextFile& operator<<(std::string_view text) {
         m_buffer.append(text);
@@ -39,24 +38,19 @@ public:
     }
 
     // True when everything reached the file.
-    bool Close() {
+    bool Close(std::string& error) {
         Flush();
-        std::FILE* file = m_file.release();
-        return m_ok && file != nullptr && std::fclose(file) == 0;
+        return m_file.Close(error);
     }
 
 private:
     void Flush() {
-        if (m_file == nullptr ||
-            std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file.get()) != m_buffer.size()) {
-            m_ok = false;
-        }
+        m_file.Write(m_buffer);
         m_buffer.clear();
     }
 
-    std::unique_ptr<std::FILE, decltype(&std::fclose)> m_file;
+    PendingFile& m_file;
     std::string m_buffer;
-    bool m_ok = true;
 };
 
 bool SameContent(const ExportMaterial& a, const ExportMaterial& b) {
@@ -95,8 +89,8 @@ MaterialTable AssignMaterialNames(const std::vector<ExportNode>& nodes) {
     return table;
 }
 
-bool WriteMtl(const MaterialTable& table, const fs::path& path) {
-    TextFile mtl(path);
+bool WriteMtl(const MaterialTable& table, PendingFile& file, std::string& error) {
+    TextFile mtl(file);
     mtl << "# Written by zenthor\n";
     for (const auto& [name, material] : table.entries) {
         mtl << "\nnewmtl " << name << "\nKd 1 1 1\nKs 0 0 0\nd 1\nillum 1\n";
@@ -108,24 +102,33 @@ bool WriteMtl(const MaterialTable& table, const fs::path& path) {
             }
         }
     }
-    return mtl.Close();
+    return mtl.Close(error);
 }
 
 }  // namespace
 
-bool WriteObj(const HostScene& scene, const fs::path& path, ExportWarnings& warnings, std::string& error) {
-    const std::vector<ExportNode> nodes = DescribeNodes(scene, path, warnings);
+bool WriteObj(const HostScene& scene, const fs::path& path, TextureStore* textures, ExportWarnings& warnings,
+              std::string& error) {
+    std::vector<ExportNode> nodes = DescribeNodes(scene, path, warnings);
+    PendingFileSet files;
+    if (textures != nullptr && !UsePngTextures(nodes, *textures, path, false, files, warnings, error)) {
+        return false;
+    }
     const MaterialTable materials = AssignMaterialNames(nodes);
 
     const fs::path mtlPath = ObjMtlPath(path);
-    PendingFile mtlFile(mtlPath);
-    if (!materials.entries.empty() && !WriteMtl(materials, mtlFile.TempPath())) {
-        error = "cannot write " + mtlPath.string();
-        return false;
+    if (!materials.entries.empty()) {
+        PendingFile& mtlFile = files.Add(mtlPath);
+        if (!mtlFile.Open(error) || !WriteMtl(materials, mtlFile, error)) {
+            return false;
+        }
     }
 
-    PendingFile objFile(path);
-    TextFile obj(objFile.TempPath());
+    PendingFile& objFile = files.Add(path);
+    if (!objFile.Open(error)) {
+        return false;
+    }
+    TextFile obj(objFile);
     obj << "# Written by zenthor: y-up, right-handed; one object per scene node\n";
     if (!materials.entries.empty()) {
         obj << "mtllib " << OneLine(mtlPath.filename().string()) << "\n";
@@ -187,14 +190,7 @@ bool WriteObj(const HostScene& scene, const fs::path& path, ExportWarnings& warn
         positionBase += positionCount;
         cornerBase += mesh.VertexCount();
     }
-    if (!obj.Close()) {
-        error = "cannot write " + path.string();
-        return false;
-    }
-    if (!materials.entries.empty() && !mtlFile.Commit(error)) {
-        return false;
-    }
-    return objFile.Commit(error);
+    return obj.Close(error) && files.Commit(error);
 }
 
 fs::path ObjMtlPath(const fs::path& path) {

@@ -6,7 +6,8 @@
 // the vertices, since OBJ has none. Each node's material is one MTL entry named by the
 // material's name (entries that share a name and agree share the entry; ones that share a
 // name but differ get "_2", "_3", ...): map_Kd is its bitmap, and map_d the same bitmap
-// when the texture's alpha is the opacity.
+// when the texture's alpha is the opacity. With a texture store, both name the PNG it makes
+// from a DDS file. The .obj, its .mtl and the PNGs appear together or not at all.
 #pragma once
 
 #include <filesystem>
@@ -17,9 +18,11 @@ class HostScene;
 namespace zenthor {
 
 struct ExportWarnings;
+class TextureStore;
 
-bool WriteObj(const HostScene& scene, const std::filesystem::path& path, ExportWarnings& warnings,
-              std::string& error);
+// `textures` null keeps the textures as found.
+bool WriteObj(const HostScene& scene, const std::filesystem::path& path, TextureStore* textures,
+              ExportWarnings& warnings, std::string& error);
 
 // The .mtl that WriteObj writes beside `path` when the scene has materials.
 std::filesystem::path ObjMtlPath(const std::filesystem::path& path);

@@ -42,14 +42,14 @@ const char* Extension(OutputFormat format) {
 }
 
 bool WriteScene(const HostScene& scene, const std::filesystem::path& path, OutputFormat format,
-                ExportWarnings& warnings, std::string& error) {
+                TextureStore* textures, ExportWarnings& warnings, std::string& error) {
     switch (format) {
         case OutputFormat::Glb:
-            return WriteGltf(scene, path, true, warnings, error);
+            return WriteGltf(scene, path, true, textures, warnings, error);
         case OutputFormat::Gltf:
-            return WriteGltf(scene, path, false, warnings, error);
+            return WriteGltf(scene, path, false, textures, warnings, error);
         case OutputFormat::Obj:
-            return WriteObj(scene, path, warnings, error);
+            return WriteObj(scene, path, textures, warnings, error);
     }
     return false;
 }

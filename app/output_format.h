@@ -11,6 +11,7 @@ class HostScene;
 namespace zenthor {
 
 struct ExportWarnings;
+class TextureStore;
 
 enum class OutputFormat { Glb, Gltf, Obj };
 
@@ -22,10 +23,11 @@ std::optional<OutputFormat> FormatOfPath(const std::filesystem::path& path);
 const char* Extension(OutputFormat format);
 
 // Writes the scene to `path` in `format`, with the companion file the format needs beside
-// it (.bin for .gltf, .mtl for .obj). Warnings about changed data go into `warnings`; false
-// with `error` set when a file cannot be written.
+// it (.bin for .gltf, .mtl for .obj). With `textures`, DDS textures it converts become PNGs
+// (null keeps them). Warnings about changed data go into `warnings`; false with `error` set
+// when a file cannot be written, and then none of them is left.
 bool WriteScene(const HostScene& scene, const std::filesystem::path& path, OutputFormat format,
-                ExportWarnings& warnings, std::string& error);
+                TextureStore* textures, ExportWarnings& warnings, std::string& error);
 
 // The companion files that writing `path` in `format` may make beside it.
 std::vector<std::filesystem::path> CompanionFiles(const std::filesystem::path& path, OutputFormat format);

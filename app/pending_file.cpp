@@ -1,23 +1,77 @@
 #include "app/pending_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <memory>
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 namespace zenthor {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+const std::string kTempMarker = ".part-";
+
+std::string CannotWrite(const fs::path& path, int errorNumber) {
+    return "cannot write " + path.string() + ": " + std::strerror(errorNumber);
+}
+
+}  // namespace
+
 PendingFile::PendingFile(fs::path finalPath)
     : m_final(std::move(finalPath)), m_temp(TempPathFor(m_final, getpid())) {}
 
 PendingFile::~PendingFile() {
+    if (m_fd >= 0) {
+        close(m_fd);
+    }
     if (!m_committed) {
         std::error_code ignored;
         fs::remove(m_temp, ignored);
     }
+}
+
+bool PendingFile::Open(std::string& error) {
+    m_fd = open(m_temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (m_fd < 0) {
+        error = CannotWrite(m_final, errno);
+        return false;
+    }
+    m_writeErrno = 0;
+    return true;
+}
+
+void PendingFile::Write(const void* bytes, std::size_t size) {
+    const auto* next = static_cast<const char*>(bytes);
+    while (size > 0 && m_writeErrno == 0) {
+        const ssize_t n = write(m_fd, next, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            // A file-size limit gives EFBIG here, since the program ignores SIGXFSZ.
+            m_writeErrno = n < 0 ? errno : EIO;
+            return;
+        }
+        next += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+bool PendingFile::Close(std::string& error) {
+    int failure = m_fd < 0 ? EBADF : m_writeErrno;
+    if (m_fd >= 0 && close(m_fd) != 0 && failure == 0) {
+        failure = errno;  // a file system that reports a full disk only now
+    }
+    m_fd = -1;
+    if (failure != 0) {
+        error = CannotWrite(m_final, failure);
+        return false;
+    }
+    return true;
 }
 
 bool PendingFile::Commit(std::string& error) {
@@ -31,23 +85,84 @@ bool PendingFile::Commit(std::string& error) {
     return true;
 }
 
+void PendingFile::Withdraw() {
+    if (m_committed) {
+        std::error_code ignored;
+        fs::remove(m_final, ignored);
+    }
+}
+
 fs::path PendingFile::TempPathFor(const fs::path& finalPath, long pid) {
     fs::path temp = finalPath;
-    temp += ".part-" + std::to_string(pid);
+    temp += kTempMarker + std::to_string(pid);
     return temp;
+}
+
+bool PendingFile::IsTempPathOf(const fs::path& path, long pid) {
+    const std::string name = path.filename().string();
+    const std::string ending = kTempMarker + std::to_string(pid);
+    return name.size() > ending.size() &&
+           name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+PendingFileSet::~PendingFileSet() {
+    if (m_committed) {
+        return;
+    }
+    m_files.clear();  // their temporary files go first, so the folders are empty
+    std::error_code ignored;
+    for (auto folder = m_createdFolders.rbegin(); folder != m_createdFolders.rend(); ++folder) {
+        fs::remove(*folder, ignored);
+    }
+}
+
+bool PendingFileSet::CreateFolder(const fs::path& folder, std::string& error) {
+    std::error_code code;
+    std::vector<fs::path> missing;
+    for (fs::path part = folder; !part.empty() && !fs::exists(part, code); part = part.parent_path()) {
+        missing.insert(missing.begin(), part);
+        if (part == part.parent_path()) {
+            break;
+        }
+    }
+    fs::create_directories(folder, code);
+    std::error_code ignored;
+    for (const fs::path& part : missing) {
+        if (fs::is_directory(part, ignored)) {
+            m_createdFolders.push_back(part);
+        }
+    }
+    if (code) {
+        error = "cannot create " + folder.string() + ": " + code.message();
+        return false;
+    }
+    return true;
+}
+
+PendingFile& PendingFileSet::Add(fs::path finalPath) {
+    return *m_files.emplace_back(std::make_unique<PendingFile>(std::move(finalPath)));
+}
+
+bool PendingFileSet::Commit(std::string& error) {
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        if (!m_files[i]->Commit(error)) {
+            for (std::size_t done = 0; done < i; ++done) {
+                m_files[done]->Withdraw();
+            }
+            return false;
+        }
+    }
+    m_committed = true;
+    return true;
 }
 
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::string& error) {
     PendingFile file(path);
-    {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(file.TempPath().c_str(), "wb"), &std::fclose);
-        const bool written = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
-        if (!written || std::fclose(out.release()) != 0) {
-            error = "cannot write " + path.string();
-            return false;
-        }
+    if (!file.Open(error)) {
+        return false;
     }
-    return file.Commit(error);
+    file.Write(bytes);
+    return file.Close(error) && file.Commit(error);
 }
 
 }  // namespace zenthor

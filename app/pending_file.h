@@ -3,30 +3,72 @@
 // that is killed never leaves a truncated file under the final name.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zenthor {
 
 class PendingFile {
 public:
     explicit PendingFile(std::filesystem::path finalPath);
-    ~PendingFile();  // removes the temporary file unless committed
+    ~PendingFile();  // closes and removes the temporary file unless committed
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
     const std::filesystem::path& TempPath() const { return m_temp; }
     const std::filesystem::path& FinalPath() const { return m_final; }
-    // Renames the temporary file to the final name; false with `error` set when that fails.
+
+    // Creates the temporary file; false with `error` set (and the reason in it) when that fails.
+    bool Open(std::string& error);
+    // Appends bytes. The first failure is kept and stops further writes; Close reports it.
+    void Write(const void* bytes, std::size_t size);
+    void Write(std::string_view text) { Write(text.data(), text.size()); }
+    // Closes the temporary file; false with `error` set when any write or the close failed.
+    bool Close(std::string& error);
+
+    // Renames the closed temporary file to the final name; false with `error` set when that fails.
     bool Commit(std::string& error);
+    // Removes the final file again after a commit (for a set of files that failed as a whole).
+    void Withdraw();
 
     // The temporary name that the process `pid` uses for `finalPath`.
     static std::filesystem::path TempPathFor(const std::filesystem::path& finalPath, long pid);
+    // True when `path` is a temporary name of the process `pid`.
+    static bool IsTempPathOf(const std::filesystem::path& path, long pid);
 
 private:
     std::filesystem::path m_final;
     std::filesystem::path m_temp;
+    int m_fd = -1;
+    int m_writeErrno = 0;
+    bool m_committed = false;
+};
+
+// Files that appear together or not at all (a .gltf with its .bin and images, an .obj with
+// its .mtl): committed in the order added, so add companions first and the file that names
+// them last. When a rename fails, the files already renamed are removed again; a set never
+// committed leaves no temporary file and no folder it created.
+class PendingFileSet {
+public:
+    PendingFileSet() = default;
+    ~PendingFileSet();
+    PendingFileSet(const PendingFileSet&) = delete;
+    PendingFileSet& operator=(const PendingFileSet&) = delete;
+
+    // Creates `folder` (and its parents) when missing; false with `error` set when that fails.
+    bool CreateFolder(const std::filesystem::path& folder, std::string& error);
+    // A new file of the set, not yet opened.
+    PendingFile& Add(std::filesystem::path finalPath);
+    // Commits the closed files; false with `error` set, and none of them left, when one fails.
+    bool Commit(std::string& error);
+
+private:
+    std::vector<std::unique_ptr<PendingFile>> m_files;
+    std::vector<std::filesystem::path> m_createdFolders;  // outermost first
     bool m_committed = false;
 };
 

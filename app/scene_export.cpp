@@ -75,8 +75,7 @@ std::optional<std::array<double, 16>> OutputMatrix(const HostNode& node, ExportW
     return m;
 }
 
-std::optional<ExportMaterial> DescribeMaterial(const HostNode& node, const fs::path& outputFile,
-                                               ExportWarnings& warnings) {
+std::optional<ExportMaterial> DescribeMaterial(const HostNode& node, const fs::path& outputFile) {
     const Mtl* mtl = node.Material();
     if (mtl == nullptr) {
         return std::nullopt;
@@ -88,17 +87,13 @@ std::optional<ExportMaterial> DescribeMaterial(const HostNode& node, const fs::p
         return material;
     }
     const std::string mapName = diffuse->GetMapName();
-    const fs::path onDisk = platform::ResolvePath(mapName);
     std::error_code error;
-    material.textureExists = fs::is_regular_file(onDisk, error);
-    const fs::path texture = fs::absolute(onDisk, error).lexically_normal();
-    const fs::path folder = fs::absolute(outputFile, error).parent_path().lexically_normal();
-    const fs::path relative = texture.lexically_relative(folder);
-    material.texturePath = relative.empty() ? texture.generic_string() : relative.generic_string();
-    if (!material.textureExists) {
-        warnings.Add("node " + Quoted(node.Name()) + ": texture " + mapName + " not found; referenced as " +
-                     material.texturePath);
+    const fs::path onDisk = fs::absolute(platform::ResolvePath(mapName), error).lexically_normal();
+    if (fs::is_regular_file(onDisk, error)) {
+        material.textureExists = true;
+        material.textureFile = onDisk;
     }
+    material.texturePath = ReferenceFrom(outputFile, onDisk);
 
     const auto* opacity = dynamic_cast<const BitmapTex*>(mtl->GetSubTexmap(kOpacitySlot));
     material.alphaFromTexture = opacity != nullptr && opacity->GetAlphaAsMono() &&
@@ -118,10 +113,18 @@ std::vector<ExportNode> DescribeNodes(const HostScene& scene, const fs::path& ou
         node.node = &host;
         node.name = host.Name();
         node.matrix = OutputMatrix(host, warnings);
-        node.material = DescribeMaterial(host, outputFile, warnings);
+        node.material = DescribeMaterial(host, outputFile);
         nodes.push_back(std::move(node));
     }
     return nodes;
+}
+
+std::string ReferenceFrom(const fs::path& outputFile, const fs::path& file) {
+    std::error_code error;
+    const fs::path target = fs::absolute(file, error).lexically_normal();
+    const fs::path folder = fs::absolute(outputFile, error).parent_path().lexically_normal();
+    const fs::path relative = target.lexically_relative(folder);
+    return relative.empty() ? target.generic_string() : relative.generic_string();
 }
 
 ExportMesh BuildExportMesh(const ExportNode& node, ExportWarnings& warnings) {

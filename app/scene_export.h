@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@ struct ExportMaterial {
     // with '/' separators; empty when the material has no bitmap.
     std::string texturePath;
     bool textureExists = false;
+    // The bitmap's file on disk (absolute) when it exists.
+    std::filesystem::path textureFile;
+    // A PNG image to carry inside the output instead of referencing `texturePath`.
+    std::shared_ptr<const std::vector<std::uint8_t>> embeddedPng;
     // The opacity slot holds the diffuse bitmap with alpha-as-mono: the texture's alpha
     // is the opacity.
     bool alphaFromTexture = false;
@@ -55,9 +60,14 @@ struct ExportMesh {
 };
 
 // The nodes of `scene`, in order. Texture paths are made relative to the folder of
-// `outputFile`.
+// `outputFile`. A texture that is not found is referenced all the same (the import report
+// tells the user, once per file).
 std::vector<ExportNode> DescribeNodes(const HostScene& scene, const std::filesystem::path& outputFile,
                                       ExportWarnings& warnings);
+
+// How an output at `outputFile` refers to `file`: relative to its folder where possible,
+// with '/' separators.
+std::string ReferenceFrom(const std::filesystem::path& outputFile, const std::filesystem::path& file);
 
 // The mesh of one node (empty when it has none). Triangles with a vertex index outside
 // the mesh or a non-finite position are dropped; non-finite normals and texture

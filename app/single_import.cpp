@@ -105,7 +105,20 @@ ImportOutcome ImportAndWrite(SceneImport& importer, const ImportRequest& request
     if (request.output.has_parent_path()) {
         std::filesystem::create_directories(request.output.parent_path(), code);
     }
-    bool written = WriteScene(scene, request.output, request.format, warnings, outcome.error);
+    std::optional<TextureStore> ownTextures;
+    TextureStore* textures = nullptr;
+    if (request.textures == TextureMode::Png) {
+        textures = request.sharedTextures;
+        if (textures == nullptr) {
+            // A .glb carries its PNGs; the other formats reference them in a folder of their own.
+            const std::filesystem::path folder =
+                request.format == OutputFormat::Glb
+                    ? std::filesystem::path()
+                    : request.output.parent_path() / (request.output.stem().string() + "_textures");
+            textures = &ownTextures.emplace(TextureStore::ForImport(folder));
+        }
+    }
+    bool written = WriteScene(scene, request.output, request.format, textures, warnings, outcome.error);
     outcome.writeSeconds = SecondsSince(start);
     outcome.warnings = std::move(warnings.messages);
     if (written && !request.thumbnail.empty()) {

@@ -12,6 +12,7 @@
 #include "app/dialog_answers.h"
 #include "app/import_report.h"
 #include "app/output_format.h"
+#include "app/texture_store.h"
 #include "app/worker_report.h"
 
 class SceneImport;
@@ -26,6 +27,10 @@ struct ImportRequest {
     std::filesystem::path input;
     std::filesystem::path output;
     OutputFormat format = OutputFormat::Glb;
+    TextureMode textures = TextureMode::Keep;
+    // With PNG textures: a batch's shared store; null gives the import a store of its own,
+    // whose PNGs go into a folder beside the output named after it ("scene_textures/").
+    TextureStore* sharedTextures = nullptr;
     std::filesystem::path thumbnail;  // also draw the scene into this PNG; none when empty
 };
 

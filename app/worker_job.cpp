@@ -13,6 +13,7 @@ std::string FormatWorkerJob(const WorkerJob& job) {
                                  {"output", job.output.string()},
                                  {"format", Extension(job.format) + 1},
                                  {"includeLods", job.includeLods},
+                                 {"textures", job.textures == TextureMode::Png ? "png" : "keep"},
                                  {"thumbnail", job.thumbnail.string()}};
     // Paths are bytes; invalid UTF-8 is carried as it is rather than refused.
     return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::ignore);
@@ -29,6 +30,11 @@ std::optional<WorkerJob> ParseWorkerJob(std::string_view line) {
         job.output = json.at("output").get<std::string>();
         job.includeLods = json.at("includeLods").get<bool>();
         job.thumbnail = json.value("thumbnail", std::string());
+        const std::string textures = json.value("textures", std::string("keep"));
+        if (textures != "keep" && textures != "png") {
+            return std::nullopt;
+        }
+        job.textures = textures == "png" ? TextureMode::Png : TextureMode::Keep;
         const std::optional<OutputFormat> format = ParseOutputFormat(json.at("format").get<std::string>());
         if (!format) {
             return std::nullopt;
@@ -40,7 +46,7 @@ std::optional<WorkerJob> ParseWorkerJob(std::string_view line) {
     return job;
 }
 
-WorkerReport RunWorkerJob(const PluginRegistry& plugins, const WorkerJob& job) {
+WorkerReport RunWorkerJob(const PluginRegistry& plugins, const WorkerJob& job, TextureStore* sharedTextures) {
     WorkerReport report;
     try {
         SceneImport* importer = plugins.FindImporter(job.input);
@@ -49,8 +55,9 @@ WorkerReport RunWorkerJob(const PluginRegistry& plugins, const WorkerJob& job) {
             return report;
         }
         FlagUiBackend backend(job.includeLods, nullptr);
-        const ImportOutcome outcome = ImportAndWrite(*importer, {job.input, job.output, job.format, job.thumbnail},
-                                                     backend, [&backend] { return backend.Report(); });
+        const ImportRequest request{job.input, job.output, job.format, job.textures, sharedTextures, job.thumbnail};
+        const ImportOutcome outcome =
+            ImportAndWrite(*importer, request, backend, [&backend] { return backend.Report(); });
         for (const platform::MessageBoxView& box : backend.MessageBoxes()) {
             report.boxes.push_back({box.title, box.text});
         }

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/output_format.h"
+#include "app/texture_store.h"
 #include "app/worker_report.h"
 
 namespace zenthor {
@@ -19,6 +20,7 @@ struct WorkerJob {
     std::filesystem::path output;
     OutputFormat format = OutputFormat::Glb;
     bool includeLods = false;  // the answer to the settings dialog
+    TextureMode textures = TextureMode::Keep;
     std::filesystem::path thumbnail;  // also draw the scene into this PNG; none when empty
 };
 
@@ -27,7 +29,9 @@ std::string FormatWorkerJob(const WorkerJob& job);
 std::optional<WorkerJob> ParseWorkerJob(std::string_view line);
 
 // Imports the job's file through the plug-in that takes its extension, answering the
-// settings dialog from `job.includeLods`, and writes the output.
-WorkerReport RunWorkerJob(const PluginRegistry& plugins, const WorkerJob& job);
+// settings dialog from `job.includeLods`, and writes the output. With PNG textures,
+// `sharedTextures` is a batch's store; null gives the import a store of its own.
+WorkerReport RunWorkerJob(const PluginRegistry& plugins, const WorkerJob& job,
+                          TextureStore* sharedTextures = nullptr);
 
 }  // namespace zenthor

@@ -22,8 +22,9 @@ namespace zenthor::bench {
 struct ZenthorRun {
     int exitCode = -1;
     double seconds = 0;
-    double peakMiB = 0;  // the child's maximum resident set size
-    std::string err;     // what it wrote on standard error
+    double peakMiB = 0;     // the child's maximum resident set size
+    double cpuSeconds = 0;  // user and system time of the child and the workers it waited for
+    std::string err;        // what it wrote on standard error
 };
 
 // ZENTHOR_EXE, or the program built beside the benchmarks (<build>/bin/zenthor).
@@ -70,6 +71,8 @@ inline ZenthorRun RunZenthorProcess(const std::vector<std::string>& args) {
     posix_spawn_file_actions_destroy(&actions);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 
     lseek(errFd, 0, SEEK_SET);
     char buffer[4096];
