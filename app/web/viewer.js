@@ -88,6 +88,13 @@ export class Viewer {
       if (index !== undefined) {
         this.objects[index] = node;
       }
+      // Both sides, as the pictures and a modelling host's viewport show them: a one-sided
+      // plane seen from behind would otherwise vanish.
+      if (node.isMesh) {
+        for (const material of [node.material].flat()) {
+          material.side = THREE.DoubleSide;
+        }
+      }
     });
     this.scene.add(this.model);
     this.setWireframe(this.wireframe);
