@@ -12,11 +12,15 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/app/zenthor_process.h"
 #include "tests/support/model_writer.h"
@@ -29,6 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAreArray;
 using nlohmann::json;
 
 struct Reply {
@@ -123,6 +128,54 @@ TEST(Browse, RefusesEveryPathOutsideItsTreeInAnySpelling) {
     for (const std::string& target : {model + "models/sample.model", std::string("/"), std::string("/assets/main.js"),
                                      std::string("/vendor/three/build/three.module.js")}) {
         EXPECT_EQ(Send(server.Port(), target).status, 200) << target;
+    }
+}
+
+// The names a zip holds, in order.
+std::vector<std::string> ZipEntries(const fs::path& zip) {
+    std::vector<std::string> names;
+    const std::unique_ptr<FILE, int (*)(FILE*)> list(popen(("unzip -Z1 '" + zip.string() + "'").c_str(), "r"), pclose);
+    char line[512];
+    while (list && std::fgets(line, sizeof line, list.get()) != nullptr) {
+        names.emplace_back(line, std::strcspn(line, "\n"));
+    }
+    return names;
+}
+
+TEST(Browse, DownloadsCarryEverythingTheirOutputNeeds) {
+    SampleTree tree;
+    ZenthorServer server(BrowseArgs(tree));
+    const std::string download = "/api/download?path=models/sample.model&lods=0&format=";
+
+    // The .glb carries its PNGs in its own buffer.
+    const Reply glb = Send(server.Port(), download + "glb");
+    ASSERT_EQ(glb.status, 200);
+    ASSERT_GT(glb.body.size(), 20u);
+    const std::uint32_t jsonLength = static_cast<unsigned char>(glb.body[12]) |
+                                     static_cast<unsigned char>(glb.body[13]) << 8 |
+                                     static_cast<unsigned char>(glb.body[14]) << 16;
+    const json gltf = json::parse(glb.body.substr(20, jsonLength), nullptr, false);
+    ASSERT_EQ(gltf.value("images", json::array()).size(), 3u);
+    for (const json& image : gltf.at("images")) {
+        EXPECT_EQ(image.value("mimeType", ""), "image/png");
+        EXPECT_TRUE(image.contains("bufferView") && !image.contains("uri")) << image;
+    }
+
+    // The zips hold the output with its companions and the PNGs they reference.
+    const std::vector<std::string> textures = {"sample_textures/stone.2048.png", "sample_textures/cloth.512.png",
+                                               "sample_textures/crate.1024.png"};
+    const std::pair<const char*, std::vector<std::string>> zips[] = {
+        {"gltf", {"sample.bin", "sample.gltf"}},
+        {"obj", {"sample.obj", "sample.mtl"}},
+    };
+    for (const auto& [format, files] : zips) {
+        const Reply reply = Send(server.Port(), download + format);
+        ASSERT_EQ(reply.status, 200) << format;
+        const fs::path zip = tree.Base() / (std::string(format) + ".zip");
+        std::ofstream(zip, std::ios::binary) << reply.body;
+        std::vector<std::string> expected = files;
+        expected.insert(expected.end(), textures.begin(), textures.end());
+        EXPECT_THAT(ZipEntries(zip), UnorderedElementsAreArray(expected)) << format;
     }
 }
 
