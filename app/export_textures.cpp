@@ -19,10 +19,17 @@ bool UsePngTextures(std::vector<ExportNode>& nodes, TextureStore& store, const f
     };
     std::map<fs::path, Used> used;  // by DDS file: each is looked at once per output
     for (ExportNode& node : nodes) {
-        if (!node.material || node.material->textureFile.empty()) {
+        if (!node.material || node.material->texturePath.empty()) {
             continue;
         }
         ExportMaterial& material = *node.material;
+        if (!material.textureExists) {
+            // Nothing to convert or carry: a reference to a file that is not there would
+            // only break the output's standing alone. The import report names the file.
+            material.texturePath.clear();
+            material.alphaFromTexture = false;
+            continue;
+        }
         const auto [entry, first] = used.try_emplace(material.textureFile);
         Used& texture = entry->second;
         if (first) {

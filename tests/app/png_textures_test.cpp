@@ -78,10 +78,13 @@ std::map<std::string, ReadTexture> ReadGltfTextures(const fs::path& file) {
         const auto& material =
             json["materials"]
                 [json["meshes"][node["mesh"].get<int>()]["primitives"][0]["material"].get<int>()];
-        const int texture = material["pbrMetallicRoughness"]["baseColorTexture"]["index"];
-        const auto& image = json["images"][json["textures"][texture]["source"].get<int>()];
         ReadTexture& read = textures[node["name"]];
         read.opacity = material.value("alphaMode", "");
+        if (!material["pbrMetallicRoughness"].contains("baseColorTexture")) {
+            continue;
+        }
+        const int texture = material["pbrMetallicRoughness"]["baseColorTexture"]["index"];
+        const auto& image = json["images"][json["textures"][texture]["source"].get<int>()];
         if (image.contains("uri")) {
             read.reference = image["uri"];
         } else {
@@ -102,7 +105,8 @@ std::map<std::string, ReadTexture> ReadObjTextures(const fs::path& file) {
         const tinyobj::material_t& material =
             reader.GetMaterials().at(static_cast<std::size_t>(shape.mesh.material_ids.at(0)));
         textures[shape.name] = {
-            material.diffuse_texname, {}, material.alpha_texname == material.diffuse_texname ? "MASK" : ""};
+            material.diffuse_texname, {},
+            !material.diffuse_texname.empty() && material.alpha_texname == material.diffuse_texname ? "MASK" : ""};
     }
     return textures;
 }
@@ -141,8 +145,8 @@ struct TreeTexture {
 const TreeTexture kBrick{"walls/brick.1024.dds", kDxt5, TestImage(12, 8), 4};
 const TreeTexture kCloth{"cloth.512.dds", kA8R8G8B8, TestImage(9, 7), 0};
 
-// Four objects: two share a cube map (not converted), one has a DXT5 texture in a
-// subfolder, one an uncompressed texture.
+// Five objects: two share a cube map (not converted), one has a DXT5 texture in a
+// subfolder, one an uncompressed texture, and one a texture that is not there.
 void WriteTree(TempContentTree& tree) {
     for (const TreeTexture& texture : {kBrick, kCloth}) {
         tree.Write("textures/" + std::string(texture.name), MakeDds(texture.format, texture.image));
@@ -153,7 +157,8 @@ void WriteTree(TempContentTree& tree) {
     tree.Write("models/scene.model", {MeshesChunk({MeshEntry(TriangleMesh("sky", "props\\dome")),
                                                    MeshEntry(TriangleMesh("sky", "props\\halo")),
                                                    MeshEntry(TriangleMesh("walls\\brick", "props\\wall")),
-                                                   MeshEntry(TriangleMesh("cloth", "props\\banner"))})});
+                                                   MeshEntry(TriangleMesh("cloth", "props\\banner")),
+                                                   MeshEntry(TriangleMesh("lost", "props\\ghost"))})});
 }
 
 class PngOutputs : public ::testing::TestWithParam<const char*> {};
@@ -175,7 +180,10 @@ TEST_P(PngOutputs, ReferenceOrCarryPngsOfTheDdsPixelsAndKeepWhatCannotBeConverte
 
     const bool glb = output.extension() == ".glb";
     std::map<std::string, ReadTexture> textures = ReadTextures(output);
-    ASSERT_EQ(textures.size(), 4u);
+    ASSERT_EQ(textures.size(), 5u);
+    // What is not there is not referenced: the output stands alone.
+    EXPECT_EQ(textures["ghost"].reference, "");
+    EXPECT_EQ(textures["ghost"].opacity, "");
     for (const char* node : {"dome", "halo"}) {
         EXPECT_EQ(textures[node].reference, "../content/textures/sky.2048.dds") << node;
     }
