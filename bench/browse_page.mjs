@@ -141,19 +141,26 @@ async function pageGridPictures(page, base) {
       const img = tile.querySelector('img');
       return img.src !== '' && img.complete && img.naturalWidth > 0;
     };
-    const inView = (tile) => {
-      const box = tile.getBoundingClientRect();
-      return box.bottom > 0 && box.top < innerHeight;
-    };
+    // Tracked without asking for layout, which would add work of the driver's own.
+    const inView = new Set();
+    const observer = new IntersectionObserver((entries) => {
+      for (const entry of entries) {
+        entry.isIntersecting ? inView.add(entry.target) : inView.delete(entry.target);
+      }
+    });
+    tiles.forEach((tile) => observer.observe(tile));
     for (let missing = tiles.find((tile) => !shown(tile)); missing; missing = tiles.find((tile) => !shown(tile))) {
       missing.scrollIntoView({ block: 'start' });
-      while (tiles.some((tile) => inView(tile) && !shown(tile))) {
+      await frame();
+      await frame();  // the observers have seen the scroll
+      while ([...inView].some((tile) => !shown(tile))) {
         if (performance.now() > limit) {
           throw new Error(`${tiles.filter((tile) => !shown(tile)).length} pictures still missing`);
         }
         await frame();
       }
     }
+    observer.disconnect();
     return performance.now();
   }, longWait);
 }
