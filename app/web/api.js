@@ -3,12 +3,20 @@
 // One request per model and answer: the grid and the 3D view share the import a tile started.
 const infoCache = new Map();
 
-async function getJson(url) {
+async function get(url) {
   const response = await fetch(url);
   if (!response.ok) {
     throw new Error(`the server answered ${response.status} ${response.statusText}`.trim());
   }
-  return response.json();
+  return response;
+}
+
+async function getJson(url) {
+  return (await get(url)).json();
+}
+
+export async function fetchBytes(url) {
+  return (await get(url)).arrayBuffer();
 }
 
 export function listModels() {

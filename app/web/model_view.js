@@ -1,6 +1,6 @@
 // The page of one model: its 3D view, the objects it is made of, what the import left out,
 // the summary the importer showed, and its downloads.
-import { modelInfo } from './api.js';
+import { fetchBytes, modelInfo } from './api.js';
 import { countsText, el, plural, setBadge } from './dom.js';
 
 const byId = (id) => document.getElementById(id);
@@ -43,6 +43,9 @@ export class ModelView {
     const token = ++this.token;
     this.showHeader(path, lods, name);
     this.setState('loading', 'Importing…');
+    // three.js loads and the viewer is made while the server imports and the view downloads.
+    const viewerMade = (this.viewerMade ??= this.makeViewer());
+    viewerMade.catch(() => {});  // awaited below; a failure is reported there
     let info;
     try {
       info = await modelInfo(path, lods);
@@ -62,8 +65,10 @@ export class ModelView {
     }
     this.setState('loading', 'Loading the 3D view…');
     try {
-      const viewer = await (this.viewerMade ??= this.makeViewer());
-      const gltf = await viewer.fetch(info.view);
+      const bytes = fetchBytes(info.view);
+      bytes.catch(() => {});
+      const viewer = await viewerMade;
+      const gltf = await viewer.parse(await bytes, info.view);
       if (token !== this.token) {
         viewer.discard(gltf);
         return;

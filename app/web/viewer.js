@@ -75,8 +75,9 @@ export class Viewer {
     new ResizeObserver(() => this.resize()).observe(canvas.parentElement);
   }
 
-  fetch(url) {
-    return new GLTFLoader().loadAsync(url);
+  // A GLB's bytes as a scene; `url`, where they came from, resolves what they refer to.
+  parse(bytes, url) {
+    return new GLTFLoader().parseAsync(bytes, THREE.LoaderUtils.extractUrlBase(url));
   }
 
   // Shows a loaded GLB instead of the model before; returns what the page reports as ready.
@@ -201,7 +202,8 @@ export class Viewer {
   requestRender() {
     if (!this.pending) {
       this.pending = true;
-      requestAnimationFrame(() => this.renderNow());
+      // Skipped when a direct render came first: a large model is drawn once, not twice.
+      requestAnimationFrame(() => this.pending && this.renderNow());
     }
   }
 
