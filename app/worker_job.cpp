@@ -14,7 +14,9 @@ std::string FormatWorkerJob(const WorkerJob& job) {
                                  {"format", Extension(job.format) + 1},
                                  {"includeLods", job.includeLods},
                                  {"textures", job.textures == TextureMode::Png ? "png" : "keep"},
-                                 {"thumbnail", job.thumbnail.string()}};
+                                 {"thumbnail", job.thumbnail.string()},
+                                 {"pngFolder", job.pngFolder.string()},
+                                 {"claims", job.claims.string()}};
     // Paths are bytes; invalid UTF-8 is carried as it is rather than refused.
     return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::ignore);
 }
@@ -30,6 +32,11 @@ std::optional<WorkerJob> ParseWorkerJob(std::string_view line) {
         job.output = json.at("output").get<std::string>();
         job.includeLods = json.at("includeLods").get<bool>();
         job.thumbnail = json.value("thumbnail", std::string());
+        job.pngFolder = json.value("pngFolder", std::string());
+        job.claims = json.value("claims", std::string());
+        if (job.pngFolder.empty() != job.claims.empty()) {
+            return std::nullopt;
+        }
         const std::string textures = json.value("textures", std::string("keep"));
         if (textures != "keep" && textures != "png") {
             return std::nullopt;
@@ -72,6 +79,18 @@ WorkerReport RunWorkerJob(const PluginRegistry& plugins, const WorkerJob& job, T
         report.error = e.what();
     }
     return report;
+}
+
+TextureStore* WorkerTextureStores::For(const WorkerJob& job) {
+    if (job.textures != TextureMode::Png || job.pngFolder.empty()) {
+        return nullptr;
+    }
+    auto key = std::make_pair(job.pngFolder, job.claims);
+    auto found = m_stores.find(key);
+    if (found == m_stores.end()) {
+        found = m_stores.emplace(key, TextureStore::ForBatch(job.pngFolder, job.claims)).first;
+    }
+    return &found->second;
 }
 
 }  // namespace zenthor
