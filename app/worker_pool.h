@@ -34,7 +34,9 @@ public:
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    bool Full() const { return m_busy >= m_threads.size(); }
+    // Full with two jobs per worker: one under way and one waiting, so that a worker does
+    // not wait for the batch's loop between its jobs.
+    bool Full() const { return m_busy >= 2 * m_threads.size(); }
     bool Empty() const { return m_busy == 0; }
 
     // Gives `job` (one job line) to the next free worker; `task` names it in Ended.
