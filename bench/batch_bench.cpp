@@ -113,7 +113,6 @@ bool RunOnce(benchmark::State& state, const std::string& program, const std::str
              const std::vector<std::string>& extra, zenthor::bench::ZenthorRun& run) {
     std::vector<std::string> args{"import", in, "--out-dir", out.string(), "--jobs", "2"};
     args.insert(args.end(), extra.begin(), extra.end());
-    fs::remove_all(out);
     run = zenthor::bench::RunZenthorProcess(args, program);
     if (run.exitCode != 0) {
         state.SkipWithError((program + " failed: " + run.err).c_str());
@@ -135,6 +134,7 @@ void RunBatch(benchmark::State& state, TempContentTree& tree, int models,
     for (auto _ : state) {
         zenthor::bench::ZenthorRun run;
         for (Peer& peer : peers) {
+            fs::remove_all(out);
             if (!RunOnce(state, peer.program, tree.Path(peer.folder), out, peer.extra, run)) {
                 return;
             }

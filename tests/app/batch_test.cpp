@@ -137,6 +137,16 @@ TEST(Batch, AWorkerPastItsMemoryLimitLeavesTheNextFileToAFreshOne) {
     }
 }
 
+TEST(Batch, FilesWhoseNamesAreNotUtf8ReachTheWorkers) {
+    SampleTree tree;
+    const std::string latin1 = "caf\xe9";
+    fs::copy_file(tree.Path("models/sample.model"), tree.Root() / (latin1 + ".model"));
+    const fs::path out = tree.Base() / "out";
+    const ProcessResult run = RunZenthor({"import", tree.Path(latin1 + ".model"), "--out-dir", out.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(FilesBelow(out), (std::vector<fs::path>{latin1 + ".glb"}));
+}
+
 TEST(Batch, NamedFilesAndFoldersMixAndMeshFilesComeOnlyWhenNamed) {
     SampleTree tree;
     const fs::path out = tree.Base() / "out";
