@@ -26,7 +26,7 @@ struct BatchOptions {
     double timeoutSeconds = 300;
     WorkerCommand worker;  // how to start a worker (SelfWorkerCommand)
     // A worker left holding more than this many bytes after a file retires; the next file
-    // goes to a fresh one. 0: never.
+    // goes to a fresh one. 0: no limit.
     std::size_t workerMemory = kDefaultWorkerMemory;
     std::filesystem::path reportPath;  // the JSON report; none when empty
     bool strict = false;               // exit 3 when a file imported with something left out

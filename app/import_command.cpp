@@ -191,8 +191,8 @@ void AddImportCommand(CLI::App& app, int& exitCode, const std::vector<std::strin
         ->check(CLI::PositiveNumber);
     command
         ->add_option("--worker-memory", options->workerMemory,
-                     "a batch's worker that holds more memory than this after a file gives the next file "
-                     "to a fresh worker, e.g. 512M (default 2G; 0: never)")
+                     "memory a batch's worker may hold after a file; past it, the next file goes to a fresh "
+                     "worker (e.g. 512M; default 2G; 0: no limit)")
         ->transform(CLI::AsSizeValue(false));
     command->add_flag("--timings", options->timings, "print how long the import and the writing took");
     command->add_option("--report", options->reportPath,
