@@ -34,11 +34,14 @@ void WorkerPool::Start(std::size_t task, std::string job) {
 }
 
 void WorkerPool::Wait(std::optional<Clock::time_point> wakeBy, std::vector<Ended>& ended) {
+    if (m_busy == 0) {
+        return;
+    }
     std::unique_lock lock(m_mutex);
     const auto some = [this] { return !m_ended.empty(); };
     if (wakeBy) {
         m_endedSignal.wait_until(lock, *wakeBy, some);
-    } else if (m_busy > 0) {
+    } else {
         m_endedSignal.wait(lock, some);
     }
     m_busy -= m_ended.size();
