@@ -13,16 +13,12 @@
 #include <system_error>
 
 #include "app/batch_plan.h"
-#include "app/dialog_answers.h"
 #include "app/pending_file.h"
-#include "app/plugin_registry.h"
 #include "app/progress_bar.h"
 #include "app/run_report.h"
-#include "app/single_import.h"
 #include "app/worker_pool.h"
 #include "app/worker_job.h"
 #include "app/worker_report.h"
-#include "app/write_all.h"
 
 namespace zenthor {
 namespace {
@@ -30,10 +26,10 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = WorkerPool::Clock;
 
-// The folders that a batch's texture stores share: the PNGs (below the output folder for
-// .gltf and .obj outputs, which reference them; in a temporary folder for .glb outputs,
-// which carry them) and the claims, in a temporary folder removed when the batch ends.
-// Workers end without running destructors, so only the batch itself removes it.
+// The folders that a batch's workers convert textures into: the PNGs (below the output
+// folder for .gltf and .obj outputs, which reference them; in a temporary folder for .glb
+// outputs, which carry them) and the claims, in a temporary folder removed when the batch
+// ends. Each worker keeps a texture store over the two folders for the whole batch.
 class BatchTextures {
 public:
     BatchTextures() = default;
@@ -59,27 +55,16 @@ public:
         }
         m_temp = pattern;
         m_pngs = options.format == OutputFormat::Glb ? m_temp / "png" : options.outDir / "textures";
-        m_store.emplace(TextureStore::ForBatch(m_pngs, m_temp / "claims"));
         return true;
     }
 
-    TextureStore* Store() { return m_store ? &*m_store : nullptr; }
     const fs::path& PngFolder() const { return m_pngs; }
+    fs::path ClaimsFolder() const { return m_temp.empty() ? fs::path() : m_temp / "claims"; }
 
 private:
     fs::path m_temp;
     fs::path m_pngs;
-    std::optional<TextureStore> m_store;  // each worker works on its own copy
 };
-
-// The worker: imports one file and reports how it went.
-int RunWorker(const PluginRegistry& plugins, const BatchTask& task, const BatchOptions& options,
-              TextureStore* textures, int reportFd) {
-    const WorkerReport report = RunWorkerJob(
-        plugins, {task.input, task.output, options.format, options.includeLods, options.textures, {}}, textures);
-    WriteAll(reportFd, FormatWorkerReport(report));
-    return report.ok ? 0 : 1;
-}
 
 struct Tally {
     std::size_t done = 0;
@@ -114,10 +99,11 @@ void RemoveLeftovers(const BatchTask& task, OutputFormat format, const fs::path&
 
 // Prints the worker's warnings, what its import left out and, when its file failed, why;
 // the file's result joins `results`.
-void Conclude(const WorkerPool::Ended& worker, const BatchTask& task, const BatchOptions& options,
-              const fs::path& pngFolder, Tally& tally, ProgressBar& progress, std::vector<FileResult>& results) {
+void Conclude(const WorkerRun& run, const BatchTask& task, const BatchOptions& options,
+              const fs::path& pngFolder, Tally& tally, ProgressBar& progress,
+              std::vector<FileResult>& results) {
     ++tally.done;
-    const WorkerReport report = ParseWorkerReport(worker.report);
+    const WorkerReport report = ParseWorkerReport(run.report);
     for (const std::string& warning : report.warnings) {
         progress.Message("zenthor import: " + task.input.string() + ": warning: " + warning);
     }
@@ -138,29 +124,21 @@ void Conclude(const WorkerPool::Ended& worker, const BatchTask& task, const Batc
     if (report.ok) {
         tally.objects += report.objects;
     }
-    const int status = worker.status;
+    const bool crashed = run.end == WorkerRun::End::Crashed;
     std::string error = report.error;
-    if (worker.timedOut) {
+    if (run.end == WorkerRun::End::TimedOut) {
         ++tally.timedOut;
-        char text[96];
-        std::snprintf(text, sizeof text, "the import took longer than %g s and was stopped",
-                      options.timeoutSeconds);
-        error = text;
-    } else if (WIFSIGNALED(status)) {
+        error = DescribeWorkerFailure(run, options.timeoutSeconds);
+    } else if (crashed && (WIFSIGNALED(run.status) || error.empty())) {
         ++tally.crashed;
-        const int signal = WTERMSIG(status);
-        error = "the import crashed (signal " + std::to_string(signal) + ", " + strsignal(signal) + ")";
-    } else if (!report.ok && error.empty()) {
-        ++tally.crashed;
-        error = "the worker ended without a result (exit status " +
-                std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
-    } else if (report.ok && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        error = DescribeWorkerFailure(run, options.timeoutSeconds);
+    } else if (report.ok && !crashed) {
         result.imported = true;
         tally.withOmissions += result.report.LeftOut() ? 1 : 0;
         return;
     }
-    if (worker.timedOut || WIFSIGNALED(status)) {
-        RemoveLeftovers(task, options.format, pngFolder, worker.pid);
+    if (run.end == WorkerRun::End::TimedOut || (crashed && WIFSIGNALED(run.status))) {
+        RemoveLeftovers(task, options.format, pngFolder, run.pid);
     }
     ++tally.failed;
     result.error = error;
@@ -187,7 +165,7 @@ void PrintSummary(const Tally& tally, std::size_t files, double seconds) {
 
 }  // namespace
 
-int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
+int RunBatch(const BatchOptions& options) {
     const std::vector<BatchTask> tasks = PlanBatch(options.inputs, options.outDir, options.format);
     if (tasks.empty()) {
         std::cerr << "zenthor import: no .model file in the folders given\n";
@@ -203,8 +181,12 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
     ProgressBar progress(STDERR_FILENO);
     Tally tally;
     std::vector<FileResult> results;
-    WorkerPool pool(options.jobs, std::chrono::duration_cast<Clock::duration>(
-                                      std::chrono::duration<double>(options.timeoutSeconds)));
+    WorkerCommand worker = options.worker;
+    worker.args.insert(worker.args.end(),
+                       {"--quiet-plugins", "--worker-memory", std::to_string(options.workerMemory)});
+    WorkerPool pool(
+        worker, options.jobs,
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.timeoutSeconds)));
     std::size_t next = 0;
     while (next < tasks.size() || !pool.Empty()) {
         while (!pool.Full() && next < tasks.size()) {
@@ -220,13 +202,15 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
                 progress.Message("zenthor import: " + task.input.string() + ": " + task.problem);
                 continue;
             }
-            const auto work = [&](int reportFd) {
-                return RunWorker(plugins, task, options, textures.Store(), reportFd);
-            };
-            if (!pool.Start(index, work, error)) {
-                std::cerr << "zenthor import: " << error << "\n";
-                return 1;
-            }
+            WorkerJob job;
+            job.input = task.input;
+            job.output = task.output;
+            job.format = options.format;
+            job.includeLods = options.includeLods;
+            job.textures = options.textures;
+            job.pngFolder = textures.PngFolder();
+            job.claims = textures.ClaimsFolder();
+            pool.Start(index, FormatWorkerJob(job));
         }
         progress.Update(tally.done, tasks.size(), tally.failed);
         // The bar is redrawn now and then while the workers run.
@@ -235,12 +219,13 @@ int RunBatch(const PluginRegistry& plugins, const BatchOptions& options) {
             redraw = Clock::now() + std::chrono::milliseconds(200);
         }
         std::vector<WorkerPool::Ended> ended;
-        if (!pool.Wait(redraw, ended, error)) {
-            std::cerr << "zenthor import: " << error << "\n";
-            return 1;
-        }
-        for (const WorkerPool::Ended& worker : ended) {
-            Conclude(worker, tasks[worker.task], options, textures.PngFolder(), tally, progress, results);
+        pool.Wait(redraw, ended);
+        for (const WorkerPool::Ended& job : ended) {
+            if (job.run.end == WorkerRun::End::StartFailed) {
+                std::cerr << "zenthor import: " << job.run.error << "\n";
+                return 1;
+            }
+            Conclude(job.run, tasks[job.task], options, textures.PngFolder(), tally, progress, results);
         }
     }
     progress.Finish();

@@ -1,5 +1,6 @@
-// Batches: many files imported in parallel, each in a worker process of its own with a
-// time limit, so a file that crashes or hangs the importer costs only its own result.
+// Batches: many files imported in parallel by long-lived worker processes, file after
+// file, with a time limit per file, so a file that crashes or hangs the importer costs only
+// its own result (and a fresh worker takes the next file).
 #pragma once
 
 #include <filesystem>
@@ -7,10 +8,10 @@
 
 #include "app/output_format.h"
 #include "app/texture_store.h"
+#include "app/worker_command.h"
+#include "app/worker_process.h"
 
 namespace zenthor {
-
-class PluginRegistry;
 
 struct BatchOptions {
     // Files are imported as named; folders give every .model below them (see PlanBatch).
@@ -23,6 +24,10 @@ struct BatchOptions {
     bool includeLods = false;
     unsigned jobs = 1;
     double timeoutSeconds = 300;
+    WorkerCommand worker;  // how to start a worker (SelfWorkerCommand)
+    // A worker left holding more than this many bytes after a file retires; the next file
+    // goes to a fresh one. 0: no limit.
+    std::size_t workerMemory = kDefaultWorkerMemory;
     std::filesystem::path reportPath;  // the JSON report; none when empty
     bool strict = false;               // exit 3 when a file imported with something left out
     bool verbose = false;              // name everything left out
@@ -31,6 +36,6 @@ struct BatchOptions {
 // Runs the batch; progress on standard error when it is a terminal, one summary line on
 // standard output. 0 when every file was imported, 1 otherwise (3 with `strict` when all
 // were, but something was left out).
-int RunBatch(const PluginRegistry& plugins, const BatchOptions& options);
+int RunBatch(const BatchOptions& options);
 
 }  // namespace zenthor

@@ -16,6 +16,8 @@
 #include "app/run_report.h"
 #include "app/single_import.h"
 #include "app/terminal_ui_backend.h"
+#include "app/worker_command.h"
+#include "app/worker_process.h"
 
 namespace zenthor {
 namespace {
@@ -32,6 +34,7 @@ struct ImportOptions {
     bool yes = false;
     unsigned jobs = 0;
     double timeoutSeconds = 300;
+    std::size_t workerMemory = kDefaultWorkerMemory;
     bool timings = false;
     std::string reportPath;
     bool strict = false;
@@ -148,7 +151,9 @@ int RunImportCommand(const ImportOptions& options, const std::vector<std::string
     batchOptions.reportPath = options.reportPath;
     batchOptions.strict = options.strict;
     batchOptions.verbose = options.verbose;
-    return RunBatch(plugins, batchOptions);
+    batchOptions.worker = SelfWorkerCommand(pluginDirs);
+    batchOptions.workerMemory = options.workerMemory;
+    return RunBatch(batchOptions);
 }
 
 }  // namespace
@@ -184,6 +189,11 @@ void AddImportCommand(CLI::App& app, int& exitCode, const std::vector<std::strin
         ->add_option("--timeout", options->timeoutSeconds,
                      "seconds one file of a batch may take before its worker is stopped (default 300)")
         ->check(CLI::PositiveNumber);
+    command
+        ->add_option("--worker-memory", options->workerMemory,
+                     "memory a batch's worker may hold after a file; past it, the next file goes to a fresh "
+                     "worker (e.g. 512M; default 2G; 0: no limit)")
+        ->transform(CLI::AsSizeValue(false));
     command->add_flag("--timings", options->timings, "print how long the import and the writing took");
     command->add_option("--report", options->reportPath,
                         "also write what each import read and left out to this JSON file");

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 #include "app/plugin_registry.h"
 #include "app/worker_job.h"
@@ -11,24 +12,36 @@
 namespace zenthor {
 
 void AddWorkerCommand(CLI::App& app, int& exitCode, const std::vector<std::string>& pluginDirs) {
-    auto memory = std::make_shared<std::size_t>(kDefaultWorkerMemory);
+    struct Options {
+        std::size_t memory = kDefaultWorkerMemory;
+        bool quiet = false;
+    };
+    auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("worker", "")->group("");
-    command->add_option("--worker-memory", *memory, "retire after a job that left this many bytes in use");
-    command->callback([memory, &exitCode, &pluginDirs] {
+    command
+        ->add_option("--worker-memory", options->memory,
+                     "retire after a job that left this much memory in use")
+        ->transform(CLI::AsSizeValue(false));
+    // A batch has reported its plug-in folders itself; its workers would repeat that at
+    // each start.
+    command->add_flag("--quiet-plugins", options->quiet, "say nothing about the plug-in folders");
+    command->callback([options, &exitCode, &pluginDirs] {
         PluginRegistry plugins;
-        plugins.Discover(PluginFolders(pluginDirs), std::cerr);
+        std::ostringstream ignored;
+        plugins.Discover(PluginFolders(pluginDirs), options->quiet ? ignored : std::cerr);
+        WorkerTextureStores textures;
         exitCode = ServeWorkerJobs(
-            [&plugins](const std::string& line) {
+            [&plugins, &textures](const std::string& line) {
                 const std::optional<WorkerJob> job = ParseWorkerJob(line);
                 WorkerReport report;
                 if (!job) {
                     report.error = "the worker was sent a job it cannot read";
                 } else {
-                    report = RunWorkerJob(plugins, *job);
+                    report = RunWorkerJob(plugins, *job, textures.For(*job));
                 }
                 return FormatWorkerReport(report);
             },
-            *memory);
+            options->memory);
     });
 }
 

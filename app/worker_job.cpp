@@ -5,18 +5,68 @@
 #include "app/dialog_answers.h"
 #include "app/plugin_registry.h"
 #include "app/single_import.h"
+#include "app/text_encoding.h"
 
 namespace zenthor {
+namespace {
+
+constexpr std::string_view kHexDigits = "0123456789abcdef";
+
+// JSON strings are UTF-8, paths are bytes: a path that is not UTF-8 travels as its bytes
+// in hex.
+nlohmann::json PathField(const std::filesystem::path& path) {
+    const std::string& bytes = path.native();
+    if (ToUtf8(bytes) == bytes) {
+        return bytes;
+    }
+    std::string hex;
+    for (const unsigned char byte : bytes) {
+        hex += kHexDigits[byte >> 4];
+        hex += kHexDigits[byte & 15];
+    }
+    return nlohmann::json{{"hex", hex}};
+}
+
+// Reads the path of a field as PathField writes it into `path`; false for anything else.
+// An absent field is an empty path.
+bool ReadPath(const nlohmann::json& job, const char* name, std::filesystem::path& path) {
+    const auto field = job.find(name);
+    if (field == job.end()) {
+        path.clear();
+        return true;
+    }
+    if (field->is_string()) {
+        path = field->get<std::string>();
+        return true;
+    }
+    const auto hex = field->is_object() ? field->find("hex") : field->end();
+    if (hex == field->end() || !hex->is_string()) {
+        return false;
+    }
+    const std::string& digits = hex->get_ref<const std::string&>();
+    if (digits.size() % 2 != 0 || digits.find_first_not_of(kHexDigits) != std::string::npos) {
+        return false;
+    }
+    std::string bytes;
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        bytes += static_cast<char>(kHexDigits.find(digits[i]) * 16 + kHexDigits.find(digits[i + 1]));
+    }
+    path = bytes;
+    return true;
+}
+
+}  // namespace
 
 std::string FormatWorkerJob(const WorkerJob& job) {
-    const nlohmann::json line = {{"input", job.input.string()},
-                                 {"output", job.output.string()},
+    const nlohmann::json line = {{"input", PathField(job.input)},
+                                 {"output", PathField(job.output)},
                                  {"format", Extension(job.format) + 1},
                                  {"includeLods", job.includeLods},
                                  {"textures", job.textures == TextureMode::Png ? "png" : "keep"},
-                                 {"thumbnail", job.thumbnail.string()}};
-    // Paths are bytes; invalid UTF-8 is carried as it is rather than refused.
-    return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::ignore);
+                                 {"thumbnail", PathField(job.thumbnail)},
+                                 {"pngFolder", PathField(job.pngFolder)},
+                                 {"claims", PathField(job.claims)}};
+    return line.dump();
 }
 
 std::optional<WorkerJob> ParseWorkerJob(std::string_view line) {
@@ -26,10 +76,13 @@ std::optional<WorkerJob> ParseWorkerJob(std::string_view line) {
     }
     WorkerJob job;
     try {
-        job.input = json.at("input").get<std::string>();
-        job.output = json.at("output").get<std::string>();
+        if (!ReadPath(json, "input", job.input) || !ReadPath(json, "output", job.output) ||
+            !ReadPath(json, "thumbnail", job.thumbnail) || !ReadPath(json, "pngFolder", job.pngFolder) ||
+            !ReadPath(json, "claims", job.claims) || job.input.empty() || job.output.empty() ||
+            job.pngFolder.empty() != job.claims.empty()) {
+            return std::nullopt;
+        }
         job.includeLods = json.at("includeLods").get<bool>();
-        job.thumbnail = json.value("thumbnail", std::string());
         const std::string textures = json.value("textures", std::string("keep"));
         if (textures != "keep" && textures != "png") {
             return std::nullopt;
@@ -72,6 +125,18 @@ WorkerReport RunWorkerJob(const PluginRegistry& plugins, const WorkerJob& job, T
         report.error = e.what();
     }
     return report;
+}
+
+TextureStore* WorkerTextureStores::For(const WorkerJob& job) {
+    if (job.textures != TextureMode::Png || job.pngFolder.empty()) {
+        return nullptr;
+    }
+    auto key = std::make_pair(job.pngFolder, job.claims);
+    auto found = m_stores.find(key);
+    if (found == m_stores.end()) {
+        found = m_stores.emplace(key, TextureStore::ForBatch(job.pngFolder, job.claims)).first;
+    }
+    return &found->second;
 }
 
 }  // namespace zenthor

@@ -1,116 +1,70 @@
 #include "app/worker_pool.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <iostream>
+#include <iterator>
 
 namespace zenthor {
 
-WorkerPool::WorkerPool(unsigned size, Clock::duration timeLimit)
-    : m_size(std::max(1u, size)), m_timeLimit(timeLimit) {}
+WorkerPool::WorkerPool(const WorkerCommand& command, unsigned size, Clock::duration timeLimit)
+    : m_timeLimit(timeLimit) {
+    for (unsigned i = 0; i < std::max(1u, size); ++i) {
+        m_threads.emplace_back([this, command] { Serve(command); });
+    }
+}
 
 WorkerPool::~WorkerPool() {
-    for (const Running& worker : m_running) {
-        kill(worker.pid, SIGKILL);
-        Reap(worker.pid);
-        close(worker.fd);
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_queue.clear();
+    }
+    m_queued.notify_all();
+    for (std::thread& thread : m_threads) {
+        thread.join();
     }
 }
 
-int WorkerPool::Reap(pid_t pid) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+void WorkerPool::Start(std::size_t task, std::string job) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.emplace_back(task, std::move(job));
     }
-    return status;
+    ++m_busy;
+    m_queued.notify_one();
 }
 
-bool WorkerPool::Start(std::size_t task, const std::function<int(int reportFd)>& work, std::string& error) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        error = std::string("cannot start a worker: ") + std::strerror(errno);
-        return false;
+void WorkerPool::Wait(std::optional<Clock::time_point> wakeBy, std::vector<Ended>& ended) {
+    if (m_busy == 0) {
+        return;
     }
-    // What is buffered would otherwise be written twice, once by each process.
-    std::cout.flush();
-    std::cerr.flush();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        int status = 1;
-        try {
-            status = work(fds[1]);
-        } catch (...) {
-            // Never unwind into the parent's loop in this copy of it.
-        }
-        _exit(status);
-    }
-    const int forkErrno = errno;
-    close(fds[1]);
-    if (pid < 0) {
-        close(fds[0]);
-        error = std::string("cannot start a worker: ") + std::strerror(forkErrno);
-        return false;
-    }
-    m_running.push_back({pid, fds[0], task, Clock::now() + m_timeLimit, {}});
-    return true;
-}
-
-bool WorkerPool::Wait(std::optional<Clock::time_point> wakeBy, std::vector<Ended>& ended, std::string& error) {
-    if (m_running.empty()) {
-        return true;
-    }
-    auto wake = std::min_element(m_running.begin(), m_running.end(), [](const Running& a, const Running& b) {
-                    return a.deadline < b.deadline;
-                })->deadline;
+    std::unique_lock lock(m_mutex);
+    const auto some = [this] { return !m_ended.empty(); };
     if (wakeBy) {
-        wake = std::min(wake, *wakeBy);
+        m_endedSignal.wait_until(lock, *wakeBy, some);
+    } else {
+        m_endedSignal.wait(lock, some);
     }
-    const auto waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()).count();
-    std::vector<pollfd> polls;
-    for (const Running& worker : m_running) {
-        polls.push_back({worker.fd, POLLIN, 0});
-    }
-    const int ready =
-        poll(polls.data(), polls.size(), static_cast<int>(std::clamp<long long>(waitMs + 1, 0, 60000)));
-    if (ready < 0 && errno != EINTR) {
-        error = std::strerror(errno);
-        return false;
-    }
+    m_busy -= m_ended.size();
+    std::move(m_ended.begin(), m_ended.end(), std::back_inserter(ended));
+    m_ended.clear();
+}
 
-    std::vector<Running> still;
-    for (std::size_t i = 0; i < m_running.size(); ++i) {
-        Running& worker = m_running[i];
-        bool finished = false;
-        if (polls[i].revents != 0) {
-            char buffer[4096];
-            const ssize_t n = read(worker.fd, buffer, sizeof buffer);
-            if (n > 0) {
-                worker.report.append(buffer, static_cast<std::size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                finished = true;  // the worker closed its end: it has exited
-            }
+void WorkerPool::Serve(WorkerCommand command) {
+    WorkerProcess worker(std::move(command));
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_queued.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        if (m_stopping) {
+            return;  // the worker ends as `worker` goes
         }
-        const bool late = !finished && Clock::now() >= worker.deadline;
-        if (late) {
-            kill(worker.pid, SIGKILL);
-        }
-        if (finished || late) {
-            const int status = Reap(worker.pid);
-            close(worker.fd);
-            ended.push_back({worker.task, worker.pid, status, late, std::move(worker.report)});
-        } else {
-            still.push_back(std::move(worker));
-        }
+        auto [task, job] = std::move(m_queue.front());
+        m_queue.pop_front();
+        lock.unlock();
+        Ended done{task, worker.Run(job, Clock::now() + m_timeLimit)};
+        lock.lock();
+        m_ended.push_back(std::move(done));
+        m_endedSignal.notify_one();
     }
-    m_running = std::move(still);
-    return true;
 }
 
 }  // namespace zenthor

@@ -1,62 +1,62 @@
-// Worker processes: each piece of work runs in a forked copy of this process with a time
-// limit and reports back through a pipe, so work that crashes or hangs costs only itself.
+// A batch's workers: up to `size` long-lived worker processes (see worker_process.h), each
+// driven by a thread of its own, so that the batch's loop hands out jobs and collects those
+// that ended without waiting on any one worker. A worker imports job after job; a job that
+// crashes it or passes the time limit costs only itself, and a fresh worker takes the next.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
-#include <functional>
+#include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "app/worker_process.h"
 
 namespace zenthor {
 
 class WorkerPool {
 public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = WorkerProcess::Clock;
 
-    // A worker that has ended, by itself or stopped at its time limit.
+    // A job that has ended: answered, or its worker crashed, was stopped at the time limit
+    // or could not be started.
     struct Ended {
         std::size_t task = 0;
-        pid_t pid = -1;
-        int status = 0;         // as waitpid gives it
-        bool timedOut = false;  // stopped at its time limit
-        std::string report;     // everything it wrote on its pipe
+        WorkerRun run;
     };
 
-    WorkerPool(unsigned size, Clock::duration timeLimit);
-    ~WorkerPool();  // stops and reaps the workers still running
+    WorkerPool(const WorkerCommand& command, unsigned size, Clock::duration timeLimit);
+    ~WorkerPool();  // drops the jobs not yet begun, waits for those under way, ends the workers
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    bool Full() const { return m_running.size() >= m_size; }
-    bool Empty() const { return m_running.empty(); }
+    // Full with two jobs per worker: one under way and one waiting, so that a worker does
+    // not wait for the batch's loop between its jobs.
+    bool Full() const { return m_busy >= 2 * m_threads.size(); }
+    bool Empty() const { return m_busy == 0; }
 
-    // Starts a worker for `task`: it runs `work` with the write end of its pipe and exits
-    // with what `work` returns, running no exit handlers (they belong to the parent's
-    // state). False with `error` set when no worker can be started.
-    bool Start(std::size_t task, const std::function<int(int reportFd)>& work, std::string& error);
+    // Gives `job` (one job line) to the next free worker; `task` names it in Ended.
+    void Start(std::size_t task, std::string job);
 
-    // Waits until workers end or pass their time limit (those are stopped), or until
-    // `wakeBy`; appends the ended workers to `ended`. False with `error` set when waiting fails.
-    bool Wait(std::optional<Clock::time_point> wakeBy, std::vector<Ended>& ended, std::string& error);
+    // Waits until jobs end, or until `wakeBy`; appends the ended jobs to `ended`.
+    void Wait(std::optional<Clock::time_point> wakeBy, std::vector<Ended>& ended);
 
 private:
-    struct Running {
-        pid_t pid = -1;
-        int fd = -1;
-        std::size_t task = 0;
-        Clock::time_point deadline;
-        std::string report;
-    };
+    void Serve(WorkerCommand command);
 
-    static int Reap(pid_t pid);
-
-    unsigned m_size;
     Clock::duration m_timeLimit;
-    std::vector<Running> m_running;
+    std::size_t m_busy = 0;  // jobs given and not yet collected; the batch loop's alone
+    std::mutex m_mutex;
+    std::condition_variable m_queued;
+    std::condition_variable m_endedSignal;
+    std::deque<std::pair<std::size_t, std::string>> m_queue;
+    std::vector<Ended> m_ended;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
 };
 
 }  // namespace zenthor

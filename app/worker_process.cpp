@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "app/write_all.h"
 
@@ -42,13 +41,33 @@ std::string SelfExecutable() {
 
 // The process's resident size in bytes, from /proc; 0 when unknown.
 std::size_t ResidentBytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::strtoull(line.c_str() + 6, nullptr, 10) * 1024;
-        }
+    char text[128];
+    const int fd = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    const ssize_t n = fd < 0 ? -1 : read(fd, text, sizeof text - 1);
+    if (fd >= 0) {
+        close(fd);
     }
-    return 0;
+    if (n <= 0) {
+        return 0;
+    }
+    text[n] = '\0';
+    unsigned long long size = 0;
+    unsigned long long resident = 0;
+    if (std::sscanf(text, "%llu %llu", &size, &resident) != 2) {
+        return 0;
+    }
+    return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// True when the process holds more than `limit` bytes. Freed memory goes back first, so
+// only what the process really holds counts; that is done only past the limit, as giving
+// memory back after every job costs more than many small jobs themselves.
+bool Exceeds(std::size_t limit) {
+    if (limit == 0 || ResidentBytes() <= limit) {
+        return false;
+    }
+    malloc_trim(0);
+    return ResidentBytes() > limit;
 }
 
 void CloseFd(int& fd) {
@@ -160,6 +179,7 @@ WorkerRun WorkerProcess::Run(const std::string& job, Clock::time_point deadline)
     if (m_pid < 0 && !Start(run.error)) {
         return run;
     }
+    run.pid = m_pid;
     // A worker that died between jobs shows it here, as a closed pipe (SIGPIPE is ignored).
     WriteAll(m_jobs, job + "\n");
     for (;;) {
@@ -223,9 +243,7 @@ int ServeWorkerJobs(const std::function<std::string(const std::string& job)>& ru
         if (!report.empty() && report.back() != '\n') {
             report += '\n';
         }
-        // Freed memory goes back first, so only what the process really holds counts.
-        malloc_trim(0);
-        const bool retire = memoryLimit > 0 && ResidentBytes() > memoryLimit;
+        const bool retire = Exceeds(memoryLimit);
         WriteAll(kReportFd, report + (retire ? std::string(kRetireLine) : "") + std::string(kEndLine));
         if (retire) {
             return 0;

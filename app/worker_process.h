@@ -32,6 +32,7 @@ struct WorkerRun {
     };
     End end = End::StartFailed;
     int status = 0;      // as waitpid gives it, for a worker that ended
+    pid_t pid = -1;      // the worker that ran the job; -1 when none could be started
     std::string report;  // the report lines, without the closing "end"
     std::string error;   // StartFailed: why
 };

@@ -40,9 +40,11 @@ inline std::string ZenthorProgram() {
     return program.string();
 }
 
-// Runs zenthor with `args`; standard output is dropped, standard error kept.
-inline ZenthorRun RunZenthorProcess(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{ZenthorProgram()};
+// Runs zenthor (or another build of it, `program`) with `args`; standard output is
+// dropped, standard error kept.
+inline ZenthorRun RunZenthorProcess(const std::vector<std::string>& args,
+                                    const std::string& program = ZenthorProgram()) {
+    std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
     for (std::string& arg : argv) {

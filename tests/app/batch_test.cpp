@@ -1,10 +1,13 @@
 // Batches through the built program: every .model of a folder tree in worker processes,
 // with a malformed file beside files that import, and files of a plug-in that crashes or
-// hangs past the time limit.
+// hangs past the time limit; which worker process took each file.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,93 @@ TEST(Batch, FailingFilesCostOnlyTheirOwnResults) {
     // The good files keep their layout; nothing else is left behind, and the
     // referenced .mesh files were not imported on their own.
     EXPECT_EQ(FilesBelow(out), (std::vector<fs::path>{"sample.glb", "sub/copy.glb"}));
+}
+
+// Which worker process imported each .fault file, as the fault plug-in logged them: 0 for
+// the first process, 1 for the next one seen, and so on.
+std::vector<int> WorkersOf(const fs::path& pidLog) {
+    std::ifstream in(pidLog);
+    std::vector<std::string> seen;
+    std::vector<int> workers;
+    for (std::string pid; std::getline(in, pid);) {
+        const auto at = std::find(seen.begin(), seen.end(), pid);
+        workers.push_back(static_cast<int>(at - seen.begin()));
+        if (at == seen.end()) {
+            seen.push_back(pid);
+        }
+    }
+    return workers;
+}
+
+// Sets ZENTHOR_FAULT_PIDS for the programs this test starts, until it ends.
+class PidLog {
+public:
+    explicit PidLog(fs::path file) : m_file(std::move(file)) {
+        setenv("ZENTHOR_FAULT_PIDS", m_file.c_str(), 1);
+    }
+    ~PidLog() { unsetenv("ZENTHOR_FAULT_PIDS"); }
+    PidLog(const PidLog&) = delete;
+    PidLog& operator=(const PidLog&) = delete;
+    std::vector<int> Workers() const { return WorkersOf(m_file); }
+
+private:
+    fs::path m_file;
+};
+
+TEST(Batch, FilesAfterACrashOrAHangInTheSameWorkerStillImportInAFreshOne) {
+    SampleTree tree;
+    fs::copy_file(tree.Path("models/sample.model"), tree.Root() / "after.model");
+    std::vector<std::string> faults;
+    for (const char* stem : {"one", "crash", "two", "hang", "three"}) {
+        faults.push_back(tree.Write(std::string(stem) + ".fault", std::vector<std::uint8_t>{1}));
+    }
+    const PidLog pids(tree.Base() / "pids");
+    const fs::path out = tree.Base() / "out";
+
+    // One worker at a time, so the files go to it in the order named.
+    const ProcessResult run =
+        RunZenthor({"import", faults[0], faults[1], tree.Path("models/sample.model"), faults[2], faults[3],
+                    tree.Path("after.model"), faults[4], "--out-dir", out.string(), "--jobs", "1",
+                    "--timeout", "1", "--plugin-dir", ZENTHOR_FAULT_PLUGIN_DIR});
+
+    EXPECT_THAT(run.out, HasSubstr("2 of 7 files imported (8 objects), 5 failed (1 crashed, 1 timed out)"));
+    EXPECT_EQ(FilesBelow(out), (std::vector<fs::path>{"after.glb", "sample.glb"}));
+    // A worker takes file after file; only the crash and the hang cost it.
+    EXPECT_EQ(pids.Workers(), (std::vector<int>{0, 0, 1, 1, 2}));
+}
+
+TEST(Batch, AWorkerPastItsMemoryLimitLeavesTheNextFileToAFreshOne) {
+    SampleTree tree;
+    std::vector<std::string> faults;
+    for (const char* stem : {"one", "two", "three"}) {
+        faults.push_back(tree.Write(std::string(stem) + ".fault", std::vector<std::uint8_t>{1}));
+    }
+    const std::pair<std::vector<std::string>, std::vector<int>> cases[] = {
+        {{}, {0, 0, 0}},                        // the default leaves room for many files
+        {{"--worker-memory", "1K"}, {0, 1, 2}}  // every worker holds more than that
+    };
+    for (const auto& [memory, workers] : cases) {
+        const PidLog pids(tree.Base() / ("pids" + std::to_string(memory.size())));
+        std::vector<std::string> args{"import",       faults[0],
+                                      faults[1],      faults[2],
+                                      "--out-dir",    (tree.Base() / "out").string(),
+                                      "--jobs",       "1",
+                                      "--plugin-dir", ZENTHOR_FAULT_PLUGIN_DIR};
+        args.insert(args.end(), memory.begin(), memory.end());
+        const ProcessResult run = RunZenthor(args);
+        EXPECT_THAT(run.out, HasSubstr("0 of 3 files imported (0 objects), 3 failed,")) << run.err;
+        EXPECT_EQ(pids.Workers(), workers);
+    }
+}
+
+TEST(Batch, FilesWhoseNamesAreNotUtf8ReachTheWorkers) {
+    SampleTree tree;
+    const std::string latin1 = "caf\xe9";
+    fs::copy_file(tree.Path("models/sample.model"), tree.Root() / (latin1 + ".model"));
+    const fs::path out = tree.Base() / "out";
+    const ProcessResult run = RunZenthor({"import", tree.Path(latin1 + ".model"), "--out-dir", out.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(FilesBelow(out), (std::vector<fs::path>{latin1 + ".glb"}));
 }
 
 TEST(Batch, NamedFilesAndFoldersMixAndMeshFilesComeOnlyWhenNamed) {

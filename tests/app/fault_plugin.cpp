@@ -1,8 +1,9 @@
 // A plug-in library that fails on purpose, for the isolation of workers: its importer reads
 // files of the extension FAULT_EXTENSION and, by the file's stem, crashes ("crash"), never
 // returns ("hang"), or fails after half a second ("slow"). With ZENTHOR_FAULT_LOG set it
-// appends each stem it is asked to import to that file. It offers the six exports a host
-// looks for, like any plug-in.
+// appends each stem it is asked to import to that file; with ZENTHOR_FAULT_PIDS set, the id
+// of the process that imports it. It offers the six exports a host looks for, like any
+// plug-in.
 #include <signal.h>
 #include <unistd.h>
 
@@ -34,6 +35,9 @@ public:
         const std::string stem = std::filesystem::path(name).stem().string();
         if (const char* log = std::getenv("ZENTHOR_FAULT_LOG")) {
             std::ofstream(log, std::ios::app) << stem << "\n";
+        }
+        if (const char* pids = std::getenv("ZENTHOR_FAULT_PIDS")) {
+            std::ofstream(pids, std::ios::app) << getpid() << "\n";
         }
         if (stem == "slow") {
             usleep(500000);
