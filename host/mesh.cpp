@@ -33,7 +33,7 @@ static void Size(std::vector<T>& array, int n, BOOL keep, std::size_t kept) {
 }
 
 void Mesh::DropNormals() {
-    m_normalsBuilt = false;
+    m_normalsBuilt = BuiltNormals::None;
     m_faceNormals.clear();
     m_faceNormals.shrink_to_fit();
     m_cornerNormals.clear();

@@ -106,8 +106,12 @@ public:
     // normalised average over all faces that use the vertex; a vertex that
     // no face uses keeps its normal.
     void buildNormals();
-    bool normalsBuilt() const { return m_normalsBuilt; }
+    bool normalsBuilt() const { return m_normalsBuilt != BuiltNormals::None; }
     // After buildNormals; zero before it (or after a change that drops them).
+    // They describe the mesh as built: after setVert, setNormal or a change to
+    // a face, call buildNormals again. (Where every face carries one mask,
+    // nothing per face is stored: face normals come from the vertices when
+    // asked, and corner normals are the per-vertex normals.)
     Point3 getFaceNormal(int face) const;
     Point3 getCornerNormal(int face, int corner) const;
 
@@ -138,6 +142,10 @@ private:
     template <class Keep>
     BOOL RemoveFacesWhere(Keep keep);
     void DropNormals();
+    // The unit normal of a face; zero for zero area or an index outside the vertices.
+    Point3 FaceNormal(const Face& face) const;
+    // buildNormals where every face carries one mask; false (nothing done) otherwise.
+    bool BuildOneMaskNormals();
 
     std::vector<Point3> m_verts;
     std::vector<Point3> m_normals;
@@ -145,8 +153,11 @@ private:
     std::vector<Point3> m_tVerts;
     std::vector<TVFace> m_tvFaces;
 
-    bool m_normalsBuilt = false;
-    std::vector<Point3> m_faceNormals;    // per face
-    std::vector<Point3> m_cornerNormals;  // per face corner, 3 per face
+    // How the built normals are kept: per face and corner in the two arrays
+    // below, or (every face with one mask) not at all, derived when asked.
+    enum class BuiltNormals : unsigned char { None, PerCorner, OneSmoothMask, AllFaceted };
+    BuiltNormals m_normalsBuilt = BuiltNormals::None;
+    std::vector<Point3> m_faceNormals;    // per face (PerCorner only)
+    std::vector<Point3> m_cornerNormals;  // per face corner, 3 per face (PerCorner only)
     Box3 m_bbox;
 };
