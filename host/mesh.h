@@ -129,8 +129,10 @@ private:
     // Keeps the vertices (and their normals) whose remap entry is their own
     // index, in order, and sends every face index through remap to the new
     // numbering; remap[i] <= i for every i. An index at or above the old
-    // vertex count stays illegal (at or above the new count).
-    void WeldVertices(const std::vector<DWORD>& remap);
+    // vertex count stays illegal (at or above the new count). The vertex and
+    // normal arrays shrink to the vertices kept; remap is used up (it ends
+    // holding each old vertex's new number).
+    void WeldVertices(std::vector<DWORD>& remap);
 
     static std::size_t Checked(int i, std::size_t size) {
         if (i < 0 || std::size_t(i) >= size) {
