@@ -230,9 +230,15 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
     const double t = threshold;
     const double t2 = t * t;
     const Grid grid(t);
-    CellTable table(n / 8);
+    // Sized for a third of the vertices becoming representatives, so that a
+    // typical mesh (each position shared by a few vertices) never regrows
+    // them: every regrowth leaves fresh memory behind, and page faults are
+    // a large part of a weld's time.
+    CellTable table(n / 3);
     std::vector<Rep> reps;
     std::vector<std::uint32_t> repVertex;  // representative number -> vertex
+    reps.reserve(n / 3);
+    repVertex.reserve(n / 3);
     std::size_t joined = 0;
 
     // Tests the list of one cell; the nearest within t so far is kept.
