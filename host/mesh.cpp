@@ -3,14 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-void Face::setEdgeVisFlags(int va, int vb, int vc) {
-    const int visible[3] = {va, vb, vc};
-    for (int edge = 0; edge < 3; ++edge) {
-        const DWORD bit = kFaceEdgeVisible0 << edge;
-        flags = visible[edge] != 0 ? (flags | bit) : (flags & ~bit);
-    }
-}
-
 bool Face::getEdgeVis(int edge) const {
     return edge >= 0 && edge < 3 && (flags & (kFaceEdgeVisible0 << edge)) != 0;
 }

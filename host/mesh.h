@@ -40,7 +40,10 @@ struct HOST_API Face {
         v[2] = DWORD(c);
     }
     // Each argument non-zero makes its edge visible, zero hides it.
-    void setEdgeVisFlags(int va, int vb, int vc);
+    void setEdgeVisFlags(int va, int vb, int vc) {
+        flags = (flags & ~kFaceEdgeVisibleAll) | (va != 0 ? kFaceEdgeVisible0 : 0) |
+                (vb != 0 ? kFaceEdgeVisible1 : 0) | (vc != 0 ? kFaceEdgeVisible2 : 0);
+    }
     bool getEdgeVis(int edge) const;
     void setSmGroup(DWORD mask) { smGroup = mask; }
     DWORD getSmGroup() const { return smGroup; }
