@@ -96,7 +96,8 @@ double ThreadSeconds() {
     return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
 }
 
-// Runs `measure` in a fresh child process and gives back the figures it wrote. Each
+// Runs `measure` in a fresh child process and gives back the figures it wrote (all -1 when
+// the child failed). Each
 // measurement so starts from the same small heap, as an import in a fresh host process
 // does: memory freed by an earlier measurement cannot make a later one cheaper.
 template <std::size_t N, class Measure>
@@ -270,6 +271,10 @@ void BM_StagesAgainstFloors(benchmark::State& state) {
             job.LoadModel(fixture.path, false);
             figures[Load] = ThreadSeconds() - start;
         });
+        if (stages[Fill] < 0 || whole[Whole] < 0 || loadOnly[Load] < 0) {
+            state.SkipWithError("a measuring process failed");
+            break;
+        }
         for (int figure = 0; figure < kFigures; ++figure) {
             const double value = figure == Load                        ? loadOnly[Load]
                                  : figure == Whole || figure >= PeakMb ? whole[figure]
