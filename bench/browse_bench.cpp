@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "bench/bench_main.h"
-#include "bench/large_models.h"
+#include "tests/support/large_models.h"
 #include "bench/zenthor_run.h"
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"

@@ -15,7 +15,7 @@
 
 #include "bench/bench_main.h"
 #include "bench/zenthor_run.h"
-#include "bench/large_models.h"
+#include "tests/support/large_models.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace {

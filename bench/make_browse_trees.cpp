@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/large_models.h"
+#include "tests/support/large_models.h"
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
 
@@ -32,7 +32,7 @@ Bytes GridModel(int i) {
 
 void WriteTrees(const fs::path& folder) {
     WriteSampleContent(folder / "large/content");
-    WriteFile(folder / "large/content/models/large.model", zenthor::bench::TerrainModel(1000000));
+    WriteFile(folder / "large/content/models/large.model", zenthor::test::TerrainModel(1000000));
     const fs::path grid = folder / "grid/content";
     for (const auto& [path, bytes] : SampleContentFiles()) {
         if (path.starts_with("textures/")) WriteFile(grid / path, bytes);

@@ -17,7 +17,7 @@
 
 #include "bench/bench_main.h"
 #include "model/zenthor_model.h"
-#include "bench/large_models.h"
+#include "tests/support/large_models.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace {

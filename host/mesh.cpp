@@ -3,14 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-void Face::setEdgeVisFlags(int va, int vb, int vc) {
-    const int visible[3] = {va, vb, vc};
-    for (int edge = 0; edge < 3; ++edge) {
-        const DWORD bit = kFaceEdgeVisible0 << edge;
-        flags = visible[edge] != 0 ? (flags | bit) : (flags & ~bit);
-    }
-}
-
 bool Face::getEdgeVis(int edge) const {
     return edge >= 0 && edge < 3 && (flags & (kFaceEdgeVisible0 << edge)) != 0;
 }
@@ -33,7 +25,7 @@ static void Size(std::vector<T>& array, int n, BOOL keep, std::size_t kept) {
 }
 
 void Mesh::DropNormals() {
-    m_normalsBuilt = false;
+    m_normalsBuilt = BuiltNormals::None;
     m_faceNormals.clear();
     m_faceNormals.shrink_to_fit();
     m_cornerNormals.clear();
@@ -125,28 +117,39 @@ void Mesh::buildBoundingBox() {
 
 void Mesh::InvalidateEdgeList() {}
 
-void Mesh::WeldVertices(const std::vector<DWORD>& remap) {
-    const std::size_t oldCount = m_verts.size();
-    // newIndex[i]: the new number of vertex i, or of the vertex it merges into
-    // (always an earlier one, already numbered).
-    std::vector<DWORD> newIndex(oldCount);
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < oldCount; ++i) {
+// Copies the entries of array whose remap entry is their own index into an
+// array of exactly that size, so that the memory of the welded-away entries
+// goes back to the heap.
+template <class T>
+static void KeepRepresentatives(std::vector<T>& array, const std::vector<DWORD>& remap, std::size_t kept) {
+    std::vector<T> compact;
+    compact.reserve(kept);
+    for (std::size_t i = 0; i < array.size(); ++i) {
         if (remap[i] == i) {
-            newIndex[i] = DWORD(kept);
-            m_verts[kept] = m_verts[i];
-            m_normals[kept] = m_normals[i];
-            ++kept;
-        } else {
-            newIndex[i] = newIndex[remap[i]];
+            compact.push_back(array[i]);
         }
     }
-    m_verts.resize(kept);
-    m_normals.resize(kept);
+    array.swap(compact);
+}
+
+void Mesh::WeldVertices(std::vector<DWORD>& remap) {
+    const std::size_t oldCount = m_verts.size();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < oldCount; ++i) {
+        kept += remap[i] == i ? 1 : 0;
+    }
+    KeepRepresentatives(m_verts, remap, kept);
+    KeepRepresentatives(m_normals, remap, kept);
+    // In place, remap[i] becomes the new number of vertex i, or of the vertex
+    // it merges into (always an earlier one, already renumbered).
+    DWORD next = 0;
+    for (std::size_t i = 0; i < oldCount; ++i) {
+        remap[i] = remap[i] == i ? next++ : remap[remap[i]];
+    }
     const DWORD removed = DWORD(oldCount - kept);
     for (Face& face : m_faces) {
         for (DWORD& v : face.v) {
-            v = v < oldCount ? newIndex[v] : v - removed;
+            v = v < oldCount ? remap[v] : v - removed;
         }
     }
     DropNormals();

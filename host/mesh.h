@@ -40,7 +40,10 @@ struct HOST_API Face {
         v[2] = DWORD(c);
     }
     // Each argument non-zero makes its edge visible, zero hides it.
-    void setEdgeVisFlags(int va, int vb, int vc);
+    void setEdgeVisFlags(int va, int vb, int vc) {
+        flags = (flags & ~kFaceEdgeVisibleAll) | (va != 0 ? kFaceEdgeVisible0 : 0) |
+                (vb != 0 ? kFaceEdgeVisible1 : 0) | (vc != 0 ? kFaceEdgeVisible2 : 0);
+    }
     bool getEdgeVis(int edge) const;
     void setSmGroup(DWORD mask) { smGroup = mask; }
     DWORD getSmGroup() const { return smGroup; }
@@ -106,8 +109,12 @@ public:
     // normalised average over all faces that use the vertex; a vertex that
     // no face uses keeps its normal.
     void buildNormals();
-    bool normalsBuilt() const { return m_normalsBuilt; }
+    bool normalsBuilt() const { return m_normalsBuilt != BuiltNormals::None; }
     // After buildNormals; zero before it (or after a change that drops them).
+    // They describe the mesh as built: after setVert, setNormal or a change to
+    // a face, call buildNormals again. (Where every face carries one mask,
+    // nothing per face is stored: face normals come from the vertices when
+    // asked, and corner normals are the per-vertex normals.)
     Point3 getFaceNormal(int face) const;
     Point3 getCornerNormal(int face, int corner) const;
 
@@ -125,8 +132,10 @@ private:
     // Keeps the vertices (and their normals) whose remap entry is their own
     // index, in order, and sends every face index through remap to the new
     // numbering; remap[i] <= i for every i. An index at or above the old
-    // vertex count stays illegal (at or above the new count).
-    void WeldVertices(const std::vector<DWORD>& remap);
+    // vertex count stays illegal (at or above the new count). The vertex and
+    // normal arrays shrink to the vertices kept; remap is used up (it ends
+    // holding each old vertex's new number).
+    void WeldVertices(std::vector<DWORD>& remap);
 
     static std::size_t Checked(int i, std::size_t size) {
         if (i < 0 || std::size_t(i) >= size) {
@@ -138,6 +147,10 @@ private:
     template <class Keep>
     BOOL RemoveFacesWhere(Keep keep);
     void DropNormals();
+    // The unit normal of a face; zero for zero area or an index outside the vertices.
+    Point3 FaceNormal(const Face& face) const;
+    // buildNormals where every face carries one mask; false (nothing done) otherwise.
+    bool BuildOneMaskNormals();
 
     std::vector<Point3> m_verts;
     std::vector<Point3> m_normals;
@@ -145,8 +158,11 @@ private:
     std::vector<Point3> m_tVerts;
     std::vector<TVFace> m_tvFaces;
 
-    bool m_normalsBuilt = false;
-    std::vector<Point3> m_faceNormals;    // per face
-    std::vector<Point3> m_cornerNormals;  // per face corner, 3 per face
+    // How the built normals are kept: per face and corner in the two arrays
+    // below, or (every face with one mask) not at all, derived when asked.
+    enum class BuiltNormals : unsigned char { None, PerCorner, OneSmoothMask, AllFaceted };
+    BuiltNormals m_normalsBuilt = BuiltNormals::None;
+    std::vector<Point3> m_faceNormals;    // per face (PerCorner only)
+    std::vector<Point3> m_cornerNormals;  // per face corner, 3 per face (PerCorner only)
     Box3 m_bbox;
 };

@@ -1,5 +1,6 @@
 // Face and corner normals with smoothing groups.
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "host/mesh.h"
@@ -14,7 +15,52 @@ struct GroupSum {
 
 }  // namespace
 
+Point3 Mesh::FaceNormal(const Face& face) const {
+    const std::size_t vertCount = m_verts.size();
+    if (face.v[0] >= vertCount || face.v[1] >= vertCount || face.v[2] >= vertCount) {
+        return Point3();
+    }
+    const Point3& a = m_verts[face.v[0]];
+    return CrossProd(m_verts[face.v[1]] - a, m_verts[face.v[2]] - a).Normalize();
+}
+
+// With one mask on every face, a corner's normal depends on its vertex alone
+// (the normalised sum of the vertex's face normals, which is also the vertex
+// normal) or, for mask 0, on its face alone. One pass adds each face normal
+// to its vertices, in face and corner order as the general case sums them,
+// so every result is the same to the bit.
+bool Mesh::BuildOneMaskNormals() {
+    const std::size_t vertCount = m_verts.size();
+    const DWORD mask = m_faces.empty() ? 0 : m_faces.front().smGroup;
+    std::vector<Point3> sums(vertCount);
+    std::vector<std::uint8_t> used(vertCount, 0);
+    for (const Face& face : m_faces) {
+        if (face.smGroup != mask) {
+            return false;
+        }
+        if (face.v[0] >= vertCount || face.v[1] >= vertCount || face.v[2] >= vertCount) {
+            continue;
+        }
+        const Point3 n = FaceNormal(face);
+        for (DWORD v : face.v) {
+            sums[v] += n;
+            used[v] = 1;
+        }
+    }
+    for (std::size_t v = 0; v < vertCount; ++v) {
+        if (used[v] != 0) {
+            m_normals[v] = sums[v].Normalize();
+        }
+    }
+    m_normalsBuilt = mask == 0 ? BuiltNormals::AllFaceted : BuiltNormals::OneSmoothMask;
+    return true;
+}
+
 void Mesh::buildNormals() {
+    DropNormals();
+    if (BuildOneMaskNormals()) {
+        return;
+    }
     const std::size_t faceCount = m_faces.size();
     const std::size_t vertCount = m_verts.size();
     m_faceNormals.assign(faceCount, Point3());
@@ -27,8 +73,7 @@ void Mesh::buildNormals() {
         if (face.v[0] >= vertCount || face.v[1] >= vertCount || face.v[2] >= vertCount) {
             continue;
         }
-        const Point3& a = m_verts[face.v[0]];
-        m_faceNormals[f] = CrossProd(m_verts[face.v[1]] - a, m_verts[face.v[2]] - a).Normalize();
+        m_faceNormals[f] = FaceNormal(face);
         for (DWORD v : face.v) {
             ++firstCorner[v + 1];
         }
@@ -99,16 +144,35 @@ void Mesh::buildNormals() {
         }
         m_normals[v] = all.Normalize();
     }
-    m_normalsBuilt = true;
+    m_normalsBuilt = BuiltNormals::PerCorner;
 }
 
 Point3 Mesh::getFaceNormal(int face) const {
-    Checked(face, m_faces.size());
-    return m_normalsBuilt ? m_faceNormals[std::size_t(face)] : Point3();
+    const Face& f = m_faces[Checked(face, m_faces.size())];
+    switch (m_normalsBuilt) {
+        case BuiltNormals::None:
+            return Point3();
+        case BuiltNormals::PerCorner:
+            return m_faceNormals[std::size_t(face)];
+        default:
+            return FaceNormal(f);
+    }
 }
 
 Point3 Mesh::getCornerNormal(int face, int corner) const {
-    Checked(face, m_faces.size());
+    const Face& f = m_faces[Checked(face, m_faces.size())];
     Checked(corner, 3);
-    return m_normalsBuilt ? m_cornerNormals[3 * std::size_t(face) + std::size_t(corner)] : Point3();
+    switch (m_normalsBuilt) {
+        case BuiltNormals::None:
+            return Point3();
+        case BuiltNormals::PerCorner:
+            return m_cornerNormals[3 * std::size_t(face) + std::size_t(corner)];
+        case BuiltNormals::AllFaceted:
+            return FaceNormal(f);
+        case BuiltNormals::OneSmoothMask:
+            break;
+    }
+    const std::size_t vertCount = m_verts.size();
+    const bool legal = f.v[0] < vertCount && f.v[1] < vertCount && f.v[2] < vertCount;
+    return legal ? m_normals[f.v[corner]] : Point3();
 }

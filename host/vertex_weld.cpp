@@ -37,6 +37,18 @@ struct AxisCells {
     std::int64_t own;
     std::int64_t lo;  // the cells that the t-ball around the coordinate touches
     std::int64_t hi;
+    // For each of those cells, the squared distance (in cell sides) from the
+    // coordinate to the cell along this axis, made a little smaller than it
+    // is so that rounding cannot make it too large: 0 for the own cell.
+    double GapSquared(std::int64_t cell, double scaled) const {
+        if (cell == own) {
+            return 0.0;
+        }
+        double gap = cell > own ? double(own + 1) - scaled : scaled - double(own);
+        gap -= 1e-9 * (1.0 + std::fabs(scaled));
+        return gap > 0.0 ? gap * gap : 0.0;
+    }
+    double scaled;  // the coordinate in cell sides (grid cells only)
 };
 
 class Grid {
@@ -54,15 +66,19 @@ public:
 
     AxisCells Cells(float x) const {
         if (m_useGrid && m_inverse == 0.0) {
-            return {0, 0, 0};  // one infinite cell (x +- inf would give NaN)
+            return {0, 0, 0, 0.0};  // one infinite cell (x +- inf would give NaN)
         }
         const double s = double(x) * m_inverse;
         if (!m_useGrid || !(std::fabs(s) < kGridLimit)) {
             const std::int64_t key = ExactKey(x);
-            return {key, key, key};
+            return {key, key, key, 0.0};
         }
-        return {Floor(s), Floor((double(x) - m_t) * m_inverse), Floor((double(x) + m_t) * m_inverse)};
+        return {Floor(s), Floor((double(x) - m_t) * m_inverse), Floor((double(x) + m_t) * m_inverse), s};
     }
+
+    // The threshold in cell sides, squared: a cell farther than this holds no
+    // representative within t.
+    double ReachSquared() const { return m_t * m_inverse * m_t * m_inverse; }
 
 private:
     double m_t;
@@ -214,9 +230,15 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
     const double t = threshold;
     const double t2 = t * t;
     const Grid grid(t);
-    CellTable table(n / 8);
+    // Sized for a third of the vertices becoming representatives, so that a
+    // typical mesh (each position shared by a few vertices) never regrows
+    // them: every regrowth leaves fresh memory behind, and page faults are
+    // a large part of a weld's time.
+    CellTable table(n / 3);
     std::vector<Rep> reps;
     std::vector<std::uint32_t> repVertex;  // representative number -> vertex
+    reps.reserve(n / 3);
+    repVertex.reserve(n / 3);
     std::size_t joined = 0;
 
     // Tests the list of one cell; the nearest within t so far is kept.
@@ -246,11 +268,22 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
     }
     std::uint64_t neighbours[27];
 
+    // Halfway, the slot has come: the first representative of the cell is asked for.
+    auto prefetchFirst = [&](std::uint64_t cell) {
+        const std::uint32_t head = table.Head(cell);
+        if (head != kNone) {
+            __builtin_prefetch(&reps[head]);
+        }
+    };
+
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint64_t hash = ahead[i % kAhead];
         if (i + kAhead < n) {
             ahead[i % kAhead] = ownHash(verts[i + kAhead]);
             table.Prefetch(ahead[i % kAhead]);
+        }
+        if (i + kAhead / 2 < n) {
+            prefetchFirst(ahead[(i + kAhead / 2) % kAhead]);
         }
         const Point3& p = verts[i];
         if (!selected[int(i)] || !p.IsFinite()) {
@@ -265,10 +298,16 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
             const AxisCells cy = grid.Cells(p.y);
             const AxisCells cz = grid.Cells(p.z);
             std::size_t count = 0;
+            // A cell beyond reach of the t-ball (a corner or edge neighbour
+            // whose nearest point lies farther than t) is not probed.
+            const double reach2 = grid.ReachSquared();
             for (std::int64_t x = cx.lo; x <= cx.hi; ++x) {
+                const double gx = cx.GapSquared(x, cx.scaled);
                 for (std::int64_t y = cy.lo; y <= cy.hi; ++y) {
+                    const double gxy = gx + cy.GapSquared(y, cy.scaled);
                     for (std::int64_t z = cz.lo; z <= cz.hi; ++z) {
-                        if ((x == cx.own && y == cy.own && z == cz.own) || count == 27) {
+                        if ((x == cx.own && y == cy.own && z == cz.own) || count == 27 ||
+                            gxy + cz.GapSquared(z, cz.scaled) > reach2) {
                             continue;
                         }
                         const std::uint64_t cell = HashCell(x, y, z);
@@ -279,8 +318,16 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
                     }
                 }
             }
+            // All heads first, so that the representatives' cache misses overlap.
+            std::uint32_t heads[27];
             for (std::size_t k = 0; k < count; ++k) {
-                scan(table.Head(neighbours[k]), p, best);
+                heads[k] = table.Head(neighbours[k]);
+                if (heads[k] != kNone) {
+                    __builtin_prefetch(&reps[heads[k]]);
+                }
+            }
+            for (std::size_t k = 0; k < count; ++k) {
+                scan(heads[k], p, best);
             }
         }
         if (best.index != kNone) {

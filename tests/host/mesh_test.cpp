@@ -125,6 +125,53 @@ TEST(Normals, CornersAverageOnlyFacesThatShareASmoothingGroup) {
     }
 }
 
+// A roof worked out by hand: faces A = (0, 2, 1) and B = (0, 1, 3) meet at the ridge
+// from vertex 0 (0, 0, 1) to vertex 1 (1, 0, 1); eaves at vertex 2 (0, -1, 0) and vertex
+// 3 (0, 2, -1). A's normal is (0, -1, 1) / sqrt 2 and B's (0, 1, 1) / sqrt 2, though B has
+// twice A's area: unit normals are averaged, so the smooth ridge points straight up.
+// Face 2 names a vertex past the end, in A's group.
+TEST(Normals, RoofRidgeIsSmoothOnlyWhereTheSlopesShareAGroup) {
+    const float h = 1.0f / std::sqrt(2.0f);
+    const Point3 a(0, -h, h), b(0, h, h), up(0, 0, 1);
+    struct Case {
+        const char* name;
+        DWORD maskA, maskB;
+        Point3 ridgeA, ridgeB;  // corner normals at vertex 0 in A and in B
+    };
+    const Case cases[] = {
+        {"one group", 1, 1, up, up},
+        {"overlapping groups", 1, 3, up, up},
+        {"separate groups: a crease", 1, 2, a, b},
+        {"faceted", 0, 0, a, b},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Mesh mesh;
+        mesh.setNumVerts(4);
+        mesh.setVert(0, {0, 0, 1});
+        mesh.setVert(1, {1, 0, 1});
+        mesh.setVert(2, {0, -1, 0});
+        mesh.setVert(3, {0, 2, -1});
+        mesh.setNumFaces(3);
+        mesh.face(0).setVerts(0, 2, 1);
+        mesh.face(1).setVerts(0, 1, 3);
+        mesh.face(2).setVerts(0, 1, 9);
+        mesh.face(0).setSmGroup(c.maskA);
+        mesh.face(1).setSmGroup(c.maskB);
+        mesh.face(2).setSmGroup(c.maskA);
+        mesh.buildNormals();
+        ExpectNear(mesh.getFaceNormal(0), a);
+        ExpectNear(mesh.getFaceNormal(1), b);
+        ExpectNear(mesh.getCornerNormal(0, 0), c.ridgeA);
+        ExpectNear(mesh.getCornerNormal(1, 0), c.ridgeB);
+        ExpectNear(mesh.getCornerNormal(0, 1), a);  // an eave has one face
+        ExpectNear(mesh.getNormal(0), up);
+        ExpectNear(mesh.getNormal(3), b);
+        ExpectNear(mesh.getFaceNormal(2), Point3());
+        ExpectNear(mesh.getCornerNormal(2, 0), Point3());
+    }
+}
+
 TEST(Normals, DegenerateAndIllegalFacesAddNothing) {
     Mesh mesh = Corner(1, 2, 4);
     mesh.setNumFaces(5, TRUE);

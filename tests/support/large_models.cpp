@@ -1,11 +1,9 @@
-#include "bench/large_models.h"
+#include "tests/support/large_models.h"
 
 #include <utility>
 
-namespace zenthor::bench {
+namespace zenthor::test {
 namespace {
-
-using namespace test;
 
 Chunk GroundEntry(const std::vector<StaticVertexRecord>& vertices,
                   const std::vector<std::uint16_t>& indices) {
@@ -82,4 +80,4 @@ Bytes TerrainModel(std::uint32_t triangles) {
     return Serialize({MeshesChunk(std::move(entries))});
 }
 
-}  // namespace zenthor::bench
+}  // namespace zenthor::test

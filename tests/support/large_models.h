@@ -1,4 +1,5 @@
-// Large generated models for the benchmarks, written with the tests' format writer.
+// Large generated models for the benchmarks and the output-digest test, written with the
+// tests' format writer.
 #pragma once
 
 #include <cstdint>
@@ -6,9 +7,7 @@
 
 #include "tests/support/model_writer.h"
 
-namespace zenthor::bench {
-
-using test::Bytes;
+namespace zenthor::test {
 
 // Mesh entries hold at most this many vertices, since indices are 16-bit.
 inline constexpr std::uint32_t kMaxEntryVertices = 65535;
@@ -22,4 +21,4 @@ Bytes UnweldedTriangleModel(std::uint32_t triangles, std::vector<std::uint32_t>*
 // shared corners (about six copies of every position), so a weld has real work.
 Bytes TerrainModel(std::uint32_t triangles);
 
-}  // namespace zenthor::bench
+}  // namespace zenthor::test
