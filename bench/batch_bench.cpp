@@ -17,7 +17,6 @@
 // is the processor time of the program and its workers per model, steadier than the wall
 // time on a machine that others share.
 #include <benchmark/benchmark.h>
-#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -30,6 +29,7 @@
 #include "tests/support/dds_writer.h"
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
+#include "tests/support/write_watch.h"
 
 namespace {
 
@@ -72,29 +72,6 @@ void GenerateModels() {
     }
     WriteModels(large, kModelsWithLargeTextures);
 }
-
-// Counts the files created in a folder (a PNG's temporary file, once per writing).
-class CreateCounter {
-public:
-    explicit CreateCounter(const fs::path& folder) : m_fd(inotify_init1(IN_NONBLOCK)) {
-        fs::create_directories(folder);
-        inotify_add_watch(m_fd, folder.c_str(), IN_CREATE);
-    }
-    ~CreateCounter() { close(m_fd); }
-    int Count() {
-        int count = 0;
-        alignas(inotify_event) char buffer[4096];
-        for (ssize_t n; (n = read(m_fd, buffer, sizeof buffer)) > 0;) {
-            for (char* at = buffer; at < buffer + n; ++count) {
-                at += sizeof(inotify_event) + reinterpret_cast<const inotify_event*>(at)->len;
-            }
-        }
-        return count;
-    }
-
-private:
-    int m_fd;
-};
 
 // Another run of a batch in each iteration, for a ratio measured in the same run: with
 // another program, another folder or other arguments.
@@ -141,14 +118,14 @@ void RunBatch(benchmark::State& state, TempContentTree& tree, int models,
             peer.seconds += run.seconds;
         }
         fs::remove_all(out);
-        CreateCounter pngs(out / "textures");
+        WriteWatch pngs(out / "textures");
         if (!RunOnce(state, program, tree.Path("batch"), out, extra, run)) {
             return;
         }
         state.SetIterationTime(run.seconds);
         seconds += run.seconds;
         cpuSeconds += run.cpuSeconds;
-        pngWrites += pngs.Count();
+        for (const auto& [name, writes] : pngs.Written()) pngWrites += writes;
     }
     const double iterations = static_cast<double>(state.iterations());
     state.counters["models/s"] = seconds > 0 ? models * iterations / seconds : 0;

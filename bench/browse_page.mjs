@@ -214,6 +214,13 @@ function record(figure, value) {
   results.set(figure, [...(results.get(figure) ?? []), value]);
 }
 
+// A figure of the page, its floor, and their ratio.
+function recordAgainstFloor(figure, page, floor) {
+  record(`${figure}: page`, page);
+  record(`${figure}: floor`, floor);
+  record(`${figure}: ratio`, page / floor);
+}
+
 function spread(values, unit) {
   const digits = unit === '×' ? 2 : 0;
   const show = (value) => value.toFixed(digits);
@@ -241,12 +248,8 @@ async function benchFirstView(browser, trees) {
       const pageKept = await pageFirstView(browser, server.url);
       console.log(`run ${run}: first view ${pageImport.toFixed(0)} ms (floor ${floorImport.toFixed(0)}), ` +
         `import kept ${pageKept.toFixed(0)} ms (floor ${floorKept.toFixed(0)})`);
-      record('first view, model just changed: page', pageImport);
-      record('first view, model just changed: floor', floorImport);
-      record('first view, model just changed: ratio', pageImport / floorImport);
-      record('first view, import kept: page', pageKept);
-      record('first view, import kept: floor', floorKept);
-      record('first view, import kept: ratio', pageKept / floorKept);
+      recordAgainstFloor('first view, model just changed', pageImport, floorImport);
+      recordAgainstFloor('first view, import kept', pageKept, floorKept);
     }
   } finally {
     await server.stop();
@@ -282,18 +285,10 @@ async function benchGrid(browser, trees) {
       console.log(`run ${run}: grid pictures ${pageCold.toFixed(0)} ms (floor ${floorCold.toFixed(0)}), ` +
         `kept ${pageWarm.toFixed(0)} ms (floor ${floorWarm.toFixed(0)}); scroll frames p50 ${p50.toFixed(1)} ` +
         `p95 ${p95.toFixed(1)} ms over ${frames.length} frames (floor p50 ${floor50.toFixed(1)} p95 ${floor95.toFixed(1)})`);
-      record('grid pictures, fresh cache: page', pageCold);
-      record('grid pictures, fresh cache: floor', floorCold);
-      record('grid pictures, fresh cache: ratio', pageCold / floorCold);
-      record('grid pictures, kept: page', pageWarm);
-      record('grid pictures, kept: floor', floorWarm);
-      record('grid pictures, kept: ratio', pageWarm / floorWarm);
-      record('scroll frame p50: page', p50);
-      record('scroll frame p50: floor', floor50);
-      record('scroll frame p50: ratio', p50 / floor50);
-      record('scroll frame p95: page', p95);
-      record('scroll frame p95: floor', floor95);
-      record('scroll frame p95: ratio', p95 / floor95);
+      recordAgainstFloor('grid pictures, fresh cache', pageCold, floorCold);
+      recordAgainstFloor('grid pictures, kept', pageWarm, floorWarm);
+      recordAgainstFloor('scroll frame p50', p50, floor50);
+      recordAgainstFloor('scroll frame p95', p95, floor95);
     } finally {
       await server.stop();
     }

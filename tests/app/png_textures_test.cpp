@@ -3,7 +3,6 @@
 // warning, and a batch decodes each texture once for all its workers.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
 #include <tiny_obj_loader.h>
 #include <unistd.h>
 
@@ -25,6 +24,7 @@
 #include "tests/support/dds_writer.h"
 #include "tests/support/model_writer.h"
 #include "tests/support/temp_content_tree.h"
+#include "tests/support/write_watch.h"
 
 namespace zenthor::test {
 namespace {
@@ -207,34 +207,6 @@ TEST_P(PngOutputs, ReferenceOrCarryPngsOfTheDdsPixelsAndKeepWhatCannotBeConverte
 
 INSTANTIATE_TEST_SUITE_P(Formats, PngOutputs, ::testing::Values("glb", "gltf", "obj"),
                          [](const auto& info) { return std::string(info.param); });
-
-// Watches a folder for the temporary files that PNGs are written to, one per decoding.
-class WriteWatch {
-public:
-    explicit WriteWatch(const fs::path& folder) : m_fd(inotify_init1(IN_NONBLOCK)) {
-        fs::create_directories(folder);
-        inotify_add_watch(m_fd, folder.c_str(), IN_CREATE);
-    }
-    ~WriteWatch() { close(m_fd); }
-
-    // How many times each file was written.
-    std::map<std::string, int> Written() {
-        std::map<std::string, int> names;
-        alignas(inotify_event) char buffer[4096];
-        for (ssize_t n; (n = read(m_fd, buffer, sizeof buffer)) > 0;) {
-            for (char* at = buffer; at < buffer + n;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(at);
-                const std::string name = event->name;
-                ++names[name.substr(0, name.find(".part-"))];
-                at += sizeof(inotify_event) + event->len;
-            }
-        }
-        return names;
-    }
-
-private:
-    int m_fd;
-};
 
 TEST(PngBatch, EachTextureIsDecodedOnceAndSameNamedTexturesOfTwoTreesStayApart) {
     // Two content trees whose textures have the same name and different pixels.
