@@ -17,7 +17,6 @@
 // is the processor time of the program and its workers per model, steadier than the wall
 // time on a machine that others share.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
