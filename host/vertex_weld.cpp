@@ -15,6 +15,9 @@ namespace {
 // 2 is as fast as larger cells on sparse meshes and far faster on dense ones.
 constexpr double kCellSize = 2.0;
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+// Marks a remap entry that still holds a representative's number. A mesh has
+// fewer than 2^31 vertices (its count is an int), so indices never have it.
+constexpr std::uint32_t kJoins = 0x80000000u;
 // Scaled coordinates up to 2^52 are exact integers as doubles and fit int64.
 constexpr double kGridLimit = 4503599627370496.0;
 // Keys of coordinates too large for the grid; never equal to a grid key.
@@ -241,18 +244,16 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
     repVertex.reserve(n / 3);
     std::size_t joined = 0;
 
-    // Tests the list of one cell; the nearest within t so far is kept.
-    auto scan = [&](std::uint32_t head, const Point3& p, Nearest& best) {
-        for (std::uint32_t r = head; r != kNone; r = reps[r].next) {
-            const Rep& q = reps[r];
-            const double dx = double(p.x) - q.x;
-            const double dy = double(p.y) - q.y;
-            const double dz = double(p.z) - q.z;
-            const double d2 = dx * dx + dy * dy + dz * dz;
-            if (d2 <= t2 &&
-                (best.index == kNone || d2 < best.distance2 || (d2 == best.distance2 && r < best.index))) {
-                best = {r, d2};
-            }
+    // Tests one representative; the nearest within t so far is kept (the
+    // lower number on a tie, so the order of the tests does not matter).
+    auto test = [&](std::uint32_t r, const Point3& p, Nearest& best) {
+        const Rep& q = reps[r];
+        const double dx = double(p.x) - q.x;
+        const double dy = double(p.y) - q.y;
+        const double dz = double(p.z) - q.z;
+        const double d2 = dx * dx + dy * dy + dz * dz;
+        if (d2 <= t2 && (best.index == kNone || d2 < best.distance2 || (d2 == best.distance2 && r < best.index))) {
+            best = {r, d2};
         }
     };
 
@@ -290,7 +291,14 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
             continue;
         }
         Nearest best;
-        scan(table.Head(hash), p, best);
+        for (std::uint32_t r = table.Head(hash); r != kNone;) {
+            const std::uint32_t next = reps[r].next;
+            if (next != kNone) {
+                __builtin_prefetch(&reps[next]);
+            }
+            test(r, p, best);
+            r = next;
+        }
         // Representatives lie more than t apart, so one at distance 0 is
         // the only one that close: the common case of shared positions stops here.
         if (best.index == kNone || best.distance2 != 0.0) {
@@ -299,8 +307,10 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
             const AxisCells cz = grid.Cells(p.z);
             std::size_t count = 0;
             // A cell beyond reach of the t-ball (a corner or edge neighbour
-            // whose nearest point lies farther than t) is not probed.
-            const double reach2 = grid.ReachSquared();
+            // whose nearest point lies farther than t), or farther than the
+            // nearest representative in the own cell, is not probed.
+            const double reach2 =
+                best.index == kNone ? grid.ReachSquared() : grid.ReachSquared() * (best.distance2 / t2);
             for (std::int64_t x = cx.lo; x <= cx.hi; ++x) {
                 const double gx = cx.GapSquared(x, cx.scaled);
                 for (std::int64_t y = cy.lo; y <= cy.hi; ++y) {
@@ -318,25 +328,45 @@ std::size_t WeldVertices(const std::vector<Point3>& verts, const BitArray& selec
                     }
                 }
             }
-            // All heads first, so that the representatives' cache misses overlap.
-            std::uint32_t heads[27];
+            // All heads first, then the cells' lists walked side by side, so
+            // that the representatives' cache misses overlap.
+            std::uint32_t walks[27];
+            std::size_t walking = 0;
             for (std::size_t k = 0; k < count; ++k) {
-                heads[k] = table.Head(neighbours[k]);
-                if (heads[k] != kNone) {
-                    __builtin_prefetch(&reps[heads[k]]);
+                const std::uint32_t head = table.Head(neighbours[k]);
+                if (head != kNone) {
+                    __builtin_prefetch(&reps[head]);
+                    walks[walking++] = head;
                 }
             }
-            for (std::size_t k = 0; k < count; ++k) {
-                scan(heads[k], p, best);
+            while (walking > 0) {
+                for (std::size_t k = 0; k < walking;) {
+                    const std::uint32_t r = walks[k];
+                    const std::uint32_t next = reps[r].next;
+                    test(r, p, best);
+                    if (next != kNone) {
+                        __builtin_prefetch(&reps[next]);
+                        walks[k++] = next;
+                    } else {
+                        walks[k] = walks[--walking];
+                    }
+                }
             }
         }
         if (best.index != kNone) {
-            remap[i] = repVertex[best.index];
+            remap[i] = kJoins | best.index;  // made a vertex below, off the loop's critical path
             ++joined;
         } else {
             const auto number = std::uint32_t(reps.size());
             repVertex.push_back(std::uint32_t(i));
             reps.push_back({p.x + 0.0f, p.y + 0.0f, p.z + 0.0f, table.Insert(hash, number)});
+        }
+    }
+    if (joined != 0) {
+        for (DWORD& entry : remap) {
+            if ((entry & kJoins) != 0) {
+                entry = repVertex[entry & ~kJoins];
+            }
         }
     }
     return joined;
