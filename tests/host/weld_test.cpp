@@ -113,6 +113,14 @@ TEST(Weld, ThresholdEdgeValues) {
     EXPECT_EQ(RemapOf(points, 1e-45f), (std::vector<DWORD>{0, 0, 2, 3}));
 }
 
+TEST(Weld, TieAcrossACellBorderGoesToTheLowerIndex) {
+    // The last vertex lies on a cell border, as far from a representative in its own
+    // cell as from one in the neighbouring cell: the lower index wins either way round.
+    const Point3 own(0.0005f, 0, 0), across(-0.0005f, 0, 0), border(0, 0, 0);
+    EXPECT_EQ(RemapOf({own, across, border}, 0.0009f), (std::vector<DWORD>{0, 1, 0}));
+    EXPECT_EQ(RemapOf({across, own, border}, 0.0009f), (std::vector<DWORD>{0, 1, 0}));
+}
+
 TEST(Weld, ChainDoesNotCollapseAndSurvivorKeepsItsPosition) {
     // a~b and b~c, but a and c are 0.0016 apart: b joins a, c stays.
     Mesh mesh = MeshOf({{0, 0, 0}, {0.0008f, 0, 0}, {0.0016f, 0, 0}, {0.0017f, 0, 0}});
