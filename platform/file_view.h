@@ -1,4 +1,5 @@
-// A read-only view of a whole file, mapped into memory once and released once.
+// A read-only view of a whole file, mapped into memory (or, where that is cheaper, read)
+// once and released once.
 #pragma once
 
 #include <cstdint>

@@ -39,13 +39,25 @@ std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std:
     return best;
 }
 
-}  // namespace
-
-std::string ResolvePath(const std::string& path) {
-    std::string slashed = path;
-    std::replace(slashed.begin(), slashed.end(), '\\', '/');
-    if (slashed.empty() || Exists(slashed)) {
+// The path found for `slashed` (a path with '/' separators), and whether it exists.
+std::string Resolve(std::string slashed, bool& exists) {
+    exists = !slashed.empty() && Exists(slashed);
+    if (exists || slashed.empty()) {
         return slashed;
+    }
+    // Most misses are a file that is not there in a folder that is: then only the folder's
+    // entries need a look, not every folder from the root down.
+    // (A path with an empty component takes the walk below, which drops it.)
+    if (const std::size_t slash = slashed.find_last_of('/');
+        slash != std::string::npos && slash > 0 && slash + 1 < slashed.size() &&
+        slashed.find("//") == std::string::npos) {
+        const std::string folder = slashed.substr(0, slash);
+        if (Exists(folder)) {
+            const std::optional<std::string> match =
+                FindEntryIgnoringCase(folder, std::string_view(slashed).substr(slash + 1));
+            exists = match.has_value();
+            return match ? folder + '/' + *match : slashed;
+        }
     }
 
     // Walk the components; once one matches nothing, the rest are kept as written.
@@ -75,11 +87,27 @@ std::string ResolvePath(const std::string& path) {
     if (slashed.back() == '/' && !resolved.empty() && resolved.back() != '/') {
         resolved += '/';
     }
+    exists = found && Exists(resolved);
     return resolved;
 }
 
+std::string Slashed(const std::string& path) {
+    std::string slashed = path;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    return slashed;
+}
+
+}  // namespace
+
+std::string ResolvePath(const std::string& path) {
+    bool exists = false;
+    return Resolve(Slashed(path), exists);
+}
+
 bool FileExists(const std::string& path) {
-    return Exists(ResolvePath(path));
+    bool exists = false;
+    Resolve(Slashed(path), exists);
+    return exists;
 }
 
 std::string DisplayPath(const std::string& path) {

@@ -16,16 +16,22 @@ TEST(PathLookup, BackslashesAndCaseAreMatched) {
     tree.Write("meshes/body.mesh", std::vector<std::uint8_t>{1});
     tree.Write("Textures/Rock.2048.dds", std::vector<std::uint8_t>{2});
     const std::string root = tree.Root().string();
-    const std::pair<std::string, std::string> cases[] = {
-        {root + "\\meshes\\body.mesh", root + "/meshes/body.mesh"},
-        {root + "\\meshes\\Body.mesh", root + "/meshes/body.mesh"},
-        {root + "/MESHES/BODY.MESH", root + "/meshes/body.mesh"},
-        {root + "\\textures\\rock.2048.dds", root + "/Textures/Rock.2048.dds"},
-        {root + "\\meshes\\none.mesh", root + "/meshes/none.mesh"},
-        {root + "\\nowhere\\Body.mesh", root + "/nowhere/Body.mesh"},
+    const struct {
+        std::string asked, found;
+        bool exists;
+    } cases[] = {
+        {root + "\\meshes\\body.mesh", root + "/meshes/body.mesh", true},
+        {root + "\\meshes\\Body.mesh", root + "/meshes/body.mesh", true},
+        {root + "/MESHES/BODY.MESH", root + "/meshes/body.mesh", true},
+        {root + "\\textures\\rock.2048.dds", root + "/Textures/Rock.2048.dds", true},
+        {root + "\\\\meshes\\Body.mesh", root + "/meshes/body.mesh", true},
+        {root + "\\meshes\\none.mesh", root + "/meshes/none.mesh", false},
+        {root + "\\nowhere\\Body.mesh", root + "/nowhere/Body.mesh", false},
+        {"", "", false},
     };
-    for (const auto& [asked, found] : cases) {
-        EXPECT_EQ(ResolvePath(asked), found) << asked;
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolvePath(c.asked), c.found) << c.asked;
+        EXPECT_EQ(FileExists(c.asked), c.exists) << c.asked;
     }
 }
 
@@ -36,17 +42,23 @@ std::size_t OpenDescriptors() {
 
 TEST(FileView, MapsTheWholeFileOrNothingAndLeavesNothingOpen) {
     zenthor::test::TempContentTree tree;
-    const std::string path = tree.Write("a.bin", std::vector<std::uint8_t>{1, 2, 3});
+    // A small file is read, a large one mapped: both must show every byte.
+    std::vector<std::uint8_t> large(3 << 20);
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    const std::vector<std::vector<std::uint8_t>> contents = {{1, 2, 3}, large};
     tree.Write("empty.bin", std::vector<std::uint8_t>{});
     tree.Write("folder/inside.bin", std::vector<std::uint8_t>{1});
     const std::size_t before = OpenDescriptors();
     FileView view;
-    ASSERT_TRUE(OpenFileView(path, view));
-    EXPECT_EQ(std::vector<std::uint8_t>(view.data, view.data + view.size),
-              (std::vector<std::uint8_t>{1, 2, 3}));
-    CloseFileView(view);
-    EXPECT_EQ(view.data, nullptr);
-    CloseFileView(view);  // an empty view releases nothing
+    for (const std::vector<std::uint8_t>& bytes : contents) {
+        ASSERT_TRUE(OpenFileView(tree.Write("file.bin", bytes), view));
+        EXPECT_EQ(std::vector<std::uint8_t>(view.data, view.data + view.size), bytes);
+        CloseFileView(view);
+        EXPECT_EQ(view.data, nullptr);
+        CloseFileView(view);  // an empty view releases nothing
+    }
     for (const char* name : {"missing.bin", "empty.bin", "folder"}) {
         EXPECT_FALSE(OpenFileView(tree.Path(name), view)) << name;
         EXPECT_EQ(view.file, 0u) << name;
