@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <system_error>
+#include <unordered_map>
 
 #include "host/bitmap_tex.h"
 #include "host/host_scene.h"
@@ -75,7 +76,16 @@ std::optional<std::array<double, 16>> OutputMatrix(const HostNode& node, ExportW
     return m;
 }
 
-std::optional<ExportMaterial> DescribeMaterial(const HostNode& node, const fs::path& outputFile) {
+// Where a texture file was found, and how the output refers to it.
+struct FoundTexture {
+    bool exists = false;
+    fs::path file;
+    std::string reference;
+};
+
+// Nodes share textures: each map name is looked up once per output (in `found`).
+std::optional<ExportMaterial> DescribeMaterial(const HostNode& node, const fs::path& outputFile,
+                                               std::unordered_map<std::string, FoundTexture>& found) {
     const Mtl* mtl = node.Material();
     if (mtl == nullptr) {
         return std::nullopt;
@@ -87,13 +97,19 @@ std::optional<ExportMaterial> DescribeMaterial(const HostNode& node, const fs::p
         return material;
     }
     const std::string mapName = diffuse->GetMapName();
-    std::error_code error;
-    const fs::path onDisk = fs::absolute(platform::ResolvePath(mapName), error).lexically_normal();
-    if (fs::is_regular_file(onDisk, error)) {
-        material.textureExists = true;
-        material.textureFile = onDisk;
+    const auto [texture, fresh] = found.try_emplace(mapName);
+    if (fresh) {
+        std::error_code error;
+        const fs::path onDisk = fs::absolute(platform::ResolvePath(mapName), error).lexically_normal();
+        texture->second.exists = fs::is_regular_file(onDisk, error);
+        texture->second.file = onDisk;
+        texture->second.reference = ReferenceFrom(outputFile, onDisk);
     }
-    material.texturePath = ReferenceFrom(outputFile, onDisk);
+    if (texture->second.exists) {
+        material.textureExists = true;
+        material.textureFile = texture->second.file;
+    }
+    material.texturePath = texture->second.reference;
 
     const auto* opacity = dynamic_cast<const BitmapTex*>(mtl->GetSubTexmap(kOpacitySlot));
     material.alphaFromTexture = opacity != nullptr && opacity->GetAlphaAsMono() &&
@@ -107,13 +123,14 @@ std::vector<ExportNode> DescribeNodes(const HostScene& scene, const fs::path& ou
                                       ExportWarnings& warnings) {
     std::vector<ExportNode> nodes;
     nodes.reserve(static_cast<std::size_t>(scene.NodeCount()));
+    std::unordered_map<std::string, FoundTexture> textures;
     for (int i = 0; i < scene.NodeCount(); ++i) {
         const HostNode& host = scene.Node(i);
         ExportNode node;
         node.node = &host;
         node.name = host.Name();
         node.matrix = OutputMatrix(host, warnings);
-        node.material = DescribeMaterial(host, outputFile);
+        node.material = DescribeMaterial(host, outputFile, textures);
         nodes.push_back(std::move(node));
     }
     return nodes;

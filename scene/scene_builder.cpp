@@ -1,6 +1,7 @@
 #include "scene/scene_builder.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 #include "host/import_interface.h"
 #include "host/mesh.h"
@@ -44,6 +45,15 @@ void ReportDroppedTriangles(const ModelMesh& mesh, const Mesh& built, const std:
 
 int BuildScene(const CZenthorModel& model, const std::string& contentRoot, ImportInterface* importInterface,
                ImportLogger* logger) {
+    // Meshes share textures: each candidate file is looked for once per import.
+    std::unordered_map<std::string, bool> known;
+    const auto fileExists = [&known](const std::string& path) {
+        const auto [entry, fresh] = known.try_emplace(path, false);
+        if (fresh) {
+            entry->second = platform::FileExists(path);
+        }
+        return entry->second;
+    };
     for (int meshIndex = 0; meshIndex < model.GetMeshCount(); ++meshIndex) {
         const ModelMesh& mesh = *model.GetMesh(meshIndex);
         const std::string name = ObjectName(mesh.materialName, meshIndex);
@@ -56,10 +66,10 @@ int BuildScene(const CZenthorModel& model, const std::string& contentRoot, Impor
             continue;
         }
         BuildMesh(mesh, object->GetMesh(), static_cast<std::uint32_t>(meshIndex));
-        const std::string texturePath = ResolveTexturePath(contentRoot, mesh.textureName);
+        const std::string texturePath = ResolveTexturePath(contentRoot, mesh.textureName, fileExists);
         if (logger != nullptr) {
             ReportDroppedTriangles(mesh, object->GetMesh(), name, *logger);
-            if (!platform::FileExists(texturePath)) {
+            if (!fileExists(texturePath)) {
                 logger->TextureNotFound(name, texturePath);
             }
         }
