@@ -248,17 +248,17 @@ bool WriteGlb(PendingFile& file, const std::string& json, const std::vector<unsi
     PutU32(head, static_cast<std::uint32_t>(length));
     PutU32(head, static_cast<std::uint32_t>(padded(json.size())));
     PutU32(head, 0x4E4F534A);  // "JSON"
-    file.Write(head);
-    file.Write(json);
-    file.Write(std::string(padded(json.size()) - json.size(), ' '));
-    if (!bin.empty()) {
-        std::string binHead;
-        PutU32(binHead, static_cast<std::uint32_t>(padded(bin.size())));
-        PutU32(binHead, 0x004E4942);  // "BIN\0"
-        file.Write(binHead);
-        file.Write(bin.data(), bin.size());
-        file.Write(std::string(padded(bin.size()) - bin.size(), '\0'));
+    const std::string jsonPad(padded(json.size()) - json.size(), ' ');
+    if (bin.empty()) {
+        file.Write({head, json, jsonPad});
+        return true;
     }
+    std::string binHead;
+    PutU32(binHead, static_cast<std::uint32_t>(padded(bin.size())));
+    PutU32(binHead, 0x004E4942);  // "BIN\0"
+    const std::string binPad(padded(bin.size()) - bin.size(), '\0');
+    file.Write({head, json, jsonPad, binHead,
+                std::string_view(reinterpret_cast<const char*>(bin.data()), bin.size()), binPad});
     return true;
 }
 

@@ -1,11 +1,15 @@
 #include "app/pending_file.h"
 
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <system_error>
+#include <vector>
 
 namespace zenthor {
 
@@ -45,9 +49,20 @@ bool PendingFile::Open(std::string& error) {
 }
 
 void PendingFile::Write(const void* bytes, std::size_t size) {
-    const auto* next = static_cast<const char*>(bytes);
-    while (size > 0 && m_writeErrno == 0) {
-        const ssize_t n = write(m_fd, next, size);
+    Write({std::string_view(static_cast<const char*>(bytes), size)});
+}
+
+void PendingFile::Write(std::initializer_list<std::string_view> parts) {
+    std::vector<iovec> pending;
+    for (std::string_view part : parts) {
+        if (!part.empty()) {
+            pending.push_back({const_cast<char*>(part.data()), part.size()});
+        }
+    }
+    std::size_t first = 0;
+    while (first < pending.size() && m_writeErrno == 0) {
+        const int count = static_cast<int>(std::min<std::size_t>(pending.size() - first, IOV_MAX));
+        const ssize_t n = writev(m_fd, pending.data() + first, count);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -56,8 +71,15 @@ void PendingFile::Write(const void* bytes, std::size_t size) {
             m_writeErrno = n < 0 ? errno : EIO;
             return;
         }
-        next += n;
-        size -= static_cast<std::size_t>(n);
+        // Past the parts written whole; a part written in part is cut to its rest.
+        auto done = static_cast<std::size_t>(n);
+        while (first < pending.size() && done >= pending[first].iov_len) {
+            done -= pending[first++].iov_len;
+        }
+        if (done > 0) {
+            pending[first].iov_base = static_cast<char*>(pending[first].iov_base) + done;
+            pending[first].iov_len -= done;
+        }
     }
 }
 

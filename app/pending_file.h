@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,8 @@ public:
     // Appends bytes. The first failure is kept and stops further writes; Close reports it.
     void Write(const void* bytes, std::size_t size);
     void Write(std::string_view text) { Write(text.data(), text.size()); }
+    // Writes the parts one after another, in as few calls to the system as it allows.
+    void Write(std::initializer_list<std::string_view> parts);
     // Closes the temporary file; false with `error` set when any write or the close failed.
     bool Close(std::string& error);
 
