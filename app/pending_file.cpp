@@ -23,6 +23,13 @@ std::string CannotWrite(const fs::path& path, int errorNumber) {
     return "cannot write " + path.string() + ": " + std::strerror(errorNumber);
 }
 
+// An unnamed file is given its name through /proc; without it, files are written under a
+// temporary name instead.
+bool CanNameUnnamedFiles() {
+    static const bool can = access("/proc/self/fd", X_OK) == 0;
+    return can;
+}
+
 }  // namespace
 
 PendingFile::PendingFile(fs::path finalPath)
@@ -30,21 +37,32 @@ PendingFile::PendingFile(fs::path finalPath)
 
 PendingFile::~PendingFile() {
     if (m_fd >= 0) {
-        close(m_fd);
+        close(m_fd);  // an unnamed file goes with its last descriptor
     }
-    if (!m_committed) {
+    if (!m_committed && !m_unnamed) {
         std::error_code ignored;
         fs::remove(m_temp, ignored);
     }
 }
 
 bool PendingFile::Open(std::string& error) {
+    m_writeErrno = 0;
+    // Preferably an unnamed file in the final folder, named once whole: the folder is
+    // changed once instead of twice (which matters when workers write into one folder at
+    // once), and a writer that is killed leaves nothing, not even a temporary file.
+    if (CanNameUnnamedFiles()) {
+        const fs::path folder = m_final.has_parent_path() ? m_final.parent_path() : fs::path(".");
+        m_fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        m_unnamed = m_fd >= 0;
+        if (m_unnamed) {
+            return true;
+        }
+    }
     m_fd = open(m_temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (m_fd < 0) {
         error = CannotWrite(m_final, errno);
         return false;
     }
-    m_writeErrno = 0;
     return true;
 }
 
@@ -85,6 +103,14 @@ void PendingFile::Write(std::initializer_list<std::string_view> parts) {
 
 bool PendingFile::Close(std::string& error) {
     int failure = m_fd < 0 ? EBADF : m_writeErrno;
+    if (m_unnamed && m_fd >= 0) {
+        // Kept open until it is named (Commit closes it).
+        if (failure != 0) {
+            error = CannotWrite(m_final, failure);
+            return false;
+        }
+        return true;
+    }
     if (m_fd >= 0 && close(m_fd) != 0 && failure == 0) {
         failure = errno;  // a file system that reports a full disk only now
     }
@@ -97,10 +123,38 @@ bool PendingFile::Close(std::string& error) {
 }
 
 bool PendingFile::Commit(std::string& error) {
+    if (m_unnamed) {
+        return CommitUnnamed(error);
+    }
     std::error_code code;
     fs::rename(m_temp, m_final, code);
     if (code) {
         error = "cannot write " + m_final.string() + ": " + code.message();
+        return false;
+    }
+    m_committed = true;
+    return true;
+}
+
+bool PendingFile::CommitUnnamed(std::string& error) {
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    // A new name appears with one link; an existing file is replaced through a rename,
+    // as a link never replaces.
+    bool named = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, m_final.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    if (!named && errno == EEXIST) {
+        unlink(m_temp.c_str());  // left by an earlier process of this number
+        named = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, m_temp.c_str(), AT_SYMLINK_FOLLOW) == 0 &&
+                (rename(m_temp.c_str(), m_final.c_str()) == 0 || (unlink(m_temp.c_str()), false));
+    }
+    if (!named) {
+        error = CannotWrite(m_final, errno);
+        return false;
+    }
+    const int closed = close(m_fd);
+    m_fd = -1;
+    if (closed != 0) {
+        error = CannotWrite(m_final, errno);  // a file system that reports a full disk only now
+        unlink(m_final.c_str());
         return false;
     }
     m_committed = true;

@@ -1,6 +1,7 @@
-// A file that appears whole or not at all: written under a temporary name beside its
-// final one and renamed into place when complete, so a writer that fails or a worker
-// that is killed never leaves a truncated file under the final name.
+// A file that appears whole or not at all: written as an unnamed file in its folder (or,
+// where the file system has none, under a temporary name beside the final one) and given
+// its final name when complete, so a writer that fails or a worker that is killed never
+// leaves a truncated file under the final name.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +34,7 @@ public:
     // Closes the temporary file; false with `error` set when any write or the close failed.
     bool Close(std::string& error);
 
-    // Renames the closed temporary file to the final name; false with `error` set when that fails.
+    // Gives the closed file its final name; false with `error` set when that fails.
     bool Commit(std::string& error);
     // Removes the final file again after a commit (for a set of files that failed as a whole).
     void Withdraw();
@@ -44,10 +45,13 @@ public:
     static bool IsTempPathOf(const std::filesystem::path& path, long pid);
 
 private:
+    bool CommitUnnamed(std::string& error);
+
     std::filesystem::path m_final;
     std::filesystem::path m_temp;
     int m_fd = -1;
     int m_writeErrno = 0;
+    bool m_unnamed = false;  // open without a name until committed
     bool m_committed = false;
 };
 

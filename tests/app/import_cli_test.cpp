@@ -46,6 +46,10 @@ TEST(ImportDialogFromFlags, IncludeLodsMarksTheBoxAndYesLeavesItUnmarked) {
         const std::string obj((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(obj.find("\no crate_lod1\n") != std::string::npos, c.lodWritten);
     }
+    // The second import replaced the first one's files and left nothing beside them.
+    for (const auto& entry : fs::recursive_directory_iterator(tree.Base())) {
+        EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos) << entry.path();
+    }
 }
 
 TEST(ImportFailures, ExitOneWithTheReason) {
