@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,7 +64,14 @@ std::size_t ResidentBytes() {
 // only what the process really holds counts; that is done only past the limit, as giving
 // memory back after every job costs more than many small jobs themselves.
 bool Exceeds(std::size_t limit) {
-    if (limit == 0 || ResidentBytes() <= limit) {
+    // The peak resident size costs one call, not a file to read: below the limit, the
+    // present size is too.
+    rusage usage{};
+    if (limit == 0 || (getrusage(RUSAGE_SELF, &usage) == 0 &&
+                       static_cast<std::size_t>(usage.ru_maxrss) * 1024 <= limit)) {
+        return false;
+    }
+    if (ResidentBytes() <= limit) {
         return false;
     }
     malloc_trim(0);
