@@ -7,6 +7,7 @@
 #include "import/import_job.h"
 #include "import/import_summary.h"
 #include "import/include_lods_setting.h"
+#include "platform/path_lookup.h"
 
 namespace zenthor {
 namespace {
@@ -26,6 +27,8 @@ std::int64_t PolygonTotal(ImportJob& job) {
 }
 
 int ImportAfterDialog(const char* fileName, ImportInterface* importInterface, LogSys* log) {
+    // References and textures are looked up folder by folder; a folder is listed once.
+    const platform::ListingMemo listings;
     ImportJob job(log);
     if (!job.LoadModel(std::string(fileName), includeLodsSetting)) {
         return 0;

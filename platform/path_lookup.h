@@ -17,6 +17,18 @@ std::string ResolvePath(const std::string& path);
 // True when `path` names an existing file or folder, found as ResolvePath finds it.
 bool FileExists(const std::string& path);
 
+// While one is alive on a thread, the folder listings that lookups on that thread make
+// are kept and reused: for one task (an import) that looks up many names in the same
+// folders and may take the folders as unchanged while it runs. Names found exactly are
+// still asked of the system each time. Where file names ignore case, it does nothing.
+class ListingMemo {
+public:
+    ListingMemo();
+    ~ListingMemo();
+    ListingMemo(const ListingMemo&) = delete;
+    ListingMemo& operator=(const ListingMemo&) = delete;
+};
+
 // `path` as a person on this system writes it: on POSIX with `/` separators (the importer
 // composes paths with `\`), on Windows as it is. Letter case is left alone.
 std::string DisplayPath(const std::string& path);

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -22,20 +24,46 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     });
 }
 
-// The entry of `folder` that equals `name` ignoring case; the first in byte order wins.
-std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std::string_view name) {
+// The listings kept by the innermost ListingMemo of this thread: folder -> entries, or
+// nothing for a folder that could not be read.
+using Listings = std::unordered_map<std::string, std::optional<std::vector<std::string>>>;
+thread_local std::vector<Listings> memos;
+
+std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) {
         return std::nullopt;
     }
-    std::optional<std::string> best;
+    std::vector<std::string> entries;
     while (const dirent* entry = ::readdir(dir)) {
-        std::string_view candidate(entry->d_name);
-        if (EqualIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) {
-            best = std::string(candidate);
-        }
+        entries.emplace_back(entry->d_name);
     }
     ::closedir(dir);
+    return entries;
+}
+
+// The entry of `folder` that equals `name` ignoring case; the first in byte order wins.
+std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std::string_view name) {
+    std::optional<std::vector<std::string>> listed;
+    const std::optional<std::vector<std::string>>* entries = &listed;
+    if (memos.empty()) {
+        listed = ListFolder(folder);
+    } else {
+        auto [kept, fresh] = memos.back().try_emplace(folder);
+        if (fresh) {
+            kept->second = ListFolder(folder);
+        }
+        entries = &kept->second;
+    }
+    if (!entries->has_value()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> best;
+    for (const std::string& candidate : **entries) {
+        if (EqualIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) {
+            best = candidate;
+        }
+    }
     return best;
 }
 
@@ -108,6 +136,14 @@ bool FileExists(const std::string& path) {
     bool exists = false;
     Resolve(Slashed(path), exists);
     return exists;
+}
+
+ListingMemo::ListingMemo() {
+    memos.emplace_back();
+}
+
+ListingMemo::~ListingMemo() {
+    memos.pop_back();
 }
 
 std::string DisplayPath(const std::string& path) {

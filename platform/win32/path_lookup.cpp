@@ -15,6 +15,9 @@ bool FileExists(const std::string& path) {
     return ::PathFileExistsA(path.c_str()) != FALSE;
 }
 
+ListingMemo::ListingMemo() {}
+ListingMemo::~ListingMemo() = default;
+
 std::string DisplayPath(const std::string& path) {
     return path;
 }

@@ -35,6 +35,20 @@ TEST(PathLookup, BackslashesAndCaseAreMatched) {
     }
 }
 
+TEST(PathLookup, AMemoListsEachFolderOnceWhileItLives) {
+    zenthor::test::TempContentTree tree;
+    tree.Write("textures/a.dds", std::vector<std::uint8_t>{1});
+    const std::string folder = tree.Root().string() + "\\textures\\";
+    {
+        const ListingMemo memo;
+        EXPECT_FALSE(FileExists(folder + "B.dds"));  // lists the folder
+        tree.Write("textures/b.dds", std::vector<std::uint8_t>{2});
+        EXPECT_FALSE(FileExists(folder + "B.dds")) << "the listing is kept";
+        EXPECT_TRUE(FileExists(folder + "b.dds")) << "an exact name is still asked of the system";
+    }
+    EXPECT_TRUE(FileExists(folder + "B.dds"));
+}
+
 std::size_t OpenDescriptors() {
     const std::filesystem::directory_iterator fds("/proc/self/fd");
     return static_cast<std::size_t>(std::distance(begin(fds), end(fds)));
