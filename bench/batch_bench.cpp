@@ -105,18 +105,25 @@ void RunBatch(benchmark::State& state, TempContentTree& tree, int models,
     double seconds = 0;
     double cpuSeconds = 0;
     int pngWrites = 0;
-    const fs::path out = tree.Base() / "out";
     const std::string program = zenthor::bench::ZenthorProgram();
+    // Every run writes a folder of its own, all removed at the end: removing a run's
+    // thousand files just before the next would have the file system step over the
+    // freshly freed inodes when it makes each new file, for a while after (a quarter of
+    // the batch's time), which is not what a batch into a new folder meets.
+    std::vector<fs::path> outs;
+    const auto freshOut = [&] {
+        outs.push_back(tree.Base() / ("out-" + std::to_string(outs.size())));
+        return outs.back();
+    };
     for (auto _ : state) {
         zenthor::bench::ZenthorRun run;
         for (Peer& peer : peers) {
-            fs::remove_all(out);
-            if (!RunOnce(state, peer.program, tree.Path(peer.folder), out, peer.extra, run)) {
+            if (!RunOnce(state, peer.program, tree.Path(peer.folder), freshOut(), peer.extra, run)) {
                 return;
             }
             peer.seconds += run.seconds;
         }
-        fs::remove_all(out);
+        const fs::path out = freshOut();
         WriteWatch pngs(out / "textures");
         if (!RunOnce(state, program, tree.Path("batch"), out, extra, run)) {
             return;
@@ -125,6 +132,9 @@ void RunBatch(benchmark::State& state, TempContentTree& tree, int models,
         seconds += run.seconds;
         cpuSeconds += run.cpuSeconds;
         for (const auto& [name, writes] : pngs.Written()) pngWrites += writes;
+    }
+    for (const fs::path& out : outs) {
+        fs::remove_all(out);
     }
     const double iterations = static_cast<double>(state.iterations());
     state.counters["models/s"] = seconds > 0 ? models * iterations / seconds : 0;
