@@ -206,25 +206,54 @@ std::size_t BufferBound(const HostScene& scene) {
     return bytes;
 }
 
+// The buffer as tinygltf writes it when its bytes are kept apart: no bytes, an empty data URI.
+constexpr std::string_view kEmptyBufferGlb =
+    R"("buffers":[{"byteLength":0,"uri":"data:application/octet-stream;base64,"}])";
+constexpr std::string_view kEmptyBufferGltf = R"("buffers": [
+    {
+      "byteLength": 0,
+      "uri": "data:application/octet-stream;base64,"
+    }
+  ])";
+
 // The model's JSON as tinygltf writes it, but for the buffer, whose bytes are written
-// apart: into the .glb's binary chunk, or into the .bin that `binUri` names.
+// apart: into the .glb's binary chunk, or into the .bin that `binUri` names. The buffer's
+// entry is put right in the text; were it ever written otherwise, the JSON is read back and
+// the entry put right there.
 std::string ModelJson(const tinygltf::Model& model, std::size_t binSize, const std::string& binUri) {
     tinygltf::TinyGLTF gltf;
     // Images are referenced by their URIs or carried in the buffer, never read or re-encoded.
     gltf.SetImageWriter(nullptr, nullptr);
     std::ostringstream text;
-    gltf.WriteGltfSceneToStream(&model, text, false, false);
-    nlohmann::json json = nlohmann::json::parse(text.str());
-    if (binSize > 0) {
-        nlohmann::json& buffer = json.at("buffers").at(0);
-        buffer["byteLength"] = binSize;
-        if (binUri.empty()) {
-            buffer.erase("uri");
-        } else {
-            buffer["uri"] = binUri;
-        }
+    const bool pretty = !binUri.empty();
+    gltf.WriteGltfSceneToStream(&model, text, pretty, false);
+    std::string json = std::move(text).str();
+    if (!json.empty() && json.back() == '\n') {
+        json.pop_back();  // the stream's end of line, not part of the JSON
     }
-    return binUri.empty() ? json.dump() : json.dump(2);
+    if (binSize == 0) {
+        return json;
+    }
+    const std::string_view empty = pretty ? kEmptyBufferGltf : kEmptyBufferGlb;
+    if (const std::size_t at = json.find(empty);
+        at != std::string::npos && json.find(empty, at + 1) == std::string::npos) {
+        const std::string length = std::to_string(binSize);
+        // The .bin's name is made of letters, digits, '.', '-' and '_': nothing to escape.
+        const std::string entry =
+            pretty ? "\"buffers\": [\n    {\n      \"byteLength\": " + length + ",\n      \"uri\": \"" + binUri +
+                         "\"\n    }\n  ]"
+                   : "\"buffers\":[{\"byteLength\":" + length + "}]";
+        return json.replace(at, empty.size(), entry);
+    }
+    nlohmann::json parsed = nlohmann::json::parse(json);
+    nlohmann::json& buffer = parsed.at("buffers").at(0);
+    buffer["byteLength"] = binSize;
+    if (binUri.empty()) {
+        buffer.erase("uri");
+    } else {
+        buffer["uri"] = binUri;
+    }
+    return pretty ? parsed.dump(2) : parsed.dump();
 }
 
 void PutU32(std::string& out, std::uint32_t value) {
