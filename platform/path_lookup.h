@@ -2,6 +2,7 @@
 // with backslash separators.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -27,6 +28,12 @@ public:
     ~ListingMemo();
     ListingMemo(const ListingMemo&) = delete;
     ListingMemo& operator=(const ListingMemo&) = delete;
+
+    struct Listings;  // the folders listed so far
+
+private:
+    std::unique_ptr<Listings> m_listings;
+    Listings* m_outer;  // the memo that this one hides until it ends
 };
 
 // `path` as a person on this system writes it: on POSIX with `/` separators (the importer

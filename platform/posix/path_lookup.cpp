@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -24,21 +25,31 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     });
 }
 
-// The listings kept by the innermost ListingMemo of this thread: folder -> entries, or
-// nothing for a folder that could not be read.
-using Listings = std::unordered_map<std::string, std::optional<std::vector<std::string>>>;
-thread_local std::vector<Listings> memos;
+}  // namespace
+
+struct ListingMemo::Listings {
+    // folder -> its entries, or nothing for a folder that could not be read
+    std::unordered_map<std::string, std::optional<std::vector<std::string>>> folders;
+};
+
+namespace {
+
+// The listings of the innermost ListingMemo alive on this thread.
+thread_local ListingMemo::Listings* kept = nullptr;
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
 
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
     if (dir == nullptr) {
         return std::nullopt;
     }
     std::vector<std::string> entries;
-    while (const dirent* entry = ::readdir(dir)) {
+    while (const dirent* entry = ::readdir(dir.get())) {
         entries.emplace_back(entry->d_name);
     }
-    ::closedir(dir);
     return entries;
 }
 
@@ -46,14 +57,19 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
 std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std::string_view name) {
     std::optional<std::vector<std::string>> listed;
     const std::optional<std::vector<std::string>>* entries = &listed;
-    if (memos.empty()) {
+    if (kept == nullptr) {
         listed = ListFolder(folder);
     } else {
-        auto [kept, fresh] = memos.back().try_emplace(folder);
+        auto [known, fresh] = kept->folders.try_emplace(folder);
         if (fresh) {
-            kept->second = ListFolder(folder);
+            try {
+                known->second = ListFolder(folder);
+            } catch (...) {
+                kept->folders.erase(known);  // not kept as unreadable
+                throw;
+            }
         }
-        entries = &kept->second;
+        entries = &known->second;
     }
     if (!entries->has_value()) {
         return std::nullopt;
@@ -138,12 +154,12 @@ bool FileExists(const std::string& path) {
     return exists;
 }
 
-ListingMemo::ListingMemo() {
-    memos.emplace_back();
+ListingMemo::ListingMemo() : m_listings(std::make_unique<Listings>()), m_outer(kept) {
+    kept = m_listings.get();
 }
 
 ListingMemo::~ListingMemo() {
-    memos.pop_back();
+    kept = m_outer;
 }
 
 std::string DisplayPath(const std::string& path) {

@@ -15,7 +15,8 @@ bool FileExists(const std::string& path) {
     return ::PathFileExistsA(path.c_str()) != FALSE;
 }
 
-ListingMemo::ListingMemo() {}
+struct ListingMemo::Listings {};
+ListingMemo::ListingMemo() : m_outer(nullptr) {}
 ListingMemo::~ListingMemo() = default;
 
 std::string DisplayPath(const std::string& path) {
