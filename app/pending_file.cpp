@@ -143,8 +143,13 @@ bool PendingFile::CommitUnnamed(std::string& error) {
     bool named = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, m_final.c_str(), AT_SYMLINK_FOLLOW) == 0;
     if (!named && errno == EEXIST) {
         unlink(m_temp.c_str());  // left by an earlier process of this number
-        named = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, m_temp.c_str(), AT_SYMLINK_FOLLOW) == 0 &&
-                (rename(m_temp.c_str(), m_final.c_str()) == 0 || (unlink(m_temp.c_str()), false));
+        named = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, m_temp.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        if (named && rename(m_temp.c_str(), m_final.c_str()) != 0) {
+            const int failure = errno;
+            unlink(m_temp.c_str());
+            errno = failure;
+            named = false;
+        }
     }
     if (!named) {
         error = CannotWrite(m_final, errno);

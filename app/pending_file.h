@@ -31,7 +31,8 @@ public:
     void Write(std::string_view text) { Write(text.data(), text.size()); }
     // Writes the parts one after another, in as few calls to the system as it allows.
     void Write(std::initializer_list<std::string_view> parts);
-    // Closes the temporary file; false with `error` set when any write or the close failed.
+    // Ends the writing (an unnamed file stays open until Commit names it); false with
+    // `error` set when any write or the close failed.
     bool Close(std::string& error);
 
     // Gives the closed file its final name; false with `error` set when that fails.
