@@ -212,9 +212,13 @@ std::shared_ptr<const ModelView> ModelLibrary::Import(const fs::path& model, con
     fs::remove_all(folder, error);
     fs::create_directories(folder, error);
     // PNG textures, so that the browser shows them; the .glb carries them.
-    const WorkerJob job{
-        model, folder / "view.glb", OutputFormat::Glb, lods, TextureMode::Png, folder / "thumbnail.png", {},
-        {}};
+    WorkerJob job;
+    job.input = model;
+    job.output = folder / "view.glb";
+    job.format = OutputFormat::Glb;
+    job.includeLods = lods;
+    job.textures = TextureMode::Png;
+    job.thumbnail = folder / "thumbnail.png";
     const WorkerRun run = m_workers.Run(FormatWorkerJob(job));
     const std::string failure = DescribeWorkerFailure(run, m_timeLimitSeconds);
     auto view = ViewOf(relative, lods, folder, run.report, failure);
@@ -264,14 +268,13 @@ std::optional<fs::path> ModelLibrary::Download(const ModelView& view, const fs::
             std::error_code ignored;
             fs::remove_all(staging, ignored);
             fs::create_directories(staging, ignored);
-            const WorkerRun run = m_workers.Run(FormatWorkerJob({model,
-                                                                 staging / (name + Extension(format)),
-                                                                 format,
-                                                                 view.lods,
-                                                                 TextureMode::Png,
-                                                                 {},
-                                                                 {},
-                                                                 {}}));
+            WorkerJob job;
+            job.input = model;
+            job.output = staging / (name + Extension(format));
+            job.format = format;
+            job.includeLods = view.lods;
+            job.textures = TextureMode::Png;
+            const WorkerRun run = m_workers.Run(FormatWorkerJob(job));
             const WorkerReport report = ParseWorkerReport(run.report);
             ok = run.end == WorkerRun::End::Answered && report.ok && ZipFolder(staging, zipPath, error);
             fs::remove_all(staging, ignored);

@@ -97,9 +97,9 @@ double ThreadSeconds() {
 }
 
 // Runs `measure` in a fresh child process and gives back the figures it wrote (all -1 when
-// the child failed). Each
-// measurement so starts from the same small heap, as an import in a fresh host process
-// does: memory freed by an earlier measurement cannot make a later one cheaper.
+// the child failed). Each measurement so starts from the same small heap, as an import in
+// a fresh host process does: memory freed by an earlier measurement cannot make a later
+// one cheaper.
 template <std::size_t N, class Measure>
 std::array<double, N> InChild(Measure measure) {
     std::array<double, N> figures{};
