@@ -1,0 +1,96 @@
+#include "app/browse/page_json.h"
+
+#include <httplib.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "app/browse/browse_request.h"
+#include "app/browse/import_cache.h"
+#include "app/support/model_files.h"
+#include "app/support/text_encoding.h"
+#include "platform/path_lookup.h"
+
+namespace zenthor {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+// "imported", "imported-with-omissions" or "failed".
+const char* Status(const CachedImport& cached) {
+    return !cached.imported ? "failed" : cached.report.LeftOut() ? "imported-with-omissions" : "imported";
+}
+
+// A texture path as the page shows it: below the content folder when it is there.
+std::string ShownTexture(const fs::path& root, const std::string& texture) {
+    if (texture.empty()) return "";
+    const fs::path path = fs::path(platform::ResolvePath(texture)).lexically_normal();
+    const fs::path relative = path.lexically_relative(root);
+    return !relative.empty() && *relative.begin() != ".." ? relative.generic_string() : path.generic_string();
+}
+
+std::string Query(const std::string& relative, bool lods) {
+    return "?path=" + httplib::detail::encode_query_param(relative) + "&lods=" + (lods ? "1" : "0");
+}
+
+}  // namespace
+
+json ModelListJson(const fs::path& root) {
+    std::vector<std::pair<std::string, std::uintmax_t>> found;
+    std::error_code error;
+    for (const fs::path& file : ModelFilesBelow(root, error)) {
+        const std::string relative = file.lexically_relative(root).generic_string();
+        if (!ResolveUnderRoot(root, relative)) continue;
+        std::error_code sizeError;
+        found.emplace_back(relative, fs::file_size(file, sizeError));
+    }
+    std::sort(found.begin(), found.end());
+    json models = json::array();
+    for (const auto& [relative, size] : found) {
+        models.push_back({{"path", ToUtf8(relative)}, {"name", ToUtf8(fs::path(relative).stem().string())}, {"size", size}});
+    }
+    return {{"root", ToUtf8(platform::DisplayPath(root.string()))}, {"models", std::move(models)}};
+}
+
+json ImportJson(const fs::path& root, const CachedImport& cached) {
+    std::ostringstream reportText;
+    PrintImportReport(reportText, cached.report, false, "");
+    json objects = json::array();
+    for (const ObjectSummary& object : cached.objects) {
+        const std::string texture = ShownTexture(root, object.texture);
+        objects.push_back({{"name", ToUtf8(object.name)},
+                           {"material", ToUtf8(object.material)},
+                           {"triangles", object.triangles},
+                           {"texture", texture.empty() ? json(nullptr) : json(ToUtf8(texture))}});
+    }
+    const std::string query = Query(cached.path, cached.lods);
+    json body = {{"path", cached.path},
+                 {"lods", cached.lods},
+                 {"status", Status(cached)},
+                 {"objects", std::move(objects)},
+                 {"triangles", cached.triangles},
+                 {"report", ImportReportJson(cached.report)},
+                 {"reportText", ToUtf8(reportText.str())},
+                 {"thumbnail", "/api/thumbnail" + query},
+                 {"view", "/api/view" + query},
+                 {"downloads",
+                  {{"glb", "/api/download" + query + "&format=glb"},
+                   {"gltf", "/api/download" + query + "&format=gltf"},
+                   {"obj", "/api/download" + query + "&format=obj"}}}};
+    if (!cached.imported) {
+        body["error"] = ToUtf8(cached.error);
+    }
+    body["summary"] = cached.summary
+                          ? json{{"title", ToUtf8(cached.summary->title)}, {"text", ToUtf8(cached.summary->text)}}
+                          : json(nullptr);
+    return body;
+}
+
+}  // namespace zenthor

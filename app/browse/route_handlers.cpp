@@ -1,0 +1,104 @@
+#include "app/browse/route_handlers.h"
+
+#include <httplib.h>
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <system_error>
+
+#include "app/browse/browse_request.h"
+#include "app/browse/import_cache.h"
+#include "app/browse/page_json.h"
+#include "app/browse/responses.h"
+#include "app/output/thumbnail.h"
+#include "app/support/text_encoding.h"
+#include "texture/png_encoder.h"
+
+namespace zenthor {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> ParamValues(const httplib::Request& req, const char* name) {
+    std::vector<std::string> values;
+    const auto [first, last] = req.params.equal_range(name);
+    for (auto it = first; it != last; ++it) {
+        values.push_back(it->second);
+    }
+    return values;
+}
+
+}  // namespace
+
+RouteHandlers::RouteHandlers(BrowseSite site, ImportCache& cache)
+    : m_site(std::move(site)), m_cache(cache), m_noPicture(EncodePng(NoPictureThumbnail())) {}
+
+std::shared_ptr<const CachedImport> RouteHandlers::Import(const httplib::Request& req, fs::path& model) const {
+    const std::optional<fs::path> found = ResolveModel(m_site.contentRoot, ParamValues(req, "path"));
+    if (!found) return nullptr;
+    model = *found;
+    return m_cache.Get(model, req.get_param_value("path"), req.get_param_value("lods") == "1");
+}
+
+void RouteHandlers::HandlePage(const httplib::Request&, httplib::Response& res) const {
+    SendFile(res, m_site.webRoot / "index.html");
+}
+
+void RouteHandlers::HandleAsset(const httplib::Request& req, httplib::Response& res) const {
+    const auto file = ResolveAsset(m_site.webRoot, req.matches[1].str());
+    if (!file) return void(res.status = 404);
+    SendFile(res, *file);
+}
+
+void RouteHandlers::HandleVendor(const httplib::Request& req, httplib::Response& res) const {
+    const auto file = ResolveVendorFile(m_site.webRoot, req.matches[1].str());
+    if (!file) return void(res.status = 404);
+    SendFile(res, *file);
+}
+
+void RouteHandlers::HandleModels(const httplib::Request&, httplib::Response& res) const {
+    SendJson(res, ModelListJson(m_site.contentRoot));
+}
+
+void RouteHandlers::HandleModel(const httplib::Request& req, httplib::Response& res) const {
+    fs::path model;
+    const auto cached = Import(req, model);
+    if (!cached) return void(res.status = 404);
+    SendJson(res, ImportJson(m_site.contentRoot, *cached));
+}
+
+void RouteHandlers::HandleView(const httplib::Request& req, httplib::Response& res) const {
+    fs::path model;
+    const auto cached = Import(req, model);
+    if (!cached || !cached->imported) return void(res.status = 404);
+    SendFile(res, cached->folder / "view.glb");
+}
+
+void RouteHandlers::HandleThumbnail(const httplib::Request& req, httplib::Response& res) const {
+    fs::path model;
+    const auto cached = Import(req, model);
+    if (!cached) return void(res.status = 404);
+    std::error_code error;
+    if (cached->imported && fs::exists(cached->folder / "thumbnail.png", error)) {
+        SendFile(res, cached->folder / "thumbnail.png");
+    } else {
+        SendPng(res, m_noPicture);
+    }
+}
+
+void RouteHandlers::HandleDownload(const httplib::Request& req, httplib::Response& res) const {
+    fs::path model;
+    const auto cached = Import(req, model);
+    const std::optional<OutputFormat> format = ParseOutputFormat(req.get_param_value("format"));
+    if (!cached || !cached->imported || !format) return void(res.status = 404);
+    std::string error;
+    const std::optional<fs::path> file = m_cache.Download(*cached, model, *format, error);
+    if (!file) return void(res.status = 500);
+    const std::string name =
+        model.stem().string() + Extension(*format) + (*format == OutputFormat::Glb ? "" : ".zip");
+    res.set_header("Content-Disposition", "attachment; filename=\"" + OneLine(name) + "\"");
+    SendFile(res, *file);
+}
+
+}  // namespace zenthor

@@ -1,0 +1,65 @@
+#include "app/output/output_format.h"
+
+#include "app/output/gltf_writer.h"
+#include "app/output/obj_writer.h"
+#include "app/support/letter_case.h"
+
+namespace zenthor {
+
+std::optional<OutputFormat> ParseOutputFormat(const std::string& name) {
+    const std::string lower = AsciiLower(name);
+    if (lower == "glb") {
+        return OutputFormat::Glb;
+    }
+    if (lower == "gltf") {
+        return OutputFormat::Gltf;
+    }
+    if (lower == "obj") {
+        return OutputFormat::Obj;
+    }
+    return std::nullopt;
+}
+
+std::optional<OutputFormat> FormatOfPath(const std::filesystem::path& path) {
+    const std::string extension = path.extension().string();
+    return extension.size() > 1 ? ParseOutputFormat(extension.substr(1)) : std::nullopt;
+}
+
+const char* Extension(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Glb:
+            return ".glb";
+        case OutputFormat::Gltf:
+            return ".gltf";
+        case OutputFormat::Obj:
+            return ".obj";
+    }
+    return "";
+}
+
+bool WriteScene(const HostScene& scene, const std::filesystem::path& path, OutputFormat format,
+                TextureStore* textures, ExportWarnings& warnings, std::string& error) {
+    switch (format) {
+        case OutputFormat::Glb:
+            return WriteGltf(scene, path, true, textures, warnings, error);
+        case OutputFormat::Gltf:
+            return WriteGltf(scene, path, false, textures, warnings, error);
+        case OutputFormat::Obj:
+            return WriteObj(scene, path, textures, warnings, error);
+    }
+    return false;
+}
+
+std::vector<std::filesystem::path> CompanionFiles(const std::filesystem::path& path, OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Glb:
+            return {};
+        case OutputFormat::Gltf:
+            return {GltfBinPath(path)};
+        case OutputFormat::Obj:
+            return {ObjMtlPath(path)};
+    }
+    return {};
+}
+
+}  // namespace zenthor
