@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "app/browse_request.h"
+#include "app/browse/browse_request.h"
 
 namespace {
 

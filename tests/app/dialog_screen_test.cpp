@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_screen.h"
+#include "app/terminal/dialog_screen.h"
 #include "plugin/resource.h"
 #include "tests/support/compiled_resources.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/scene_export.h"
-#include "app/text_encoding.h"
+#include "app/output/scene_export.h"
+#include "app/support/text_encoding.h"
 #include "host/bitmap_tex.h"
 #include "host/host_scene.h"
 #include "host/std_mat2.h"

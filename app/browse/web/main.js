@@ -3,7 +3,7 @@
 import { listModels, pageState, pageUrl } from './api.js';
 import { isPlainClick, plural } from './dom.js';
 import { Grid } from './grid.js';
-import { ModelView } from './model_view.js';
+import { DetailPanel } from './detail_panel.js';
 
 const byId = (id) => document.getElementById(id);
 const browse = byId('browse');
@@ -15,7 +15,7 @@ let modelNames = new Map();  // path → name, from the listing
 let openedPath = null;  // the model whose tile gets the focus back
 let gridScrollY = 0;  // where the grid was left
 const grid = new Grid(byId('grid'), (path) => navigate(pageUrl(path, false)));
-const modelView = new ModelView((lods) => navigate(pageUrl(pageState(location.search).model, lods)));
+const detailPanel = new DetailPanel((lods) => navigate(pageUrl(pageState(location.search).model, lods)));
 
 function navigate(url) {
   // The grid's scroll position goes with its history entry, so back returns to it.
@@ -38,13 +38,13 @@ function route() {
     browse.hidden = true;
     modelSection.hidden = false;
     openedPath = model;
-    modelView.open(model, lods, nameOf(model));
+    detailPanel.open(model, lods, nameOf(model));
     if (opening) {
       byId('model-name').focus();
     }
     return;
   }
-  modelView.close();
+  detailPanel.close();
   document.title = 'zenthor browse';
   modelSection.hidden = true;
   browse.hidden = false;

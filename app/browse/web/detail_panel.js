@@ -1,11 +1,11 @@
-// The page of one model: its 3D view, the objects it is made of, what the import left out,
+// The detail panel, the page of one model: its 3D view, the objects it is made of, what the import left out,
 // the summary the importer showed, and its downloads.
 import { fetchBytes, modelInfo } from './api.js';
 import { countsText, el, plural, setBadge } from './dom.js';
 
 const byId = (id) => document.getElementById(id);
 
-export class ModelView {
+export class DetailPanel {
   constructor(onLodsChange) {
     this.stage = byId('stage');
     this.message = byId('stage-message');
