@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "app/batch/batch_plan.h"
+#include "app/output/scene_writers.h"
 #include "app/reports/run_report.h"
 #include "app/support/exit_codes.h"
 #include "app/support/pending_file.h"

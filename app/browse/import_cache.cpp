@@ -15,7 +15,6 @@ namespace zenthor {
 namespace {
 
 namespace fs = std::filesystem;
-using nlohmann::json;
 
 constexpr const char* kMetaFile = "meta.json";
 constexpr const char* kReportFile = "report.txt";
@@ -102,10 +101,10 @@ std::shared_ptr<const CachedImport> ImportCache::Import(const fs::path& model, c
     // A result kept from an earlier run still counts while its files are unchanged.
     std::error_code error;
     if (fs::exists(folder / kMetaFile, error)) {
-        const json meta = json::parse(ReadFile(folder / kMetaFile), nullptr, false);
+        const nlohmann::json meta = nlohmann::json::parse(ReadFile(folder / kMetaFile), nullptr, false);
         if (meta.is_object() && meta.value("path", "") == relative && meta.value("version", 0) == kCacheVersion) {
             std::vector<Dependency> dependencies;
-            for (const json& d : meta.value("dependencies", json::array())) {
+            for (const nlohmann::json& d : meta.value("dependencies", nlohmann::json::array())) {
                 dependencies.push_back({d.at(0).get<std::string>(), d.at(1).get<std::int64_t>(), d.at(2).get<std::int64_t>()});
             }
             if (!dependencies.empty() && DependenciesUnchanged(dependencies)) {
@@ -125,11 +124,11 @@ std::shared_ptr<const CachedImport> ImportCache::Import(const fs::path& model, c
     auto cached = CachedImportFrom(relative, lods, folder, run.report, failure);
     cached->dependencies = StatDependencies(DependencyPaths(model, ParseWorkerReport(run.report), cached->report));
 
-    json dependencies = json::array();
+    nlohmann::json dependencies = nlohmann::json::array();
     for (const Dependency& d : cached->dependencies) {
         dependencies.push_back({d.path.string(), d.modified, d.size});
     }
-    const json meta = {
+    const nlohmann::json meta = {
         {"path", relative}, {"version", kCacheVersion}, {"failure", failure}, {"dependencies", dependencies}};
     std::string ignored;
     // A result that cannot be kept is still served; it is only imported again next time.

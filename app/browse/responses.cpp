@@ -48,6 +48,14 @@ void SendFile(httplib::Response& res, const fs::path& path) {
     SendFile(res, path, ContentType(path));
 }
 
+void SendFileIfAny(httplib::Response& res, const std::optional<fs::path>& path) {
+    if (!path) {
+        res.status = 404;
+        return;
+    }
+    SendFile(res, *path);
+}
+
 void SendJson(httplib::Response& res, const nlohmann::json& body) {
     res.set_header("Cache-Control", "no-cache");
     res.set_content(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), "application/json");

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -21,6 +22,8 @@ const char* ContentType(const std::filesystem::path& file);
 // be opened.
 void SendFile(httplib::Response& res, const std::filesystem::path& path, const char* type);
 void SendFile(httplib::Response& res, const std::filesystem::path& path);
+// 404 for a request whose file the checks refused.
+void SendFileIfAny(httplib::Response& res, const std::optional<std::filesystem::path>& path);
 
 // Names and paths in the answer may be bytes that are not UTF-8: they are replaced.
 void SendJson(httplib::Response& res, const nlohmann::json& body);

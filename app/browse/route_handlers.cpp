@@ -46,15 +46,11 @@ void RouteHandlers::HandlePage(const httplib::Request&, httplib::Response& res) 
 }
 
 void RouteHandlers::HandleAsset(const httplib::Request& req, httplib::Response& res) const {
-    const auto file = ResolveAsset(m_site.webRoot, req.matches[1].str());
-    if (!file) return void(res.status = 404);
-    SendFile(res, *file);
+    SendFileIfAny(res, ResolveAsset(m_site.webRoot, req.matches[1].str()));
 }
 
 void RouteHandlers::HandleVendor(const httplib::Request& req, httplib::Response& res) const {
-    const auto file = ResolveVendorFile(m_site.webRoot, req.matches[1].str());
-    if (!file) return void(res.status = 404);
-    SendFile(res, *file);
+    SendFileIfAny(res, ResolveVendorFile(m_site.webRoot, req.matches[1].str()));
 }
 
 void RouteHandlers::HandleModels(const httplib::Request&, httplib::Response& res) const {

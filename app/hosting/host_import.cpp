@@ -7,6 +7,7 @@
 #include "app/hosting/recording_host.h"
 #include "app/output/output_caches.h"
 #include "app/output/scene_export.h"
+#include "app/output/scene_writers.h"
 #include "app/reports/load_failure.h"
 #include "host/bitmap_tex.h"
 #include "host/host_scene.h"

@@ -9,13 +9,11 @@
 #include "platform/module_library.h"
 
 namespace zenthor {
-namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kPluginLibraryExtension = ".so";
-
-}  // namespace
+// The file name ending of this system's plug-in libraries.
+constexpr std::string_view kPluginLibraryExtension = ".so";
 
 PluginRegistry::~PluginRegistry() {
     // Importers go before the libraries are told to shut down; the libraries stay loaded.

@@ -48,12 +48,9 @@ bool UsePngTextures(std::vector<ExportNode>& nodes, TextureStore& store, const f
                 if (!files.CreateFolder(texture.texture->png.parent_path(), error)) {
                     return false;
                 }
-                PendingFile& png = files.Add(texture.texture->png);
-                if (!png.Open(error)) {
-                    return false;
-                }
-                png.Write(texture.texture->bytes->data(), texture.texture->bytes->size());
-                if (!png.Close(error)) {
+                const std::vector<std::uint8_t>& png = *texture.texture->bytes;
+                if (!files.AddWhole(texture.texture->png, {reinterpret_cast<const char*>(png.data()), png.size()},
+                                    error)) {
                     return false;
                 }
             }

@@ -1,4 +1,4 @@
-#include "app/output/gltf_writer.h"
+#include "app/output/scene_writers.h"
 
 #include <tiny_gltf.h>
 
@@ -318,22 +318,11 @@ bool WriteGltf(const HostScene& scene, const fs::path& path, bool binary, Textur
             }
         } else {
             const fs::path binPath = GltfBinPath(path);
-            if (!bin.empty()) {
-                PendingFile& binFile = files.Add(binPath);
-                if (!binFile.Open(error)) {
-                    return false;
-                }
-                binFile.Write(bin.data(), bin.size());
-                if (!binFile.Close(error)) {
-                    return false;
-                }
-            }
-            PendingFile& gltf = files.Add(path);
-            if (!gltf.Open(error)) {
+            if (!bin.empty() &&
+                !files.AddWhole(binPath, {reinterpret_cast<const char*>(bin.data()), bin.size()}, error)) {
                 return false;
             }
-            gltf.Write(GltfJson(model, bin.size(), binPath.filename().string()));
-            if (!gltf.Close(error)) {
+            if (!files.AddWhole(path, GltfJson(model, bin.size(), binPath.filename().string()), error)) {
                 return false;
             }
         }

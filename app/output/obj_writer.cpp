@@ -1,4 +1,4 @@
-#include "app/output/obj_writer.h"
+#include "app/output/scene_writers.h"
 
 #include <charconv>
 #include <map>
@@ -52,6 +52,15 @@ private:
     PendingFile& m_file;
     std::string m_buffer;
 };
+
+std::array<float, 3> AsArray(const float* p) {
+    return {p[0], p[1], p[2]};
+}
+
+// One "v" or "vn" line.
+void WriteVector(TextFile& obj, std::string_view kind, const std::array<float, 3>& q) {
+    obj << kind << q[0] << " " << q[1] << " " << q[2] << "\n";
+}
 
 bool SameContent(const ExportMaterial& a, const ExportMaterial& b) {
     return a.texturePath == b.texturePath && a.alphaFromTexture == b.alphaFromTexture;
@@ -159,10 +168,8 @@ bool WriteObj(const HostScene& scene, const fs::path& path, TextureStore* textur
             }
             position[v] = positionOf[source];
             if (added) {
-                const float* p = &mesh.positions[3 * v];
-                const std::array<float, 3> q =
-                    node.matrix ? TransformPoint(*node.matrix, p) : std::array<float, 3>{p[0], p[1], p[2]};
-                obj << "v " << q[0] << " " << q[1] << " " << q[2] << "\n";
+                WriteVector(obj, "v ", node.matrix ? TransformPoint(*node.matrix, &mesh.positions[3 * v])
+                                                   : AsArray(&mesh.positions[3 * v]));
             }
         }
         for (std::size_t v = 0; v < mesh.VertexCount(); ++v) {
@@ -171,10 +178,8 @@ bool WriteObj(const HostScene& scene, const fs::path& path, TextureStore* textur
         }
         const bool withNormals = !mesh.normals.empty();
         for (std::size_t v = 0; withNormals && v < mesh.VertexCount(); ++v) {
-            const float* p = &mesh.normals[3 * v];
-            const std::array<float, 3> q =
-                node.matrix ? TransformNormal(*node.matrix, p) : std::array<float, 3>{p[0], p[1], p[2]};
-            obj << "vn " << q[0] << " " << q[1] << " " << q[2] << "\n";
+            WriteVector(obj, "vn ", node.matrix ? TransformNormal(*node.matrix, &mesh.normals[3 * v])
+                                                : AsArray(&mesh.normals[3 * v]));
         }
         for (std::size_t i = 0; i < mesh.indices.size(); i += 3) {
             obj << "f";

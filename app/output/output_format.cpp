@@ -1,7 +1,5 @@
 #include "app/output/output_format.h"
 
-#include "app/output/gltf_writer.h"
-#include "app/output/obj_writer.h"
 #include "app/support/letter_case.h"
 
 namespace zenthor {
@@ -35,31 +33,6 @@ const char* Extension(OutputFormat format) {
             return ".obj";
     }
     return "";
-}
-
-bool WriteScene(const HostScene& scene, const std::filesystem::path& path, OutputFormat format,
-                TextureStore* textures, ExportWarnings& warnings, std::string& error) {
-    switch (format) {
-        case OutputFormat::Glb:
-            return WriteGltf(scene, path, true, textures, warnings, error);
-        case OutputFormat::Gltf:
-            return WriteGltf(scene, path, false, textures, warnings, error);
-        case OutputFormat::Obj:
-            return WriteObj(scene, path, textures, warnings, error);
-    }
-    return false;
-}
-
-std::vector<std::filesystem::path> CompanionFiles(const std::filesystem::path& path, OutputFormat format) {
-    switch (format) {
-        case OutputFormat::Glb:
-            return {};
-        case OutputFormat::Gltf:
-            return {GltfBinPath(path)};
-        case OutputFormat::Obj:
-            return {ObjMtlPath(path)};
-    }
-    return {};
 }
 
 }  // namespace zenthor

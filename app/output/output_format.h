@@ -1,17 +1,11 @@
-// The file formats `zenthor import` writes, and the one call that writes a scene.
+// The file formats `zenthor import` writes.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
-
-class HostScene;
 
 namespace zenthor {
-
-struct ExportWarnings;
-class TextureStore;
 
 enum class OutputFormat { Glb, Gltf, Obj };
 
@@ -21,15 +15,5 @@ std::optional<OutputFormat> ParseOutputFormat(const std::string& name);
 std::optional<OutputFormat> FormatOfPath(const std::filesystem::path& path);
 // ".glb", ".gltf" or ".obj".
 const char* Extension(OutputFormat format);
-
-// Writes the scene to `path` in `format`, with the companion file the format needs beside
-// it (.bin for .gltf, .mtl for .obj). With `textures`, DDS textures it converts become PNGs
-// (null keeps them). Warnings about changed data go into `warnings`; false with `error` set
-// when a file cannot be written, and then none of them is left.
-bool WriteScene(const HostScene& scene, const std::filesystem::path& path, OutputFormat format,
-                TextureStore* textures, ExportWarnings& warnings, std::string& error);
-
-// The companion files that writing `path` in `format` may make beside it.
-std::vector<std::filesystem::path> CompanionFiles(const std::filesystem::path& path, OutputFormat format);
 
 }  // namespace zenthor

@@ -103,18 +103,13 @@ void PendingFile::Write(std::initializer_list<std::string_view> parts) {
 
 bool PendingFile::Close(std::string& error) {
     int failure = m_fd < 0 ? EBADF : m_writeErrno;
-    if (m_unnamed && m_fd >= 0) {
-        // Kept open until it is named (Commit closes it).
-        if (failure != 0) {
-            error = CannotWrite(m_final, failure);
-            return false;
+    // An unnamed file is kept open until it is named (Commit closes it).
+    if (!m_unnamed && m_fd >= 0) {
+        if (close(m_fd) != 0 && failure == 0) {
+            failure = errno;  // a file system that reports a full disk only now
         }
-        return true;
+        m_fd = -1;
     }
-    if (m_fd >= 0 && close(m_fd) != 0 && failure == 0) {
-        failure = errno;  // a file system that reports a full disk only now
-    }
-    m_fd = -1;
     if (failure != 0) {
         error = CannotWrite(m_final, failure);
         return false;
@@ -222,6 +217,15 @@ bool PendingFileSet::CreateFolder(const fs::path& folder, std::string& error) {
 
 PendingFile& PendingFileSet::Add(fs::path finalPath) {
     return *m_files.emplace_back(std::make_unique<PendingFile>(std::move(finalPath)));
+}
+
+bool PendingFileSet::AddWhole(fs::path finalPath, std::string_view bytes, std::string& error) {
+    PendingFile& file = Add(std::move(finalPath));
+    if (!file.Open(error)) {
+        return false;
+    }
+    file.Write(bytes);
+    return file.Close(error);
 }
 
 bool PendingFileSet::Commit(std::string& error) {

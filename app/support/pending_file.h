@@ -71,6 +71,9 @@ public:
     bool CreateFolder(const std::filesystem::path& folder, std::string& error);
     // A new file of the set, not yet opened.
     PendingFile& Add(std::filesystem::path finalPath);
+    // A new file of the set holding `bytes`, written and closed; false with `error` set
+    // when that fails.
+    bool AddWhole(std::filesystem::path finalPath, std::string_view bytes, std::string& error);
     // Commits the closed files; false with `error` set, and none of them left, when one fails.
     bool Commit(std::string& error);
 

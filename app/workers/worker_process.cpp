@@ -140,6 +140,13 @@ int WorkerProcess::Stop(bool killIt) {
     return status;
 }
 
+WorkerRun WorkerProcess::EndRun(WorkerRun& run, WorkerRun::End end, bool killIt) {
+    run.end = end;
+    run.report = std::move(m_buffer);
+    run.status = Stop(killIt);
+    return run;
+}
+
 WorkerRun WorkerProcess::Run(const std::string& job, Clock::time_point deadline) {
     WorkerRun run;
     if (m_pid < 0 && !Start(run.error)) {
@@ -162,10 +169,7 @@ WorkerRun WorkerProcess::Run(const std::string& job, Clock::time_point deadline)
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
-            run.end = WorkerRun::End::TimedOut;
-            run.report = std::move(m_buffer);
-            run.status = Stop(true);
-            return run;
+            return EndRun(run, WorkerRun::End::TimedOut, true);
         }
         pollfd poll{m_reports, POLLIN, 0};
         if (::poll(&poll, 1, static_cast<int>(std::min<long long>(left, 60000))) < 0 && errno != EINTR) {
@@ -179,10 +183,7 @@ WorkerRun WorkerProcess::Run(const std::string& job, Clock::time_point deadline)
         if (n > 0) {
             m_buffer.append(buffer, static_cast<std::size_t>(n));
         } else if (n == 0 || errno != EINTR) {
-            run.end = WorkerRun::End::Crashed;
-            run.report = std::move(m_buffer);
-            run.status = Stop(false);
-            return run;
+            return EndRun(run, WorkerRun::End::Crashed, false);
         }
     }
 }

@@ -64,6 +64,8 @@ public:
 private:
     bool Start(std::string& error);
     int Stop(bool kill);
+    // Ends a job that was not answered: what the worker wrote so far, and how it ended.
+    WorkerRun EndRun(WorkerRun& run, WorkerRun::End end, bool killIt);
 
     WorkerCommand m_command;
     pid_t m_pid = -1;

@@ -48,6 +48,18 @@ export function reasonText(info) {
 }
 
 // A click that should open a link in place: not one asking for a new tab or window.
-export function isPlainClick(event) {
+function isPlainClick(event) {
   return event.button === 0 && !(event.metaKey || event.ctrlKey || event.shiftKey || event.altKey);
+}
+
+// Plain clicks on links matching `selector` inside `root` go to `open(link)` in place;
+// modified clicks (new tab, new window) stay links.
+export function onPlainLinkClick(root, selector, open) {
+  root.addEventListener('click', (event) => {
+    const link = event.target.closest(selector);
+    if (link && isPlainClick(event)) {
+      event.preventDefault();
+      open(link);
+    }
+  });
 }

@@ -2,7 +2,7 @@
 // tile comes near the view. Tiles are all of one size (app.css), so filling one costs no
 // layout of the others.
 import { modelInfo, pageUrl } from './api.js';
-import { countsText, el, isPlainClick, reasonText, setBadge } from './dom.js';
+import { countsText, el, onPlainLinkClick, reasonText, setBadge } from './dom.js';
 
 // Each answer may be a fresh import on the server; a few at a time keep its workers busy
 // without queueing imports for tiles the user has already scrolled past.
@@ -89,14 +89,7 @@ export class Grid {
         }
       }
     }, { rootMargin: '400px 0px' });
-    // Plain clicks open the model in place; modified clicks (new tab, new window) stay links.
-    list.addEventListener('click', (event) => {
-      const link = event.target.closest('a.tile-link');
-      if (link && isPlainClick(event)) {
-        event.preventDefault();
-        onOpen(link.dataset.path);
-      }
-    });
+    onPlainLinkClick(list, 'a.tile-link', (link) => onOpen(link.dataset.path));
   }
 
   show(models) {

@@ -1,7 +1,7 @@
 // The page's frame: the address decides whether the grid or one model is shown, so a link,
 // a reload, back and forward all open the same view.
 import { listModels, pageState, pageUrl } from './api.js';
-import { isPlainClick, plural } from './dom.js';
+import { onPlainLinkClick, plural } from './dom.js';
 import { Grid } from './grid.js';
 import { DetailPanel } from './detail_panel.js';
 
@@ -65,13 +65,7 @@ function showCount() {
 async function start() {
   window.addEventListener('popstate', route);
   // Links to the grid open it in place, where it was left.
-  document.addEventListener('click', (event) => {
-    const link = event.target.closest('a[href="/"]');
-    if (link && isPlainClick(event)) {
-      event.preventDefault();
-      navigate('/');
-    }
-  });
+  onPlainLinkClick(document, 'a[href="/"]', () => navigate('/'));
   search.addEventListener('input', showCount);
   // "/" jumps to the search box, as on many sites.
   document.addEventListener('keydown', (event) => {
