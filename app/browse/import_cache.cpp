@@ -65,10 +65,12 @@ ImportRequest RequestFor(const fs::path& model, const fs::path& output, OutputFo
     return request;
 }
 
-std::shared_ptr<CachedImport> CachedImportFrom(const std::string& relative, bool lods, const fs::path& folder,
-                                               const std::string& reportText, const std::string& failure) {
+std::shared_ptr<CachedImport> CachedImportFrom(const fs::path& model, const std::string& relative, bool lods,
+                                               const fs::path& folder, const std::string& reportText,
+                                               const std::string& failure) {
     auto cached = std::make_shared<CachedImport>();
     const WorkerReport worker = ParseWorkerReport(reportText);
+    cached->model = model;
     cached->path = relative;
     cached->lods = lods;
     cached->folder = folder;
@@ -108,7 +110,8 @@ std::shared_ptr<const CachedImport> ImportCache::Import(const fs::path& model, c
                 dependencies.push_back({d.at(0).get<std::string>(), d.at(1).get<std::int64_t>(), d.at(2).get<std::int64_t>()});
             }
             if (!dependencies.empty() && DependenciesUnchanged(dependencies)) {
-                auto cached = CachedImportFrom(relative, lods, folder, ReadFile(folder / kReportFile), meta.value("failure", ""));
+                auto cached = CachedImportFrom(model, relative, lods, folder, ReadFile(folder / kReportFile),
+                                               meta.value("failure", ""));
                 cached->dependencies = std::move(dependencies);
                 return cached;
             }
@@ -121,7 +124,7 @@ std::shared_ptr<const CachedImport> ImportCache::Import(const fs::path& model, c
     job.thumbnail = folder / "thumbnail.png";
     const WorkerRun run = m_workers.Run(job);
     const std::string failure = DescribeWorkerFailure(run, m_timeLimitSeconds);
-    auto cached = CachedImportFrom(relative, lods, folder, run.report, failure);
+    auto cached = CachedImportFrom(model, relative, lods, folder, run.report, failure);
     cached->dependencies = StatDependencies(DependencyPaths(model, ParseWorkerReport(run.report), cached->report));
 
     nlohmann::json dependencies = nlohmann::json::array();
@@ -138,16 +141,15 @@ std::shared_ptr<const CachedImport> ImportCache::Import(const fs::path& model, c
     return cached;
 }
 
-std::optional<fs::path> ImportCache::Download(const CachedImport& cached, const fs::path& model, OutputFormat format,
-                                              std::string& error) {
+std::optional<fs::path> ImportCache::Download(const CachedImport& cached, OutputFormat format, std::string& error) {
     if (format == OutputFormat::Glb) {
         return cached.folder / "view.glb";
     }
-    const fs::path zipPath = cached.folder / (model.stem().string() + Extension(format) + ".zip");
+    const fs::path zipPath = cached.folder / (cached.model.stem().string() + Extension(format) + ".zip");
     // A zip goes with its folder when the model is imported again.
     const bool made = m_downloads.Get(
         zipPath.string(), [&](bool kept) { return kept && fs::exists(zipPath); },
-        [&] { return fs::exists(zipPath) || MakeDownload(cached, model, format, zipPath, error); });
+        [&] { return fs::exists(zipPath) || MakeDownload(cached, format, zipPath, error); });
     if (!made) {
         if (error.empty()) error = "the model could not be written as " + std::string(Extension(format) + 1);
         return std::nullopt;
@@ -155,14 +157,15 @@ std::optional<fs::path> ImportCache::Download(const CachedImport& cached, const 
     return zipPath;
 }
 
-bool ImportCache::MakeDownload(const CachedImport& cached, const fs::path& model, OutputFormat format,
-                               const fs::path& zipPath, std::string& error) {
+bool ImportCache::MakeDownload(const CachedImport& cached, OutputFormat format, const fs::path& zipPath,
+                               std::string& error) {
     const fs::path staging = cached.folder / (std::string(Extension(format) + 1) + "-files");
     std::error_code ignored;
     fs::remove_all(staging, ignored);
     fs::create_directories(staging, ignored);
-    const WorkerRun run = m_workers.Run(RequestFor(model, staging / (model.stem().string() + Extension(format)),
-                                                   format, cached.lods));
+    const fs::path& model = cached.model;
+    const WorkerRun run =
+        m_workers.Run(RequestFor(model, staging / (model.stem().string() + Extension(format)), format, cached.lods));
     const WorkerReport report = ParseWorkerReport(run.report);
     const bool ok = run.end == WorkerRun::End::Answered && report.ok && ZipFolder(staging, zipPath, error);
     fs::remove_all(staging, ignored);

@@ -23,7 +23,8 @@ class BlockingWorkerPool;
 
 // One model's import as the cache keeps it.
 struct CachedImport {
-    std::string path;  // relative to the content folder, '/'-separated
+    std::filesystem::path model;  // the resolved file
+    std::string path;             // relative to the content folder, '/'-separated
     bool lods = false;
     bool imported = false;
     std::string error;  // when not imported
@@ -48,15 +49,15 @@ public:
 
     // The model written as `format` (a .glb as it is; .gltf and .obj zipped with their
     // files), made on first request; nullopt with `error` set when that fails.
-    std::optional<std::filesystem::path> Download(const CachedImport& cached, const std::filesystem::path& model,
-                                                  OutputFormat format, std::string& error);
+    std::optional<std::filesystem::path> Download(const CachedImport& cached, OutputFormat format,
+                                                  std::string& error);
 
 private:
     std::shared_ptr<const CachedImport> Import(const std::filesystem::path& model, const std::string& relative,
                                                bool lods, const std::filesystem::path& folder);
-    // Writes the zip at `zipPath` from a fresh import of `model` as `format`.
-    bool MakeDownload(const CachedImport& cached, const std::filesystem::path& model, OutputFormat format,
-                      const std::filesystem::path& zipPath, std::string& error);
+    // Writes the zip at `zipPath` from a fresh import of the model as `format`.
+    bool MakeDownload(const CachedImport& cached, OutputFormat format, const std::filesystem::path& zipPath,
+                      std::string& error);
 
     std::filesystem::path m_cache;
     BlockingWorkerPool& m_workers;

@@ -34,11 +34,10 @@ std::vector<std::string> ParamValues(const httplib::Request& req, const char* na
 RouteHandlers::RouteHandlers(BrowseSite site, ImportCache& cache)
     : m_site(std::move(site)), m_cache(cache), m_noPicture(EncodePng(NoPictureThumbnail())) {}
 
-std::shared_ptr<const CachedImport> RouteHandlers::Import(const httplib::Request& req, fs::path& model) const {
-    const std::optional<fs::path> found = ResolveModel(m_site.contentRoot, ParamValues(req, "path"));
-    if (!found) return nullptr;
-    model = *found;
-    return m_cache.Get(model, req.get_param_value("path"), req.get_param_value("lods") == "1");
+std::shared_ptr<const CachedImport> RouteHandlers::Import(const httplib::Request& req) const {
+    const std::optional<fs::path> model = ResolveModel(m_site.contentRoot, ParamValues(req, "path"));
+    if (!model) return nullptr;
+    return m_cache.Get(*model, req.get_param_value("path"), req.get_param_value("lods") == "1");
 }
 
 void RouteHandlers::HandlePage(const httplib::Request&, httplib::Response& res) const {
@@ -58,22 +57,19 @@ void RouteHandlers::HandleModels(const httplib::Request&, httplib::Response& res
 }
 
 void RouteHandlers::HandleModel(const httplib::Request& req, httplib::Response& res) const {
-    fs::path model;
-    const auto cached = Import(req, model);
+    const auto cached = Import(req);
     if (!cached) return void(res.status = 404);
     SendJson(res, ImportJson(m_site.contentRoot, *cached));
 }
 
 void RouteHandlers::HandleView(const httplib::Request& req, httplib::Response& res) const {
-    fs::path model;
-    const auto cached = Import(req, model);
+    const auto cached = Import(req);
     if (!cached || !cached->imported) return void(res.status = 404);
     SendFile(res, cached->folder / "view.glb");
 }
 
 void RouteHandlers::HandleThumbnail(const httplib::Request& req, httplib::Response& res) const {
-    fs::path model;
-    const auto cached = Import(req, model);
+    const auto cached = Import(req);
     if (!cached) return void(res.status = 404);
     std::error_code error;
     if (cached->imported && fs::exists(cached->folder / "thumbnail.png", error)) {
@@ -84,15 +80,14 @@ void RouteHandlers::HandleThumbnail(const httplib::Request& req, httplib::Respon
 }
 
 void RouteHandlers::HandleDownload(const httplib::Request& req, httplib::Response& res) const {
-    fs::path model;
-    const auto cached = Import(req, model);
+    const auto cached = Import(req);
     const std::optional<OutputFormat> format = ParseOutputFormat(req.get_param_value("format"));
     if (!cached || !cached->imported || !format) return void(res.status = 404);
     std::string error;
-    const std::optional<fs::path> file = m_cache.Download(*cached, model, *format, error);
+    const std::optional<fs::path> file = m_cache.Download(*cached, *format, error);
     if (!file) return void(res.status = 500);
     const std::string name =
-        model.stem().string() + Extension(*format) + (*format == OutputFormat::Glb ? "" : ".zip");
+        cached->model.stem().string() + Extension(*format) + (*format == OutputFormat::Glb ? "" : ".zip");
     res.set_header("Content-Disposition", "attachment; filename=\"" + OneLine(name) + "\"");
     SendFile(res, *file);
 }

@@ -37,9 +37,8 @@ public:
     void HandleDownload(const httplib::Request& req, httplib::Response& res) const;   // /api/download?...&format=
 
 private:
-    // The import of the model the request names, and that model's file; null when the
-    // request names none.
-    std::shared_ptr<const CachedImport> Import(const httplib::Request& req, std::filesystem::path& model) const;
+    // The import of the model the request names; null when it names none.
+    std::shared_ptr<const CachedImport> Import(const httplib::Request& req) const;
 
     BrowseSite m_site;
     ImportCache& m_cache;
