@@ -73,7 +73,7 @@ struct Tally {
     std::size_t withOmissions = 0;
     std::size_t crashed = 0;
     std::size_t timedOut = 0;
-    std::uint64_t objects = 0;
+    std::uint64_t objectCount = 0;
 };
 
 // The temporary files of a worker that was stopped while writing.
@@ -123,7 +123,7 @@ void Conclude(const WorkerRun& run, const BatchTask& task, const ImportOptions& 
         progress.Message("zenthor import: left out of " + task.input.string() + ":\n" + text);
     }
     if (report.ok) {
-        tally.objects += report.objectCount;
+        tally.objectCount += report.objectCount;
     }
     const bool crashed = run.end == WorkerRun::End::Crashed;
     std::string error = report.error;
@@ -149,7 +149,7 @@ void Conclude(const WorkerRun& run, const BatchTask& task, const ImportOptions& 
 void PrintSummary(const Tally& tally, std::size_t files, double seconds) {
     char summary[256];
     std::snprintf(summary, sizeof summary, "zenthor import: %zu of %zu files imported (%llu objects), %zu failed",
-                  tally.done - tally.failed, files, static_cast<unsigned long long>(tally.objects),
+                  tally.done - tally.failed, files, static_cast<unsigned long long>(tally.objectCount),
                   tally.failed);
     std::string line = summary;
     if (tally.crashed + tally.timedOut > 0) {
