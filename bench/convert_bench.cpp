@@ -13,41 +13,22 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_main.h"
+#include "bench/large_model.h"
 #include "bench/zenthor_run.h"
 #include "tests/support/large_models.h"
-#include "tests/support/temp_content_tree.h"
 
 namespace {
 
 using namespace zenthor::test;
 using namespace zenthor::bench;
 
-constexpr std::uint32_t kTriangles = 1000000;
-
-struct Fixture {
-    std::unique_ptr<TempContentTree> tree;
-    std::string model;
-    std::string output;
-};
-
-Fixture& TheFixture() {
-    static Fixture fixture;
-    return fixture;
-}
-
-void GenerateModel(Fixture& fixture) {
-    fixture.tree = std::make_unique<TempContentTree>();
-    fixture.model = fixture.tree->Write("models/large.model", UnweldedTriangleModel(kTriangles));
-    fixture.output = (fixture.tree->Base() / "large.glb").string();
-}
-
 void BM_ConvertLargeModelToGlb(benchmark::State& state) {
-    const Fixture& fixture = TheFixture();
+    const LargeModel& model = TheLargeModel();
+    const std::string output = (model.tree->Base() / "large.glb").string();
     double importSeconds = 0, writeSeconds = 0, peakMiB = 0;
     for (auto _ : state) {
-        const zenthor::bench::ZenthorRun run = zenthor::bench::RunZenthorProcess(
-            {"import", fixture.model, "-o", fixture.output, "--yes", "--timings"});
+        const zenthor::bench::ZenthorRun run =
+            zenthor::bench::RunZenthorProcess({"import", model.path, "-o", output, "--yes", "--timings"});
         if (run.exitCode != 0) {
             state.SkipWithError(("zenthor failed: " + run.err).c_str());
             return;
@@ -69,7 +50,7 @@ void BM_ConvertLargeModelToGlb(benchmark::State& state) {
     state.counters["write_s"] = writeSeconds / n;
     state.counters["write/import"] = importSeconds > 0 ? writeSeconds / importSeconds : 0;
     state.counters["peak_MiB"] = peakMiB;
-    state.counters["triangles"] = kTriangles;
+    state.counters["triangles"] = kLargeModelTriangles;
 }
 
 BENCHMARK(BM_ConvertLargeModelToGlb)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
@@ -77,6 +58,6 @@ BENCHMARK(BM_ConvertLargeModelToGlb)->Unit(benchmark::kMillisecond)->UseManualTi
 }  // namespace
 
 int main(int argc, char** argv) {
-    return zenthor::bench::RunBenchmarks(
-        argc, argv, [] { GenerateModel(TheFixture()); }, [] { TheFixture().tree.reset(); });
+    return zenthor::bench::RunWithLargeModel(argc, argv,
+                                             [] { return UnweldedTriangleModel(kLargeModelTriangles); });
 }

@@ -22,48 +22,19 @@
 #include <string>
 #include <vector>
 
+#include "bench/large_model.h"
 #include "host/host_scene.h"
 #include "host/mesh.h"
 #include "host/tri_object.h"
 #include "import/import_job.h"
 #include "scene/mesh_builder.h"
 #include "tests/support/large_models.h"
-#include "tests/support/temp_content_tree.h"
 
 namespace {
 
 using namespace zenthor;
 using namespace zenthor::test;
-
-constexpr std::uint32_t kTriangles = 1000000;
-
-struct Fixture {
-    std::unique_ptr<TempContentTree> tree;
-    std::string path;
-    std::uint64_t fileSize = 0;
-};
-
-Fixture& TheFixture() {
-    static Fixture fixture = [] {
-        Fixture f;
-        f.tree = std::make_unique<TempContentTree>();
-        f.path = f.tree->Path("models/terrain.model");
-        if (fork() == 0) {
-            f.tree->Write("models/terrain.model", TerrainModel(kTriangles));
-            _exit(0);
-        }
-        int status = 0;
-        wait(&status);
-        FILE* file = std::fopen(f.path.c_str(), "rb");
-        if (file != nullptr) {
-            std::fseek(file, 0, SEEK_END);
-            f.fileSize = static_cast<std::uint64_t>(std::ftell(file));
-            std::fclose(file);
-        }
-        return f;
-    }();
-    return fixture;
-}
+using namespace zenthor::bench;
 
 std::uint64_t ModelBytes(const CZenthorModel& model) {
     std::uint64_t bytes = 0;
@@ -120,7 +91,7 @@ std::array<double, N> InChild(Measure measure) {
 }
 
 void BM_LoadOnly(benchmark::State& state) {
-    const Fixture& fixture = TheFixture();
+    const LargeModel& fixture = TheLargeModel();
     for (auto _ : state) {
         ImportJob job;
         if (!job.LoadModel(fixture.path, false)) state.SkipWithError("load failed");
@@ -130,7 +101,7 @@ void BM_LoadOnly(benchmark::State& state) {
 }
 
 void BM_WholeImport(benchmark::State& state) {
-    const Fixture& fixture = TheFixture();
+    const LargeModel& fixture = TheLargeModel();
     for (auto _ : state) {
         HostScene scene;
         ImportJob job;
@@ -186,7 +157,7 @@ enum Figure {
 
 // A whole import as the plug-in runs it, in this (fresh) process: its time and its peak
 // memory above what the process held before.
-void MeasureWholeImport(const Fixture& fixture, std::array<double, kFigures>& figures) {
+void MeasureWholeImport(const LargeModel& fixture, std::array<double, kFigures>& figures) {
     if (std::FILE* reset = std::fopen("/proc/self/clear_refs", "w")) {  // "5": peak := current
         std::fputs("5", reset);
         std::fclose(reset);
@@ -203,7 +174,7 @@ void MeasureWholeImport(const Fixture& fixture, std::array<double, kFigures>& fi
 }
 
 // One import taken apart, each stage next to its floor, in this (fresh) process.
-void MeasureStages(const Fixture& fixture, std::array<double, kFigures>& figures) {
+void MeasureStages(const LargeModel& fixture, std::array<double, kFigures>& figures) {
     HostScene scene;
     ImportJob job;
     double mark = ThreadSeconds();
@@ -255,7 +226,7 @@ void MeasureStages(const Fixture& fixture, std::array<double, kFigures>& figures
 // InChild); times are its thread's CPU time (page faults included), and each figure is the
 // least over the iterations, which the other work on a shared machine disturbs least.
 void BM_StagesAgainstFloors(benchmark::State& state) {
-    const Fixture& fixture = TheFixture();
+    const LargeModel& fixture = TheLargeModel();
     const char* names[kFigures] = {"load_ms",       "import_ms",     "fill_ms",          "fill_floor_ms",
                                    "fill_warm_ms",  "fill_floor_warm_ms", "weld_ms",   "cleanup_ms",
                                    "normals_ms",    "normals_floor_ms",   "bbox_ms",   "peak_MB",
@@ -299,4 +270,6 @@ BENCHMARK(BM_StagesAgainstFloors)->Unit(benchmark::kMillisecond)->Iterations(3)-
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunWithLargeModel(argc, argv, [] { return TerrainModel(kLargeModelTriangles); });
+}

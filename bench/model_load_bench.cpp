@@ -10,15 +10,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "bench/bench_main.h"
+#include "bench/large_model.h"
+#include "bench/ratio_reporter.h"
 #include "model/zenthor_model.h"
 #include "tests/support/large_models.h"
-#include "tests/support/temp_content_tree.h"
 
 namespace {
 
@@ -26,30 +24,21 @@ using namespace zenthor;
 using namespace zenthor::test;
 using namespace zenthor::bench;
 
-constexpr std::uint32_t kTriangles = 1000000;
-
-struct Fixture {
-    std::unique_ptr<TempContentTree> tree;
-    std::string path;
-    std::uint64_t fileSize = 0;
-    std::vector<std::uint32_t> entryVertices;  // vertices per entry; indices are as many
-};
-
-Fixture& TheFixture() {
-    static Fixture fixture;
-    return fixture;
+// Vertices of each mesh entry as the loader reads them; indices are as many.
+const std::vector<std::uint32_t>& EntryVertices() {
+    static const std::vector<std::uint32_t> counts = [] {
+        CZenthorModel model;
+        model.LoadFromFile(TheLargeModel().path, false);
+        std::vector<std::uint32_t> made;
+        for (int i = 0; i < model.GetMeshCount(); ++i) made.push_back(model.GetMesh(i)->vertexCount);
+        return made;
+    }();
+    return counts;
 }
 
-void GenerateModel(Fixture& fixture) {
-    fixture.tree = std::make_unique<TempContentTree>();
-    const Bytes file = UnweldedTriangleModel(kTriangles, &fixture.entryVertices);
-    fixture.fileSize = file.size();
-    fixture.path = fixture.tree->Write("models/large.model", file);
-}
-
-std::uint64_t OutputBytes(const Fixture& fixture) {
+std::uint64_t OutputBytes() {
     std::uint64_t bytes = 0;
-    for (std::uint32_t count : fixture.entryVertices) {
+    for (std::uint32_t count : EntryVertices()) {
         bytes += std::uint64_t{count} * sizeof(ModelVertex) + std::uint64_t{count} * sizeof(std::uint16_t);
     }
     return bytes;
@@ -74,7 +63,7 @@ long PeakResidentKiB() {
     return kib;
 }
 
-// Sets the peak back to the current resident size, so generating the file does not count.
+// Sets the peak back to the current resident size, so that what ran before does not count.
 void ResetPeakResident() {
     if (std::FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
         std::fputs("5", refs);
@@ -98,7 +87,7 @@ long ResidentKiB() {
 }
 
 void BM_LoadLargeModel(benchmark::State& state) {
-    const Fixture& fixture = TheFixture();
+    const LargeModel& fixture = TheLargeModel();
     ResetPeakResident();
     const long residentBefore = ResidentKiB();
     std::uint64_t arrays = 0;
@@ -127,11 +116,11 @@ void BM_LoadLargeModel(benchmark::State& state) {
 // The reference: the same output bytes, in arrays of the same sizes, freshly allocated
 // and written once.
 void BM_WriteSameBytes(benchmark::State& state) {
-    const Fixture& fixture = TheFixture();
+    const std::vector<std::uint32_t>& entryVertices = EntryVertices();
     for (auto _ : state) {
         std::vector<std::unique_ptr<ModelVertex[]>> vertices;
         std::vector<std::unique_ptr<std::uint16_t[]>> indices;
-        for (std::uint32_t count : fixture.entryVertices) {
+        for (std::uint32_t count : entryVertices) {
             vertices.push_back(std::make_unique_for_overwrite<ModelVertex[]>(count));
             std::memset(vertices.back().get(), 0x3F, std::size_t{count} * sizeof(ModelVertex));
             indices.push_back(std::make_unique_for_overwrite<std::uint16_t[]>(count));
@@ -140,48 +129,17 @@ void BM_WriteSameBytes(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(vertices.back()[0].uv[0]);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * OutputBytes(fixture)));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * OutputBytes()));
 }
 
 BENCHMARK(BM_LoadLargeModel)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(BM_WriteSameBytes)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 
-// Prints the ratio of the two after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            // With repetitions, the mean stands for the benchmark; medians and spreads do not.
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") {
-                continue;
-            }
-            m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto load = m_times.find("BM_LoadLargeModel");
-        const auto write = m_times.find("BM_WriteSameBytes");
-        if (load != m_times.end() && write != m_times.end() && write->second > 0) {
-            std::printf("load / write-same-bytes: %.2f (target at most 1.3)\n", load->second / write->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto generate = [] {
-        GenerateModel(TheFixture());
-        std::printf("generated %s: %llu bytes, %zu mesh entries\n", TheFixture().path.c_str(),
-                    static_cast<unsigned long long>(TheFixture().fileSize),
-                    TheFixture().entryVertices.size());
-    };
-    RatioReporter reporter;
-    return zenthor::bench::RunBenchmarks(
-        argc, argv, generate, [] { TheFixture().tree.reset(); }, &reporter);
+    RatioReporter reporter(
+        {{"load / write-same-bytes (target at most 1.3)", "BM_LoadLargeModel", "BM_WriteSameBytes"}});
+    return RunWithLargeModel(
+        argc, argv, [] { return UnweldedTriangleModel(kLargeModelTriangles); }, &reporter);
 }

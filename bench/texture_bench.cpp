@@ -11,11 +11,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <map>
-#include <string>
 #include <vector>
 
+#include "bench/bench_main.h"
+#include "bench/ratio_reporter.h"
 #include "tests/support/dds_writer.h"
 #include "texture/dds_decoder.h"
 #include "texture/png_encoder.h"
@@ -112,48 +111,15 @@ BENCHMARK(BM_DdsToPng)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime
 BENCHMARK(BM_SquishBlocksFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_CopyRgbaFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
-// Prints the ratios after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") {
-                continue;
-            }
-            m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("encode share of DDS to PNG", "BM_EncodePng", "BM_DdsToPng");
-        Ratio("decode / libsquish blocks alone", "BM_DecodeDds", "BM_SquishBlocksFloor");
-        Ratio("decode / copying the RGBA bytes", "BM_DecodeDds", "BM_CopyRgbaFloor");
-        Ratio("encode / copying the RGBA bytes", "BM_EncodePng", "BM_CopyRgbaFloor");
-    }
-
-private:
-    void Ratio(const char* label, const std::string& numerator, const std::string& denominator) const {
-        const auto top = m_times.find(numerator);
-        const auto bottom = m_times.find(denominator);
-        if (top != m_times.end() && bottom != m_times.end() && bottom->second > 0) {
-            std::printf("%s: %.2f\n", label, top->second / bottom->second);
-        }
-    }
-
-    std::map<std::string, double> m_times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    TheFixture();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    zenthor::bench::RatioReporter reporter({
+        {"encode share of DDS to PNG", "BM_EncodePng", "BM_DdsToPng"},
+        {"decode / libsquish blocks alone", "BM_DecodeDds", "BM_SquishBlocksFloor"},
+        {"decode / copying the RGBA bytes", "BM_DecodeDds", "BM_CopyRgbaFloor"},
+        {"encode / copying the RGBA bytes", "BM_EncodePng", "BM_CopyRgbaFloor"},
+    });
+    return zenthor::bench::RunBenchmarks(
+        argc, argv, [] { TheFixture(); }, [] {}, &reporter);
 }

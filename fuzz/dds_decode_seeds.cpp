@@ -1,12 +1,10 @@
 // dds_decode_seeds FOLDER: writes the starting corpus of the dds_decode fuzz target: every
 // pixel format the writer knows at a few sizes, with and without smaller levels after the
 // top one, and the kinds that are reported rather than decoded.
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
+#include "fuzz/seed_main.h"
 #include "tests/support/dds_writer.h"
 
 namespace {
@@ -18,7 +16,11 @@ Bytes Patched(Bytes file, std::size_t offset, std::uint32_t value) {
     return file;
 }
 
-std::map<std::string, Bytes> Seeds() {
+}  // namespace
+
+namespace zenthor::fuzz {
+
+std::map<std::string, std::vector<std::uint8_t>> Seeds() {
     const std::map<std::string, DdsFormat> formats = {
         {"dxt1", kDxt1},
         {"dxt3", kDxt3},
@@ -55,18 +57,4 @@ std::map<std::string, Bytes> Seeds() {
     return seeds;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
-        return 2;
-    }
-    const std::filesystem::path folder(argv[1]);
-    std::filesystem::create_directories(folder);
-    for (const auto& [name, bytes] : Seeds()) {
-        std::ofstream out(folder / ("seed-" + name), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    return 0;
-}
+}  // namespace zenthor::fuzz

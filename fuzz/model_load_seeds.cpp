@@ -1,14 +1,12 @@
 // model_load_seeds FOLDER: writes the starting corpus of the model_load fuzz target, made
 // by the format writer: the sample tree, a one-triangle mesh and model, reference trees with order,
 // cycles and level-of-detail files, skinned meshes, and malformed variants.
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
+#include "fuzz/seed_main.h"
 #include "tests/support/model_writer.h"
 #include "tests/support/sample_content.h"
 
@@ -29,7 +27,7 @@ Chunk Tagged(const std::string& tag) {
     return MeshEntry(TriangleMesh("t_" + tag, tag));
 }
 
-std::map<std::string, std::vector<VirtualFile>> Seeds() {
+std::map<std::string, std::vector<VirtualFile>> Trees() {
     std::map<std::string, std::vector<VirtualFile>> seeds;
 
     std::vector<VirtualFile> sample(1);
@@ -45,7 +43,7 @@ std::map<std::string, std::vector<VirtualFile>> Seeds() {
     const Chunk wall = MeshesChunk({MeshEntry(TriangleMesh("brick", "walls\\brick"))});
     seeds["one-triangle-mesh"] = {Picked({wall})};
     seeds["one-triangle-model"] = {Picked({TextureAliasesChunk("a=b"), MeshRefsChunk({"wall"})}),
-                                     Mesh("wall", {wall})};
+                                   Mesh("wall", {wall})};
 
     seeds["depth-first"] = {
         Picked({MeshesChunk({Tagged("m1"), Tagged("m2")}), MeshRefsChunk({"rock,rock_lod1"}),
@@ -84,17 +82,12 @@ std::map<std::string, std::vector<VirtualFile>> Seeds() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
-        return 2;
-    }
-    const std::filesystem::path folder(argv[1]);
-    std::filesystem::create_directories(folder);
-    for (const auto& [name, files] : Seeds()) {
-        const auto bytes = zenthor::fuzz::JoinInput(files);
-        std::ofstream out(folder / ("seed-" + name), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    return 0;
+namespace zenthor::fuzz {
+
+std::map<std::string, std::vector<std::uint8_t>> Seeds() {
+    std::map<std::string, std::vector<std::uint8_t>> seeds;
+    for (const auto& [name, files] : Trees()) seeds[name] = JoinInput(files);
+    return seeds;
 }
+
+}  // namespace zenthor::fuzz

@@ -1,6 +1,7 @@
 // Batches through the built program: every .model of a folder tree in worker processes,
 // with a malformed file beside files that import, and files of a plug-in that crashes or
-// hangs past the time limit; which worker process took each file.
+// hangs past the time limit; which worker process took each file; inputs whose outputs
+// would share a name.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -24,17 +25,6 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-std::vector<fs::path> FilesBelow(const fs::path& folder) {
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files.push_back(entry.path().lexically_relative(folder));
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 TEST(Batch, FailingFilesCostOnlyTheirOwnResults) {
     SampleTree tree;
     const fs::path sample = tree.Path("models/sample.model");
@@ -57,7 +47,7 @@ TEST(Batch, FailingFilesCostOnlyTheirOwnResults) {
     EXPECT_THAT(run.err, HasSubstr("malformed.model: no mesh in"));
     // The good files keep their layout; nothing else is left behind, and the
     // referenced .mesh files were not imported on their own.
-    EXPECT_EQ(FilesBelow(out), (std::vector<fs::path>{"sample.glb", "sub/copy.glb"}));
+    EXPECT_EQ(FilesBelow(out), (std::vector<std::string>{"sample.glb", "sub", "sub/copy.glb"}));
 }
 
 // Which worker process imported each .fault file, as the fault plug-in logged them: 0 for
@@ -102,13 +92,11 @@ TEST(Batch, FilesAfterACrashOrAHangInTheSameWorkerStillImportInAFreshOne) {
     const fs::path out = tree.Base() / "out";
 
     // One worker at a time, so the files go to it in the order named.
-    const ProcessResult run =
-        RunZenthor({"import", faults[0], faults[1], tree.Path("models/sample.model"), faults[2], faults[3],
-                    tree.Path("after.model"), faults[4], "--out-dir", out.string(), "--jobs", "1",
-                    "--timeout", "1", "--plugin-dir", ZENTHOR_FAULT_PLUGIN_DIR});
+    RunZenthor({"import", faults[0], faults[1], tree.Path("models/sample.model"), faults[2], faults[3],
+                tree.Path("after.model"), faults[4], "--out-dir", out.string(), "--jobs", "1", "--timeout", "1",
+                "--plugin-dir", ZENTHOR_FAULT_PLUGIN_DIR});
 
-    EXPECT_THAT(run.out, HasSubstr("2 of 7 files imported (8 objects), 5 failed (1 crashed, 1 timed out)"));
-    EXPECT_EQ(FilesBelow(out), (std::vector<fs::path>{"after.glb", "sample.glb"}));
+    EXPECT_EQ(FilesBelow(out), (std::vector<std::string>{"after.glb", "sample.glb"}));
     // A worker takes file after file; only the crash and the hang cost it.
     EXPECT_EQ(pids.Workers(), (std::vector<int>{0, 0, 1, 1, 2}));
 }
@@ -144,7 +132,7 @@ TEST(Batch, FilesWhoseNamesAreNotUtf8ReachTheWorkers) {
     const fs::path out = tree.Base() / "out";
     const ProcessResult run = RunZenthor({"import", tree.Path(latin1 + ".model"), "--out-dir", out.string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(FilesBelow(out), (std::vector<fs::path>{latin1 + ".glb"}));
+    EXPECT_EQ(FilesBelow(out), (std::vector<std::string>{latin1 + ".glb"}));
 }
 
 TEST(Batch, NamedFilesAndFoldersMixAndMeshFilesComeOnlyWhenNamed) {
@@ -155,7 +143,41 @@ TEST(Batch, NamedFilesAndFoldersMixAndMeshFilesComeOnlyWhenNamed) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_THAT(run.out, HasSubstr("2 of 2 files imported"));
     EXPECT_THAT(run.out, Not(HasSubstr("Imported OK!")));  // no message box per file in a batch
-    EXPECT_EQ(FilesBelow(out), (std::vector<fs::path>{"crate.mtl", "crate.obj", "sample.mtl", "sample.obj"}));
+    EXPECT_EQ(FilesBelow(out), (std::vector<std::string>{"crate.mtl", "crate.obj", "sample.mtl", "sample.obj"}));
+}
+
+// Inputs whose outputs would have the same name: each is told where it went, and none
+// overwrites another.
+TEST(Batch, InputsWithTheSameNameAreToldWhichOutputEachWrites) {
+    SampleTree tree;
+    for (const char* folder : {"x", "y", "z"}) {
+        fs::create_directories(tree.Root() / folder);
+        fs::copy_file(tree.Path("models/sample.model"), tree.Root() / folder / "crate.model");
+    }
+    const std::string x = tree.Path("x/crate.model");
+    const std::string mesh = tree.Path("meshes/crate.mesh");
+    const std::string y = tree.Path("y/crate.model");
+    const std::string z = tree.Path("z/crate.model");
+    const fs::path out = tree.Base() / "out";
+    const std::string plain = (out / "crate.glb").string();
+    const std::string meshOutput = (out / "crate.mesh.glb").string();
+    const std::string modelOutput = (out / "crate.model.glb").string();
+
+    const ProcessResult run = RunZenthor({"import", x, mesh, y, z, "--out-dir", out.string(), "--jobs", "1"});
+
+    // The fourth has no name left; the others are imported where the messages say.
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("3 of 4 files imported"));
+    // x came first and keeps the plain name.
+    const auto renamed = [&](const std::string& other, const std::string& output) {
+        return x + " and " + other + " would both write " + plain + ": " + x + " writes " + plain + ", " +
+               other + " writes " + output;
+    };
+    for (const std::string& message : {renamed(mesh, meshOutput), renamed(y, modelOutput),
+                                       z + ": its output " + modelOutput + " is taken by " + y}) {
+        EXPECT_THAT(run.err, HasSubstr("zenthor import: " + message + "\n"));
+    }
+    EXPECT_EQ(FilesBelow(out), (std::vector<std::string>{"crate.glb", "crate.mesh.glb", "crate.model.glb"}));
 }
 
 }  // namespace

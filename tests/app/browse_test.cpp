@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "tests/app/zenthor_process.h"
+#include "tests/support/glb_reader.h"
 #include "tests/support/model_writer.h"
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
@@ -150,11 +151,7 @@ TEST(Browse, DownloadsCarryEverythingTheirOutputNeeds) {
     // The .glb carries its PNGs in its own buffer.
     const Reply glb = Send(server.Port(), download + "glb");
     ASSERT_EQ(glb.status, 200);
-    ASSERT_GT(glb.body.size(), 20u);
-    const std::uint32_t jsonLength = static_cast<unsigned char>(glb.body[12]) |
-                                     static_cast<unsigned char>(glb.body[13]) << 8 |
-                                     static_cast<unsigned char>(glb.body[14]) << 16;
-    const json gltf = json::parse(glb.body.substr(20, jsonLength), nullptr, false);
+    const json gltf = ReadGlb(glb.body).json;
     ASSERT_EQ(gltf.value("images", json::array()).size(), 3u);
     for (const json& image : gltf.at("images")) {
         EXPECT_EQ(image.value("mimeType", ""), "image/png");

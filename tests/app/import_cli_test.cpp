@@ -140,6 +140,7 @@ TEST(Info, ReportsTexturesTriedReferencesAndUnreadableFiles) {
     EXPECT_THAT(run.out, HasSubstr("tried: .2048.dds (missing) .1024.dds (exists) .512.dds (missing)"));
     // Neither larger file exists, so the 512 name is used, and it is missing too.
     EXPECT_THAT(run.out, HasSubstr("textures/cloth.512.dds  [missing]"));
+    EXPECT_TRUE(run.out.ends_with("\n")) << "the last line is ended";
 
     const ProcessResult json =
         RunZenthor({"info", tree.Path("models/sample.model"), "--include-lods", "--json"});

@@ -10,7 +10,6 @@
 #include <stb/stb_image.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -21,6 +20,7 @@
 
 #include "tests/app/zenthor_process.h"
 #include "tests/support/dds_writer.h"
+#include "tests/support/glb_reader.h"
 #include "tests/support/model_writer.h"
 #include "tests/support/temp_content_tree.h"
 #include "tests/support/write_watch.h"
@@ -63,11 +63,10 @@ std::map<std::string, ReadTexture> ReadGltfTextures(const fs::path& file) {
     nlohmann::json json;
     Bytes bin;
     if (file.extension() == ".glb") {
-        const Bytes glb = ReadFile(file);
-        std::uint32_t jsonLength = 0;
-        std::memcpy(&jsonLength, glb.data() + 12, 4);
-        json = nlohmann::json::parse(glb.begin() + 20, glb.begin() + 20 + jsonLength);
-        bin.assign(glb.begin() + 20 + jsonLength + 8, glb.end());
+        const Bytes bytes = ReadFile(file);
+        Glb glb = ReadGlb({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+        json = std::move(glb.json);
+        bin = std::move(glb.bin);
     } else {
         json = nlohmann::json::parse(ReadFile(file));
         bin = ReadFile(file.parent_path() / json["buffers"][0]["uri"].get<std::string>());
@@ -112,17 +111,6 @@ std::map<std::string, ReadTexture> ReadObjTextures(const fs::path& file) {
 
 std::map<std::string, ReadTexture> ReadTextures(const fs::path& file) {
     return file.extension() == ".obj" ? ReadObjTextures(file) : ReadGltfTextures(file);
-}
-
-std::vector<std::string> FilesBelow(const fs::path& folder) {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files.push_back(entry.path().lexically_relative(folder).generic_string());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
 }
 
 std::size_t Count(const std::string& text, const std::string& part) {
@@ -199,8 +187,8 @@ TEST_P(PngOutputs, ReferenceOrCarryPngsOfTheDdsPixelsAndKeepWhatCannotBeConverte
     const std::vector<std::string> beside =
         glb ? std::vector<std::string>{"scene.glb"}
             : std::vector<std::string>{"scene." + std::string(output.extension() == ".obj" ? "mtl" : "bin"),
-                                       output.filename().string(), "scene_textures/cloth.512.png",
-                                       "scene_textures/walls/brick.1024.png"};
+                                       output.filename().string(), "scene_textures", "scene_textures/cloth.512.png",
+                                       "scene_textures/walls", "scene_textures/walls/brick.1024.png"};
     EXPECT_THAT(FilesBelow(out), ::testing::UnorderedElementsAreArray(beside));
 }
 

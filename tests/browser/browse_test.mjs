@@ -49,8 +49,6 @@ function assertEqual(actual, expected, what) {
     `${what}: got ${JSON.stringify(actual)}, expected ${JSON.stringify(expected)}`);
 }
 
-const badgeText = { 'imported': 'Imported', 'imported-with-omissions': 'Imported with omissions', 'failed': 'Failed' };
-
 // What the model page shows once its view has settled (drawn, failed or broken).
 async function settledView(page) {
   await page.waitForFunction(() => {
@@ -143,6 +141,7 @@ async function main() {
       await openGrid(page);
       const tiles = await page.$$eval('#grid li', (nodes) => nodes.map((node) => node.dataset.path));
       assertEqual(tiles, listing.models.map((model) => model.path), 'tiles');
+      const labels = new Map();  // badge labels by status
       for (const model of listing.models) {
         // Tiles load as they come into view, so each is brought there.
         const tile = tileOf(model.path);
@@ -153,19 +152,24 @@ async function main() {
         }, { timeout }, tile);
         const shown = await page.$eval(tile, (node) => ({
           name: node.querySelector('.tile-name').textContent,
-          badge: node.querySelector('.badge').textContent,
+          status: node.querySelector('.badge').dataset.status,
+          label: node.querySelector('.badge').textContent,
           counts: node.querySelector('.counts').textContent,
           pictureWidth: node.querySelector('img').naturalWidth,
         }));
         const info = infos.get(model.path);
         assertEqual(shown.name, model.name, `name of ${model.path}`);
-        assertEqual(shown.badge, badgeText[info.status], `badge of ${model.path}`);
-        if (info.status !== 'failed') {
-          assert(shown.counts.startsWith(`${info.objects.length} object`) && shown.counts.includes(`${info.triangles} polygon`),
-            `counts of ${model.path}: ${shown.counts}`);
-        }
+        assertEqual(shown.status, info.status, `badge of ${model.path}`);
+        // One label for each status, the same on every tile.
+        assert(shown.label !== '' && shown.label === (labels.get(shown.status) ?? shown.label),
+          `label of ${model.path}: ${shown.label}`);
+        labels.set(shown.status, shown.label);
+        // The numbers it shows, as the server counts them.
+        const counts = (shown.counts.match(/\d[\d,]*/g) ?? []).map((n) => Number(n.replaceAll(',', '')));
+        assertEqual(counts, info.status === 'failed' ? [] : [info.objects.length, info.triangles], `counts of ${model.path}`);
         assert(shown.pictureWidth > 0, `the picture of ${model.path} did not load`);
       }
+      assertEqual(new Set(labels.values()).size, labels.size, `statuses told apart by their labels ${JSON.stringify([...labels])}`);
       await page.evaluate(() => window.scrollTo(0, 0));
       await page.screenshot({ path: options.screenshot.replace(/(\.png)?$/, '.grid.png') });
     });

@@ -1,10 +1,13 @@
-// The plug-in's resources as the platform serves them for the module that embeds them:
-// the string table, every field of the settings dialog template and the manifest, all
-// compiled from the one script. The Windows build checks the same script's resources,
-// their languages and the manifest's content in the built DLL.
+// The settings dialog's template as the platform serves it from the resources compiled
+// into this executable, against the resource script and the ids of resource.h that it was
+// compiled from: a field misread, or compiled otherwise than the script says, shows here;
+// an edit of the script does not.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -19,88 +22,58 @@ using namespace test;
 
 using platform::ControlKind;
 
-TEST(StringTable, ServesEveryStringById) {
-    const struct {
-        UINT id;
-        const char* text;
-    } cases[] = {
-        {IDS_LIB_DESCRIPTION, "Zenthor Mesh Import plugin by Brindle"},
-        {IDS_CATEGORY, "import"},
-        {IDS_CLASS_NAME, "MeshImport"},
-        {IDS_PARAMETERS, "Parameters"},
-        {IDS_SPIN, "Spin"},
-        {6, ""},  // the table ends there
-    };
-    for (const auto& c : cases) {
-        char buffer[256];
-        EXPECT_EQ(LoadStringA(TestModule(), c.id, buffer, sizeof buffer),
-                  static_cast<int>(std::strlen(c.text)))
-            << "id " << c.id;
-        EXPECT_STREQ(buffer, c.text) << "id " << c.id;
+std::string ReadPluginFile(const char* name) {
+    std::ifstream in(std::string(ZENTHOR_SOURCE_DIR "/plugin/") + name);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(DialogTemplate, IsTheSettingsDialogOfTheResourceScript) {
+    std::map<std::string, int> ids;
+    const std::string header = ReadPluginFile("resource.h");
+    const std::regex define(R"re(#define (\w+) \(?(-?\d+)\)?)re");
+    for (std::sregex_iterator at(header.begin(), header.end(), define), end; at != end; ++at) {
+        ids[(*at)[1]] = std::stoi((*at)[2]);
     }
-}
+    const std::string script = ReadPluginFile("ZenthorMeshImport.rc");
+    std::smatch dialog, caption, font;
+    ASSERT_TRUE(std::regex_search(script, dialog,
+                                  std::regex(R"re(\n(\w+) DIALOGEX (\d+), (\d+), (\d+), (\d+)\n)re")));
+    ASSERT_TRUE(std::regex_search(script, caption, std::regex(R"re(\nCAPTION "([^"]*)")re")));
+    ASSERT_TRUE(
+        std::regex_search(script, font, std::regex(R"re(\nFONT (\d+), "([^"]*)", (\d+), (\d+), (\w+))re")));
 
-std::string ResourceBytes(LPCSTR name, LPCSTR type) {
-    HRSRC resource = FindResourceA(TestModule(), name, type);
-    if (resource == nullptr) return {};
-    HGLOBAL data = LoadResource(TestModule(), resource);
-    return std::string(static_cast<const char*>(LockResource(data)), SizeofResource(TestModule(), resource));
-}
+    const platform::DialogView view = FirstDialogView(TestModule(), ids.at(dialog[1]));
+    EXPECT_EQ(view.title, caption[1].str());
+    EXPECT_EQ(view.rect, (platform::DialogUnitRect{std::stoi(dialog[2]), std::stoi(dialog[3]),
+                                                   std::stoi(dialog[4]), std::stoi(dialog[5])}));
+    ASSERT_TRUE(view.font.has_value());
+    EXPECT_EQ(std::tie(view.font->pointSize, view.font->face, view.font->weight, view.font->italic,
+                       view.font->charset),
+              std::make_tuple(std::stoi(font[1]), font[2].str(), std::stoi(font[3]), std::stoi(font[4]) != 0,
+                              std::stoi(font[5], nullptr, 0)));
 
-// Its content is checked in the built DLL; here, that it is there under the number that
-// the dialog's activation context asks for.
-TEST(Manifest, IsResource2OfType24) {
-    const std::string manifest = ResourceBytes(MAKEINTRESOURCEA(2), RT_MANIFEST);
-    EXPECT_EQ(manifest.rfind("<?xml", 0), 0u);
-    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
-}
-
-// The one place where the settings dialog's template is written out.
-TEST(DialogTemplate, ServesEveryFieldOfTheSettingsDialog) {
-    const platform::DialogView view = FirstDialogView(TestModule(), IDD_IMPORT_SETTINGS);
-    EXPECT_EQ(view.title, "Zenthor Models Importer");
-    EXPECT_EQ(view.exStyle, 0x00000080u);
-    EXPECT_EQ(view.style, 0x90C800C0u);
-    EXPECT_EQ(view.helpId, 0u);
-    EXPECT_EQ(view.rect, (platform::DialogUnitRect{0, 0, 131, 156}));
-    EXPECT_EQ(view.menu, "");
-    EXPECT_EQ(view.windowClass, "");
-    ASSERT_TRUE(view.font.has_value());  // points, weight, italic, character set, face
-    EXPECT_EQ(std::tie(view.font->pointSize, view.font->weight, view.font->italic, view.font->charset,
-                       view.font->face),
-              std::make_tuple(8, 0, false, 1, std::string("MS Sans Serif")));
-
-    const struct {
-        const char* className;
-        ControlKind kind;
-        const char* text;
-        int id;
-        DWORD style;
-        platform::DialogUnitRect rect;
-    } expected[] = {
-        {"Static",
-         ControlKind::Static,
-         "Warning! You may not use this plugin for stealing models, especially for commercial use.",
-         -1,
-         0x50020001,
-         {7, 7, 117, 30}},
-        {"Button", ControlKind::GroupBox, "Import settings", -1, 0x50000007, {7, 49, 117, 78}},
-        {"Button", ControlKind::CheckBox, "Include lods", IDC_INCLUDE_LODS, 0x50010003, {8, 70, 116, 10}},
-        {"Button", ControlKind::PushButton, "Lets GO !", IDC_LETS_GO, 0x50010000, {7, 135, 117, 14}},
-    };
-    ASSERT_EQ(view.controls.size(), std::size(expected));
-    for (std::size_t i = 0; i < std::size(expected); ++i) {
-        const platform::ControlView& control = view.controls[i];
-        SCOPED_TRACE("control " + std::to_string(i));
-        EXPECT_EQ(control.className, expected[i].className);
-        EXPECT_EQ(control.kind, expected[i].kind);
-        EXPECT_EQ(control.text, expected[i].text);
-        EXPECT_EQ(control.id, expected[i].id);
-        EXPECT_EQ(control.style, expected[i].style);
-        EXPECT_EQ(control.exStyle, 0u);
-        EXPECT_EQ(control.helpId, 0u);
-        EXPECT_EQ(control.rect, expected[i].rect);
+    // Each control statement: its keyword, text, id and rectangle.
+    const std::map<std::string, ControlKind> kinds = {{"CTEXT", ControlKind::Static},
+                                                      {"GROUPBOX", ControlKind::GroupBox},
+                                                      {"AUTOCHECKBOX", ControlKind::CheckBox},
+                                                      {"PUSHBUTTON", ControlKind::PushButton}};
+    const std::regex control(R"re(\n +([A-Z]+) +"([^"]*)",\s*(\w+), (\d+), (\d+), (\d+), (\d+)(?=\n))re");
+    std::size_t index = 0;
+    for (std::sregex_iterator at(script.begin(), script.end(), control), end; at != end; ++at, ++index) {
+        const std::smatch& statement = *at;
+        SCOPED_TRACE(statement[1].str() + " \"" + statement[2].str() + "\"");
+        ASSERT_LT(index, view.controls.size());
+        const platform::ControlView& shown = view.controls[index];
+        EXPECT_EQ(shown.kind, kinds.at(statement[1]));
+        EXPECT_EQ(shown.text, statement[2].str());
+        EXPECT_EQ(shown.id, ids.at(statement[3]));
+        EXPECT_EQ(shown.rect, (platform::DialogUnitRect{std::stoi(statement[4]), std::stoi(statement[5]),
+                                                        std::stoi(statement[6]), std::stoi(statement[7])}));
     }
+    EXPECT_EQ(index, view.controls.size());
+    EXPECT_GT(index, 0u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "host/bitmap_tex.h"
 #include "host/host_scene.h"
 #include "host/mtl.h"
+#include "host/std_mat2.h"
 #include "host/tri_object.h"
 #include "model_fixtures.h"
 
@@ -48,11 +49,11 @@ TEST(BuildScene, OneTriangleBecomesOneNamedNodeWithItsMaterial) {
     const Mtl* material = node.Material();
     ASSERT_NE(material, nullptr);
     EXPECT_STREQ(material->GetName().data(), "walls\\brick");
-    auto* bitmap = dynamic_cast<BitmapTex*>(material->GetSubTexmap(1));
+    auto* bitmap = dynamic_cast<BitmapTex*>(material->GetSubTexmap(kDiffuseSlot));
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(material->GetSubTexmap(6), bitmap) << "one bitmap serves diffuse and opacity";
+    EXPECT_EQ(material->GetSubTexmap(kOpacitySlot), bitmap) << "one bitmap serves diffuse and opacity";
     EXPECT_EQ(material->GetActiveTexmap(), bitmap);
-    EXPECT_NE(material->GetMtlFlags() & 8u, 0u);
+    EXPECT_NE(material->GetMtlFlags() & kMtlShowTextureFlag, 0u);
     EXPECT_STREQ(bitmap->GetMapName(), "brick") << "no content root: the texture name as it stands";
     EXPECT_STREQ(bitmap->GetName().data(), "brick");
     EXPECT_TRUE(bitmap->GetAlphaAsMono());

@@ -15,6 +15,15 @@ void WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> 
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+std::vector<std::string> FilesBelow(const std::filesystem::path& folder) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        files.push_back(entry.path().lexically_relative(folder).generic_string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 TempContentTree::TempContentTree(const std::string& folder) {
     // A folder of a new random name: create_directory says whether it made it.
     std::random_device random;

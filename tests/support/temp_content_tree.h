@@ -15,6 +15,9 @@ namespace zenthor::test {
 // Writes `bytes` to `path`, creating its folders; throws when it cannot.
 void WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
+// Every file and folder below `folder`, relative to it with '/', sorted.
+std::vector<std::string> FilesBelow(const std::filesystem::path& folder);
+
 class TempContentTree {
 public:
     // `folder` names the content folder below the temporary one (a path such as
