@@ -16,6 +16,8 @@ inline constexpr const char* kReferenceLoaded = "reference loaded";
 inline constexpr const char* kReferenceMissing = "reference missing";           // name, path
 inline constexpr const char* kReferenceFiltered = "reference filtered as lod";  // name, path
 inline constexpr const char* kReferenceRefused = "reference refused";           // name, path, why
+// A referenced file that was read but gave no mesh: what was wrong with it, and where.
+inline constexpr const char* kReferenceMalformed = "reference malformed";       // name, path, why
 inline constexpr const char* kMeshEntryDropped = "mesh entry dropped";          // file, why
 inline constexpr const char* kTrianglesDropped = "triangles dropped";           // object, count, why
 inline constexpr const char* kTextureNotFound = "texture not found";            // object, path

@@ -25,6 +25,8 @@ struct ReferenceRecord {
     std::string path;             // the composed path that was (or would have been) opened
     int depth = 0;                // 1 for the picked file's own references
     ReferenceOutcome outcome = ReferenceOutcome::Loaded;
+    // Loaded files, once read: the meshes that the file and its own references gave.
+    int meshesFound = -1;
 };
 
 enum class SkipReason {
@@ -39,6 +41,7 @@ enum class SkipReason {
     UnknownChunk,        // a chunk id that the level does not act on, stepped over
     LevelEndedEarly,     // a chunk id 0xFFFFFFFF ended the level; what follows was not read
     TrailingBytes,       // 1 to 7 bytes after the last chunk of a level, ignored
+    NoModelChunks,       // no top-level chunk of the file is one of this format's
 };
 
 struct Diagnostic {
@@ -51,15 +54,23 @@ struct Diagnostic {
 class LoadObserver {
 public:
     virtual ~LoadObserver() = default;
+    // A reference met, before its file is read.
     virtual void OnReference(const ReferenceRecord& record) {}
+    // A loaded reference once its file has been read, with `meshesFound` set.
+    virtual void OnReferenceRead(const ReferenceRecord& record) {}
     virtual void OnSkipped(const Diagnostic& diagnostic) {}
 };
 
-// An observer that keeps everything it hears, in order.
+// An observer that keeps everything it hears, in order; a loaded reference's record gets
+// its `meshesFound` when the file has been read.
 class LoadLog final : public LoadObserver {
 public:
     void OnReference(const ReferenceRecord& record) override { references.push_back(record); }
+    void OnReferenceRead(const ReferenceRecord& record) override;
     void OnSkipped(const Diagnostic& diagnostic) override { diagnostics.push_back(diagnostic); }
+
+    // What makes `file` malformed, the most telling first; empty when nothing does.
+    std::vector<const Diagnostic*> ProblemsOf(const std::string& file) const;
 
     std::size_t Count(SkipReason reason) const;
     std::size_t Count(ReferenceOutcome outcome) const;
@@ -67,6 +78,13 @@ public:
     std::vector<ReferenceRecord> references;
     std::vector<Diagnostic> diagnostics;
 };
+
+// True for the notes that mean a file is damaged or not of this format: a chunk, count or
+// string cut short, a short header, a level ended early, no model chunk at all.
+bool MeansMalformed(SkipReason reason);
+// A note as a report shows it: what was wrong, and at which offset of its file (a file
+// with no model chunk at all is wrong from its start).
+std::string DescribeProblem(const Diagnostic& diagnostic);
 
 // Stable lower-case names, e.g. "filtered-as-lod", "chunk-cut-short".
 const char* ToString(ReferenceOutcome outcome);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "model/chunk_ids.h"
 #include "model/content_root.h"
@@ -54,6 +56,12 @@ private:
     State*& m_slot;
 };
 
+std::string ChunkId(std::uint32_t id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(id));
+    return text;
+}
+
 std::string Bytes(std::uint64_t n) {
     return std::to_string(n) + (n == 1 ? " byte" : " bytes");
 }
@@ -97,7 +105,19 @@ bool CZenthorModel::LoadFromFile(const std::string& path, bool includeLodsOption
 }
 
 void CZenthorModel::ReadFile(CChunkReader& file) {
-    WalkLevel(file, "file", [this](CChunkReader& chunk) { ParseChunk(chunk); });
+    std::optional<std::uint32_t> firstId;
+    bool anyKnown = false;
+    WalkLevel(file, "file", [&](CChunkReader& chunk) {
+        const std::uint32_t id = chunk.GetChunkId();
+        firstId = firstId.value_or(id);
+        anyKnown = anyKnown || id == CHUNK_MESHES || id == CHUNK_MESH_REFS || id == CHUNK_TEXTURE_ALIASES;
+        ParseChunk(chunk);
+    });
+    if (!anyKnown && Observed()) {
+        Note(SkipReason::NoModelChunks, AddressOf(file.Data()),
+             firstId ? "no chunk of the model format in it; the first chunk id is " + ChunkId(*firstId)
+                     : "no chunk in it");
+    }
 }
 
 void CZenthorModel::ParseChunk(CChunkReader& chunk) {
@@ -114,7 +134,7 @@ void CZenthorModel::ParseChunk(CChunkReader& chunk) {
         default:
             if (Observed()) {
                 Note(SkipReason::UnknownChunk, HeaderOf(chunk),
-                     "top-level chunk id " + std::to_string(chunk.GetChunkId()) + " stepped over");
+                     "top-level chunk id " + ChunkId(chunk.GetChunkId()) + " stepped over");
             }
             break;
     }
@@ -126,7 +146,7 @@ void CZenthorModel::WalkLevel(CChunkReader& level, const char* what, Handler&& h
     while (level.NextChunk(child) != -1) {
         if (child.ChunkCutShort() && Observed()) {
             Note(SkipReason::ChunkCutShort, HeaderOf(child),
-                 "chunk id " + std::to_string(child.GetChunkId()) + " in " + what + " declares " +
+                 "chunk id " + ChunkId(child.GetChunkId()) + " in " + what + " declares " +
                      Bytes(child.DeclaredSize()) + " of payload, " + std::to_string(child.Size()) +
                      " present");
         }
@@ -173,7 +193,7 @@ void CZenthorModel::ReadMeshEntry(CChunkReader& entry) {
             default:
                 if (Observed()) {
                     Note(SkipReason::UnknownChunk, HeaderOf(sub),
-                         "mesh sub-chunk id " + std::to_string(sub.GetChunkId()) + " stepped over");
+                         "mesh sub-chunk id " + ChunkId(sub.GetChunkId()) + " stepped over");
                 }
                 break;
         }
@@ -364,9 +384,14 @@ void CZenthorModel::FollowReference(const std::string& name) {
 
     // The referenced file's entries, references and aliases take effect here, in place.
     ++load.referencedFilesOpened;
+    const std::size_t meshesBefore = meshes.size();
     load.chain.push_back({record.path, key, file.Data()});
     ReadFile(file);
     load.chain.pop_back();
+    if (load.observer != nullptr) {
+        record.meshesFound = static_cast<int>(meshes.size() - meshesBefore);
+        load.observer->OnReferenceRead(record);
+    }
 }
 
 void CZenthorModel::ReadAliases(CChunkReader& chunk) {

@@ -33,9 +33,33 @@ void ImportLogger::OnReference(const ReferenceRecord& record) {
     }
 }
 
+void ImportLogger::OnReferenceRead(const ReferenceRecord& record) {
+    if (m_log == nullptr) {
+        return;
+    }
+    const auto problem = m_problems.find(record.path);
+    if (record.meshesFound == 0) {
+        const std::string why = problem != m_problems.end() ? problem->second : "no mesh entry in it";
+        m_log->LogEntry(SYSLOG_WARN, import_log::kReferenceMalformed,
+                        import_log::JoinFields({record.name, record.path, why}).c_str());
+    }
+    if (problem != m_problems.end()) {
+        m_problems.erase(problem);
+    }
+}
+
 void ImportLogger::OnSkipped(const Diagnostic& diagnostic) {
-    // Of the loader's notes only a dropped entry loses content; the rest is format noise.
-    if (m_log == nullptr || diagnostic.reason != SkipReason::MeshDropped) {
+    if (m_log == nullptr) {
+        return;
+    }
+    if (MeansMalformed(diagnostic.reason)) {
+        auto [problem, first] = m_problems.try_emplace(diagnostic.file, DescribeProblem(diagnostic));
+        if (!first && diagnostic.reason == SkipReason::NoModelChunks) {
+            problem->second = DescribeProblem(diagnostic);  // says more than any cut-short chunk
+        }
+    }
+    // Of the loader's other notes only a dropped entry loses content; the rest is format noise.
+    if (diagnostic.reason != SkipReason::MeshDropped) {
         return;
     }
     constexpr std::string_view kPrefix = "mesh entry dropped: ";

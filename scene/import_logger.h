@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "model/load_observer.h"
@@ -16,6 +17,7 @@ public:
     explicit ImportLogger(LogSys* log) : m_log(log) {}
 
     void OnReference(const ReferenceRecord& record) override;
+    void OnReferenceRead(const ReferenceRecord& record) override;
     void OnSkipped(const Diagnostic& diagnostic) override;
 
     void TrianglesDropped(const std::string& object, std::uint32_t count, const char* why);
@@ -24,6 +26,8 @@ public:
 
 private:
     LogSys* m_log;
+    // Of each file being read, what most tells why it may give nothing (DescribeProblem).
+    std::map<std::string, std::string> m_problems;
 };
 
 }  // namespace zenthor

@@ -15,6 +15,7 @@
 #include "app/batch/batch_plan.h"
 #include "app/output/scene_writers.h"
 #include "app/reports/run_report.h"
+#include "app/reports/wording.h"
 #include "app/support/exit_codes.h"
 #include "app/support/pending_file.h"
 #include "app/terminal/progress_bar.h"
@@ -99,16 +100,15 @@ void RemoveLeftovers(const BatchTask& task, OutputFormat format, const fs::path&
 }
 
 // Prints the worker's warnings, what its import left out and, when its file failed, why;
-// the file's result joins `results`.
+// the result is the file's.
 void Conclude(const WorkerRun& run, const BatchTask& task, const ImportOptions& options,
               const fs::path& pngFolder, Tally& tally, ProgressBar& progress,
-              std::vector<FileResult>& results) {
+              FileResult& result) {
     ++tally.done;
     const WorkerReport report = ParseWorkerReport(run.report);
     for (const std::string& warning : report.warnings) {
         progress.Message("zenthor import: " + task.input.string() + ": warning: " + warning);
     }
-    FileResult& result = results.emplace_back();
     result.input = task.input;
     result.output = task.output;
     result.objectCount = report.objectCount;
@@ -146,11 +146,38 @@ void Conclude(const WorkerRun& run, const BatchTask& task, const ImportOptions& 
     progress.Message("zenthor import: " + task.input.string() + ": " + error);
 }
 
-void PrintSummary(const Tally& tally, std::size_t files, double seconds) {
+// The batch's end: the files that failed and why (the first few; all when verbose), the
+// level-of-detail files the setting skipped, then the counts and the time.
+void PrintEnd(const std::vector<FileResult>& results, const Tally& tally, bool verbose, double seconds) {
+    std::vector<const FileResult*> failed;
+    std::size_t lodFiles = 0;
+    std::size_t lodSkipped = 0;
+    for (const FileResult& result : results) {
+        if (!result.imported) {
+            failed.push_back(&result);
+        }
+        const std::size_t skipped = result.report.LevelOfDetailSkipped().size();
+        lodSkipped += skipped;
+        lodFiles += skipped > 0 ? 1 : 0;
+    }
+    if (!failed.empty()) {
+        std::cerr << "zenthor import: " << Plural(failed.size(), "file", "files") << " failed:\n";
+        const std::size_t shown = verbose ? failed.size() : std::min(failed.size(), kNamesShown);
+        for (std::size_t i = 0; i < shown; ++i) {
+            std::cerr << "  " << failed[i]->input.string() << ": " << failed[i]->error << "\n";
+        }
+        if (shown < failed.size()) {
+            std::cerr << "  and " << failed.size() - shown << " more (--verbose lists all)\n";
+        }
+    }
+    if (lodSkipped > 0) {
+        std::cerr << "zenthor import: " << Plural(lodSkipped, "level-of-detail file", "level-of-detail files")
+                  << " skipped in " << Plural(lodFiles, "model", "models") << "; --include-lods loads them\n";
+    }
     char summary[256];
     std::snprintf(summary, sizeof summary, "zenthor import: %zu of %zu files imported (%llu objects), %zu failed",
-                  tally.done - tally.failed, files, static_cast<unsigned long long>(tally.objectCount),
-                  tally.failed);
+                  results.size() - failed.size(), results.size(), static_cast<unsigned long long>(tally.objectCount),
+                  failed.size());
     std::string line = summary;
     if (tally.crashed + tally.timedOut > 0) {
         line += " (" + std::to_string(tally.crashed) + " crashed, " + std::to_string(tally.timedOut) +
@@ -159,8 +186,7 @@ void PrintSummary(const Tally& tally, std::size_t files, double seconds) {
     if (tally.withOmissions > 0) {
         line += ", " + std::to_string(tally.withOmissions) + " imported with something left out";
     }
-    std::snprintf(summary, sizeof summary, ", %.2f s, %.1f files/s", seconds,
-                  seconds > 0 ? static_cast<double>(files) / seconds : 0.0);
+    std::snprintf(summary, sizeof summary, ", %.2f s", seconds);
     std::cout << line << summary << std::endl;
 }
 
@@ -181,7 +207,7 @@ int RunBatch(const ImportOptions& options, const WorkerCommand& worker) {
     }
     ProgressBar progress(STDERR_FILENO);
     Tally tally;
-    std::vector<FileResult> results;
+    std::vector<FileResult> results(tasks.size());  // in the batch's order, whatever order files end in
     WorkerCommand quietWorker = worker;
     quietWorker.args.insert(quietWorker.args.end(),
                             {"--quiet-plugins", "--worker-memory", std::to_string(options.workerMemory)});
@@ -199,7 +225,7 @@ int RunBatch(const ImportOptions& options, const WorkerCommand& worker) {
             if (!task.problem.empty()) {
                 ++tally.done;
                 ++tally.failed;
-                results.push_back({task.input, task.output, false, task.problem, 0, 0, {}, {}});
+                results[index] = {task.input, task.output, false, task.problem, 0, 0, {}, {}};
                 progress.Message("zenthor import: " + task.input.string() + ": " + task.problem);
                 continue;
             }
@@ -223,11 +249,11 @@ int RunBatch(const ImportOptions& options, const WorkerCommand& worker) {
                 std::cerr << "zenthor import: " << job.run.error << "\n";
                 return kExitFailure;
             }
-            Conclude(job.run, tasks[job.task], options, textures.PngFolder(), tally, progress, results);
+            Conclude(job.run, tasks[job.task], options, textures.PngFolder(), tally, progress, results[job.task]);
         }
     }
-    progress.Finish();
-    PrintSummary(tally, tasks.size(), std::chrono::duration<double>(Clock::now() - start).count());
+    progress.Finish(tally.done, tasks.size(), tally.failed);
+    PrintEnd(results, tally, options.verbose, std::chrono::duration<double>(Clock::now() - start).count());
     if (!options.reportPath.empty() && !WriteRunReport(options.reportPath, results, error)) {
         std::cerr << "zenthor import: " << error << "\n";
         return kExitFailure;

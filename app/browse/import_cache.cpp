@@ -38,12 +38,12 @@ std::string ReadFile(const fs::path& path) {
     return ReadWholeFile(path, text) ? text : std::string();
 }
 
-// The files whose change makes an import stale: the model, every file it read, the
-// textures it found, and those it looked for and missed (they may appear).
+// The files whose change makes an import stale: the model, every file it referenced
+// (read, or looked for and missed: they may appear), the textures it found, and those it
+// looked for and missed.
 std::vector<fs::path> DependencyPaths(const fs::path& model, const WorkerReport& worker, const ImportReport& report) {
     std::vector<fs::path> paths{model};
-    for (const std::string& file : report.filesRead) paths.emplace_back(platform::ResolvePath(file));
-    for (const auto& ref : report.referencesMissing) paths.emplace_back(platform::ResolvePath(ref.path));
+    for (const auto& ref : report.references) paths.emplace_back(platform::ResolvePath(ref.path));
     for (const auto& texture : report.texturesNotFound) paths.emplace_back(platform::ResolvePath(texture.path));
     for (const ObjectSummary& object : worker.objects) {
         if (!object.texture.empty()) paths.emplace_back(platform::ResolvePath(object.texture));

@@ -62,6 +62,10 @@ json ModelListJson(const fs::path& root) {
 json ImportJson(const fs::path& root, const CachedImport& cached) {
     std::ostringstream reportText;
     PrintImportReport(reportText, cached.report, false, "");
+    if (const std::string lods = LevelOfDetailLine(cached.report, false, "tick Include lods to load them");
+        !lods.empty()) {
+        reportText << lods << "\n";
+    }
     json objects = json::array();
     for (const ObjectSummary& object : cached.objects) {
         const std::string texture = ShownTexture(root, object.texture);

@@ -12,6 +12,7 @@
 #include "app/browse/browse_server.h"
 #include "app/browse/import_cache.h"
 #include "app/commands/commands.h"
+#include "app/commands/usage.h"
 #include "app/support/exit_codes.h"
 #include "app/support/program_path.h"
 #include "app/workers/blocking_worker_pool.h"
@@ -133,16 +134,16 @@ void AddBrowseCommand(CLI::App& app, int& exitCode, const std::vector<std::strin
         "browse", "Serve a content tree as a local web page: every model listed, viewable in 3D and downloadable");
     command->add_option("CONTENT_DIR", options->contentDir, "the content folder to serve")->required();
     command->add_option("--port", options->port, "the port to listen on (default 8765; 0 for any free port)")
-        ->check(CLI::Range(0, 65535));
+        ->check(Between(0, 65535));
     command->add_option("--listen", options->listen,
                         "the address to listen on (default 127.0.0.1; any other makes the tree visible to the network)");
     command->add_flag("--open", options->open, "open the page in the default browser");
     command->add_option("--cache-dir", options->cacheDir,
                         "where imports are kept (default: $XDG_CACHE_HOME/zenthor/browse/...)");
     command->add_option("-j,--jobs", options->jobs, "imports run at once (default: the number of cores)")
-        ->check(CLI::PositiveNumber);
+        ->check(AtLeast(1));
     command->add_option("--timeout", options->timeoutSeconds, "seconds one import may take (default 60)")
-        ->check(CLI::PositiveNumber);
+        ->check(MoreThan(0));
     command->callback([options, &exitCode, &pluginDirs] { exitCode = RunBrowse(*options, pluginDirs); });
 }
 

@@ -9,11 +9,13 @@
 
 #include "app/batch/batch_run.h"
 #include "app/commands/commands.h"
+#include "app/commands/usage.h"
 #include "app/hosting/answering_ui_backend.h"
 #include "app/hosting/plugin_registry.h"
 #include "app/output/output_caches.h"
 #include "app/reports/run_report.h"
 #include "app/support/exit_codes.h"
+#include "app/support/pending_file.h"
 #include "app/terminal/terminal_ui_backend.h"
 
 namespace zenthor {
@@ -76,13 +78,20 @@ int RunSingle(const PluginRegistry& plugins, const ImportOptions& options) {
         std::cerr << "zenthor import: left out of " << input.string() << ":\n";
         PrintImportReport(std::cerr, result.report, options.verbose, "  ");
     }
+    if (const std::string lods = LevelOfDetailLine(result.report, options.verbose, "--include-lods loads them");
+        !lods.empty()) {
+        std::cerr << "zenthor import: " << lods << "\n";
+    }
     std::string error;
     if (!options.reportPath.empty() && !WriteRunReport(options.reportPath, {result}, error)) {
         std::cerr << "zenthor import: " << error << "\n";
         return kExitFailure;
     }
     if (!result.imported) {
-        std::cerr << "zenthor import: " << outcome.error << "\n";
+        // The importer's failure is about the input; a failed write names its own file.
+        std::cerr << "zenthor import: "
+                  << (outcome.result == ImportOutcome::Result::ImportFailed ? input.string() + ": " : "")
+                  << outcome.error << "\n";
         return kExitFailure;
     }
     std::cout << "Wrote " << request.output.string() << "\n";
@@ -108,17 +117,35 @@ int RunImportCommand(ImportCommandLine& line, const std::vector<std::string>& pl
         if (options.inputs.size() != 1 || fs::is_directory(options.inputs[0], code)) {
             return Usage("-o takes one input file; use --out-dir for several files or a folder");
         }
-        if (!format) {
-            format = FormatOfPath(options.request.output);
-            if (!format) {
-                return Usage("cannot tell the format from " + options.request.output.string() +
-                             ": name it .glb, .gltf or .obj, or "
-                             "give --format");
-            }
+        const std::optional<OutputFormat> named = FormatOfPath(options.request.output);
+        if (format && named && *named != *format) {
+            return Usage("-o " + options.request.output.string() + " names the " + (Extension(*named) + 1) +
+                         " format, but --format says " + (Extension(*format) + 1) +
+                         ": drop one or make them agree");
         }
+        if (!format && !named) {
+            return Usage("cannot tell the format from " + options.request.output.string() +
+                         ": name it .glb, .gltf or .obj, or give --format");
+        }
+        format = format ? format : named;
         options.request.input = options.inputs[0];
     }
     options.request.format = format.value_or(OutputFormat::Glb);
+
+    // Where the run writes is checked before anything is imported.
+    const fs::path outputFolder = batch ? options.outDir : options.request.output.parent_path();
+    if (const std::optional<std::string> why = WhyNotWritable(outputFolder, true)) {
+        std::cerr << "zenthor import: cannot write into " << (outputFolder.empty() ? "." : outputFolder.string())
+                  << ": " << *why << "\n";
+        return kExitFailure;
+    }
+    if (!options.reportPath.empty()) {
+        if (const std::optional<std::string> why = WhyNotWritable(options.reportPath.parent_path(), false)) {
+            std::cerr << "zenthor import: cannot write the report " << options.reportPath.string() << ": " << *why
+                      << "\n";
+            return kExitFailure;
+        }
+    }
 
     PluginRegistry plugins;
     plugins.Discover(PluginFolders(pluginDirs), std::cerr);
@@ -154,7 +181,7 @@ void AddImportCommand(CLI::App& app, int& exitCode, const std::vector<std::strin
             },
             "keep: reference the textures as found (DDS); png: convert them to PNG beside the "
             "output (inside a .glb), for viewers that open no DDS (default keep)")
-        ->check(CLI::IsMember({"keep", "png"}));
+        ->transform(CLI::IsMember({"keep", "png"}, CLI::ignore_case));
     command->add_flag(
         "--include-lods", options->request.includeLods,
         "answer the settings dialog with \"Include lods\" marked (loads level-of-detail meshes)");
@@ -162,11 +189,11 @@ void AddImportCommand(CLI::App& app, int& exitCode, const std::vector<std::strin
                       "answer the settings dialog without asking (the box unmarked)");
     command
         ->add_option("-j,--jobs", options->jobs, "batch imports run at once (default: the number of cores)")
-        ->check(CLI::PositiveNumber);
+        ->check(AtLeast(1));
     command
         ->add_option("--timeout", options->timeoutSeconds,
                      "seconds one file of a batch may take before its worker is stopped (default 300)")
-        ->check(CLI::PositiveNumber);
+        ->check(MoreThan(0));
     command
         ->add_option("--worker-memory", options->workerMemory,
                      "memory a batch's worker may hold after a file; past it, the next file goes to a fresh "

@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -61,7 +62,13 @@ std::string Ending(const std::string& path, const std::string& textureName) {
 
 void PrintText(const InfoOptions& options, const CZenthorModel& model, const LoadLog& log) {
     std::cout << "file: " << options.file << "\n";
-    std::cout << "content root: " << (model.contentRoot.empty() ? "(none)" : Shown(model.contentRoot))
+    std::error_code error;
+    std::cout << "content root: "
+              << (model.contentRoot.empty()
+                      ? "(none: no folder named content above the file, so references and textures are looked for "
+                        "below " +
+                            std::filesystem::current_path(error).string() + ")"
+                      : Shown(model.contentRoot))
               << "\n";
     std::cout << "include lods: " << (options.includeLods ? "yes" : "no") << "\n";
 
@@ -90,8 +97,10 @@ void PrintText(const InfoOptions& options, const CZenthorModel& model, const Loa
 
     std::cout << "references: " << log.references.size() << "\n";
     for (const ReferenceRecord& ref : log.references) {
+        const ReferenceVerdict verdict = JudgeReference(log, ref);
         std::cout << "  " << std::string(static_cast<std::size_t>(ref.depth - 1) * 2, ' ') << Quoted(ref.name)
-                  << " -> " << Shown(ref.path) << "  [" << ToString(ref.outcome) << "]\n";
+                  << " -> " << Shown(ref.path) << "  [" << verdict.outcome
+                  << (verdict.why.empty() ? "" : ": " + verdict.why) << "]\n";
     }
 
     std::cout << "texture aliases: " << model.textureAliases.size() << "\n";
@@ -108,14 +117,14 @@ void PrintText(const InfoOptions& options, const CZenthorModel& model, const Loa
     }
 }
 
-nlohmann::json ToJson(const InfoOptions& options, const CZenthorModel& model, const LoadLog& log,
-                      bool loaded) {
+nlohmann::json ToJson(const InfoOptions& options, const std::string& fullPath, const CZenthorModel& model,
+                      const LoadLog& log, bool loaded) {
     using nlohmann::json;
     json out;
     out["file"] = options.file;
     out["loaded"] = loaded;
     if (!loaded) {
-        out["error"] = ExplainLoadFailure(options.file, log);
+        out["error"] = ExplainLoadFailure(fullPath, log);
     }
     out["contentRoot"] = Shown(model.contentRoot);
     out["includeLods"] = options.includeLods;
@@ -141,11 +150,16 @@ nlohmann::json ToJson(const InfoOptions& options, const CZenthorModel& model, co
     }
     out["references"] = json::array();
     for (const ReferenceRecord& ref : log.references) {
-        out["references"].push_back({{"name", ref.name},
-                                     {"path", Shown(ref.path)},
-                                     {"referencingFile", Shown(ref.referencingFile)},
-                                     {"depth", ref.depth},
-                                     {"outcome", ToString(ref.outcome)}});
+        const ReferenceVerdict verdict = JudgeReference(log, ref);
+        json item = {{"name", ref.name},
+                     {"path", Shown(ref.path)},
+                     {"referencingFile", Shown(ref.referencingFile)},
+                     {"depth", ref.depth},
+                     {"outcome", verdict.outcome}};
+        if (!verdict.why.empty()) {
+            item["why"] = verdict.why;
+        }
+        out["references"].push_back(std::move(item));
     }
     out["textureAliases"] = json::object();
     for (const auto& [key, value] : model.textureAliases) {
@@ -164,17 +178,23 @@ nlohmann::json ToJson(const InfoOptions& options, const CZenthorModel& model, co
 int RunInfo(const InfoOptions& options) {
     CZenthorModel model;
     LoadLog log;
-    const bool loaded = model.LoadFromFile(options.file, options.includeLods, &log);
+    // Loaded from its full path, as an import loads it.
+    std::error_code error;
+    const std::string fullPath = std::filesystem::absolute(options.file, error).lexically_normal().string();
+    const bool loaded = model.LoadFromFile(fullPath, options.includeLods, &log);
     if (options.json) {
         // Names in the files are bytes, not necessarily UTF-8: replace what is not.
         std::cout
-            << ToJson(options, model, log, loaded).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+            << ToJson(options, fullPath, model, log, loaded).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
             << "\n";
     } else if (loaded) {
         PrintText(options, model, log);
     } else {
-        std::cerr << "zenthor info: " << ExplainLoadFailure(options.file, log) << "\n";
-        if (log.Count(SkipReason::FileUnreadable) == 0) {
+        std::cerr << "zenthor info: " << options.file << ": " << ExplainLoadFailure(fullPath, log) << "\n";
+        // A file that is no model has nothing more to show.
+        const std::vector<const Diagnostic*> problems = log.ProblemsOf(fullPath);
+        const bool notAModel = !problems.empty() && problems.front()->reason == SkipReason::NoModelChunks;
+        if (log.Count(SkipReason::FileUnreadable) == 0 && !notAModel) {
             PrintText(options, model, log);
         }
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/commands/commands.h"
+#include "app/commands/usage.h"
 #include "app/support/exit_codes.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
     // clean up after, instead of the signal ending the process with a temporary file left.
     std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"zenthor: imports model and mesh files of a game's content tree through importer plug-ins"};
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    // Set before the commands are added, which take it over.
+    app.failure_message(
+        [&args](const CLI::App* failed, const CLI::Error& error) { return zenthor::UsageMessage(*failed, error, args); });
     app.set_version_flag("--version", "zenthor " ZENTHOR_VERSION, "print the version and exit");
     app.require_subcommand(1);
     // Options of the program may also follow the command's name.

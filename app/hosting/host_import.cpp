@@ -8,6 +8,7 @@
 #include "app/output/output_caches.h"
 #include "app/output/scene_export.h"
 #include "app/output/scene_writers.h"
+#include "app/reports/host_notes.h"
 #include "app/reports/load_failure.h"
 #include "host/bitmap_tex.h"
 #include "host/host_scene.h"
@@ -53,10 +54,16 @@ ImportOutcome ImportAndWrite(SceneImport& importer, const ImportRequest& request
     HostScene scene;
     RecordingHost host;
 
+    // A host's file dialog hands the importer a full path, and the importer finds the
+    // content tree from it.
+    std::error_code code;
+    const std::string fullPath = std::filesystem::absolute(request.input, code).lexically_normal().string();
+
     auto start = std::chrono::steady_clock::now();
-    const int imported = importer.DoImport(request.input.c_str(), &scene, &host, FALSE);
+    const int imported = importer.DoImport(fullPath.c_str(), &scene, &host, FALSE);
     outcome.importSeconds = SecondsSince(start);
     outcome.log = host.Records();
+    host_notes::AddHostNotes(fullPath, outcome.log);
     const DialogReport dialog = report();
     if (dialog.closed) {
         outcome.result = ImportOutcome::Result::Cancelled;
@@ -65,7 +72,7 @@ ImportOutcome ImportAndWrite(SceneImport& importer, const ImportRequest& request
     }
     if (imported == 0) {
         outcome.result = ImportOutcome::Result::ImportFailed;
-        outcome.error = ExplainImportFailure(request.input.string(), dialog.optionMarked);
+        outcome.error = ExplainImportFailure(fullPath, dialog.optionMarked);
         return outcome;
     }
 
@@ -76,9 +83,13 @@ ImportOutcome ImportAndWrite(SceneImport& importer, const ImportRequest& request
 
     start = std::chrono::steady_clock::now();
     ExportWarnings warnings;
-    std::error_code code;
     if (request.output.has_parent_path()) {
         std::filesystem::create_directories(request.output.parent_path(), code);
+        if (code) {
+            outcome.result = ImportOutcome::Result::WriteFailed;
+            outcome.error = "cannot create " + request.output.parent_path().string() + ": " + code.message();
+            return outcome;
+        }
     }
     std::optional<TextureStore> ownTextures;
     TextureStore* textures = nullptr;

@@ -3,46 +3,69 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ostream>
 
+#include "app/reports/host_notes.h"
+#include "app/reports/wording.h"
 #include "app/support/text_encoding.h"
 #include "host/import_log.h"
+#include "model/load_observer.h"
 #include "platform/path_lookup.h"
 
 namespace zenthor {
 namespace {
 
-// Lines name this many items before "and N more"; --verbose names all.
-constexpr std::size_t kNamesShown = 3;
-
 std::string Field(const std::vector<std::string>& fields, std::size_t i) {
     return i < fields.size() ? fields[i] : std::string();
 }
 
-std::string Plural(std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
+// The outcome of a reference refused for `why` ("cycle", "depth limit", "file limit").
+std::string RefusedOutcome(const std::string& why) {
+    const ReferenceOutcome outcome = why == import_log::kRefusedCycle   ? ReferenceOutcome::Cycle
+                                     : why == import_log::kRefusedDepth ? ReferenceOutcome::TooDeep
+                                                                        : ReferenceOutcome::LimitReached;
+    return ToString(outcome);
 }
 
-// "a, b, c and 4 more" (or every name when verbose).
-template <typename Item, typename Name>
-std::string Names(const std::vector<Item>& items, bool verbose, Name name) {
-    std::string out;
-    const std::size_t shown = verbose ? items.size() : std::min(items.size(), kNamesShown);
-    for (std::size_t i = 0; i < shown; ++i) {
-        out += (i > 0 ? ", " : "") + name(items[i]);
-    }
-    if (shown < items.size()) {
-        out += " and " + std::to_string(items.size() - shown) + " more";
-    }
-    return out;
+bool IsRefused(const std::string& outcome) {
+    return outcome == ToString(ReferenceOutcome::Cycle) || outcome == ToString(ReferenceOutcome::TooDeep) ||
+           outcome == ToString(ReferenceOutcome::LimitReached);
 }
+
+const std::string kLoaded = ToString(ReferenceOutcome::Loaded);
+const std::string kMissing = ToString(ReferenceOutcome::Missing);
+const std::string kFilteredAsLod = ToString(ReferenceOutcome::FilteredAsLevelOfDetail);
 
 }  // namespace
 
+std::vector<ImportReport::Reference> ImportReport::ReferencesWith(std::string_view outcome) const {
+    std::vector<Reference> found;
+    std::copy_if(references.begin(), references.end(), std::back_inserter(found),
+                 [&](const Reference& r) { return r.outcome == outcome; });
+    return found;
+}
+
+std::vector<std::string> ImportReport::FilesRead() const {
+    std::vector<std::string> files;
+    for (const Reference& r : references) {
+        if (r.outcome == kLoaded || r.outcome == kOutcomeMalformed) {
+            files.push_back(r.path);
+        }
+    }
+    return files;
+}
+
+std::vector<ImportReport::Reference> ImportReport::LevelOfDetailSkipped() const {
+    return ReferencesWith(kFilteredAsLod);
+}
+
 bool ImportReport::LeftOut() const {
-    return !referencesMissing.empty() || !referencesFiltered.empty() || !referencesRefused.empty() ||
-           !meshEntriesDropped.empty() || !trianglesDropped.empty() || !texturesNotFound.empty() ||
-           !objectsNotCreated.empty();
+    const bool referenceLeftOut = std::any_of(references.begin(), references.end(), [](const Reference& r) {
+        return r.outcome != kLoaded && r.outcome != kFilteredAsLod;
+    });
+    return referenceLeftOut || !meshEntriesDropped.empty() || !trianglesDropped.empty() ||
+           !texturesNotFound.empty() || !objectsNotCreated.empty();
 }
 
 std::uint64_t ImportReport::TrianglesDroppedTotal() const {
@@ -59,14 +82,30 @@ ImportReport BuildImportReport(const std::vector<LogRecord>& records) {
     for (const LogRecord& record : records) {
         const std::vector<std::string> f = SplitFields(record.text);
         const std::string& title = record.title;
+        const auto reference = [&](const std::string& outcome, const std::string& why) {
+            report.references.push_back({Field(f, 0), platform::DisplayPath(Field(f, 1)), outcome, why});
+        };
         if (title == kReferenceLoaded) {
-            report.filesRead.push_back(platform::DisplayPath(Field(f, 1)));
+            reference(kLoaded, "");
         } else if (title == kReferenceMissing) {
-            report.referencesMissing.push_back({Field(f, 0), platform::DisplayPath(Field(f, 1)), ""});
+            reference(kMissing, "");
+        } else if (title == host_notes::kReferenceUnreadable) {
+            reference(std::string(kOutcomeUnreadable), Field(f, 2));
         } else if (title == kReferenceFiltered) {
-            report.referencesFiltered.push_back({Field(f, 0), platform::DisplayPath(Field(f, 1)), ""});
+            reference(kFilteredAsLod, "");
         } else if (title == kReferenceRefused) {
-            report.referencesRefused.push_back({Field(f, 0), platform::DisplayPath(Field(f, 1)), Field(f, 2)});
+            reference(RefusedOutcome(Field(f, 2)), Field(f, 2));
+        } else if (title == kReferenceMalformed) {
+            // The file was met as loaded; what it gave came out only once it had been read.
+            const std::string path = platform::DisplayPath(Field(f, 1));
+            const auto loaded = std::find_if(report.references.rbegin(), report.references.rend(),
+                                             [&](const auto& r) { return r.path == path && r.outcome == kLoaded; });
+            if (loaded != report.references.rend()) {
+                loaded->outcome = kOutcomeMalformed;
+                loaded->why = Field(f, 2);
+            } else {
+                reference(std::string(kOutcomeMalformed), Field(f, 2));
+            }
         } else if (title == kMeshEntryDropped) {
             report.meshEntriesDropped.push_back({platform::DisplayPath(Field(f, 0)), Field(f, 1)});
         } else if (title == kTrianglesDropped) {
@@ -81,36 +120,57 @@ ImportReport BuildImportReport(const std::vector<LogRecord>& records) {
             found->objects.push_back(Field(f, 0));
         } else if (title == kObjectNotCreated) {
             report.objectsNotCreated.push_back(Field(f, 0));
+        } else if (title == host_notes::kNoContentFolder) {
+            report.noContentFolder = ImportReport::NoContentFolder{Field(f, 0), Field(f, 1)};
         }
     }
     return report;
 }
 
 void PrintImportReport(std::ostream& out, const ImportReport& report, bool verbose, const std::string& indent) {
+    if (!report.LeftOut()) {
+        return;
+    }
+    if (const auto& note = report.noContentFolder) {
+        out << indent << "no folder named content above " << OneLine(note->file)
+            << ", so references were looked for in " << OneLine(note->lookedIn) << "/meshes/ and textures in "
+            << OneLine(note->lookedIn)
+            << "/textures/ (a content tree keeps them below <folder>/content/meshes/ and "
+               "<folder>/content/textures/)\n";
+    }
     const auto name = [](const ImportReport::Reference& r) { return OneLine(r.name); };
-    if (const auto& refs = report.referencesMissing; !refs.empty()) {
+    const auto nameAndWhy = [](const ImportReport::Reference& r) {
+        return OneLine(r.name) + " (" + OneLine(r.why) + ")";
+    };
+    if (const auto refs = report.ReferencesWith(kMissing); !refs.empty()) {
         out << indent << Plural(refs.size(), "reference", "references") << " missing: "
-            << Names(refs, verbose, name) << "\n";
+            << NameList(refs, verbose, name) << "\n";
     }
-    if (const auto& refs = report.referencesFiltered; !refs.empty()) {
-        out << indent << Plural(refs.size(), "reference", "references") << " filtered as level of detail: "
-            << Names(refs, verbose, name) << " (--include-lods loads them)\n";
+    if (const auto refs = report.ReferencesWith(kOutcomeUnreadable); !refs.empty()) {
+        out << indent << Plural(refs.size(), "referenced file", "referenced files") << " unreadable: "
+            << NameList(refs, verbose, nameAndWhy) << "\n";
     }
-    if (const auto& refs = report.referencesRefused; !refs.empty()) {
-        out << indent << Plural(refs.size(), "reference", "references") << " refused: "
-            << Names(refs, verbose, [](const ImportReport::Reference& r) { return OneLine(r.name) + " (" + r.why + ")"; })
-            << "\n";
+    if (const auto refs = report.ReferencesWith(kOutcomeMalformed); !refs.empty()) {
+        out << indent << Plural(refs.size(), "referenced file", "referenced files") << " malformed, nothing imported from "
+            << (refs.size() == 1 ? "it: " : "them: ") << NameList(refs, verbose, nameAndWhy) << "\n";
+    }
+    std::vector<ImportReport::Reference> refused;
+    std::copy_if(report.references.begin(), report.references.end(), std::back_inserter(refused),
+                 [](const ImportReport::Reference& r) { return IsRefused(r.outcome); });
+    if (!refused.empty()) {
+        out << indent << Plural(refused.size(), "reference", "references") << " refused: "
+            << NameList(refused, verbose, nameAndWhy) << "\n";
     }
     if (const auto& dropped = report.meshEntriesDropped; !dropped.empty()) {
         out << indent << Plural(dropped.size(), "mesh entry", "mesh entries") << " dropped as malformed: "
-            << Names(dropped, verbose, [](const ImportReport::DroppedEntry& d) {
+            << NameList(dropped, verbose, [](const ImportReport::DroppedEntry& d) {
                    return OneLine(d.file) + " (" + OneLine(d.why) + ")";
                })
             << "\n";
     }
     if (const auto& dropped = report.trianglesDropped; !dropped.empty()) {
         out << indent << Plural(report.TrianglesDroppedTotal(), "triangle", "triangles") << " dropped: "
-            << Names(dropped, verbose, [](const ImportReport::DroppedTriangles& d) {
+            << NameList(dropped, verbose, [](const ImportReport::DroppedTriangles& d) {
                    return std::to_string(d.count) + " of " + OneLine(d.object) + " (" + d.why + ")";
                })
             << "\n";
@@ -127,8 +187,18 @@ void PrintImportReport(std::ostream& out, const ImportReport& report, bool verbo
     }
     if (const auto& objects = report.objectsNotCreated; !objects.empty()) {
         out << indent << Plural(objects.size(), "object", "objects") << " the host could not create: "
-            << Names(objects, verbose, [](const std::string& o) { return OneLine(o); }) << "\n";
+            << NameList(objects, verbose, [](const std::string& o) { return OneLine(o); }) << "\n";
     }
+}
+
+std::string LevelOfDetailLine(const ImportReport& report, bool verbose, std::string_view howToLoad) {
+    const std::vector<ImportReport::Reference> skipped = report.LevelOfDetailSkipped();
+    if (skipped.empty()) {
+        return "";
+    }
+    return Plural(skipped.size(), "level-of-detail file", "level-of-detail files") + " skipped: " +
+           NameList(skipped, verbose, [](const ImportReport::Reference& r) { return OneLine(r.name); }) + "; " +
+           std::string(howToLoad);
 }
 
 nlohmann::json ImportReportJson(const ImportReport& report) {
@@ -138,16 +208,20 @@ nlohmann::json ImportReportJson(const ImportReport& report) {
         for (const ImportReport::Reference& r : refs) {
             json item = {{"name", ToUtf8(r.name)}, {"path", ToUtf8(r.path)}};
             if (withWhy) {
-                item["why"] = r.why;
+                item["why"] = ToUtf8(r.why);
             }
             list.push_back(std::move(item));
         }
         return list;
     };
+    std::vector<ImportReport::Reference> refused;
+    std::copy_if(report.references.begin(), report.references.end(), std::back_inserter(refused),
+                 [](const ImportReport::Reference& r) { return IsRefused(r.outcome); });
     json leftOut;
-    leftOut["referencesMissing"] = references(report.referencesMissing, false);
-    leftOut["referencesFilteredAsLod"] = references(report.referencesFiltered, false);
-    leftOut["referencesRefused"] = references(report.referencesRefused, true);
+    leftOut["referencesMissing"] = references(report.ReferencesWith(kMissing), false);
+    leftOut["referencesUnreadable"] = references(report.ReferencesWith(kOutcomeUnreadable), true);
+    leftOut["referencesMalformed"] = references(report.ReferencesWith(kOutcomeMalformed), true);
+    leftOut["referencesRefused"] = references(refused, true);
     leftOut["meshEntriesDropped"] = json::array();
     for (const auto& d : report.meshEntriesDropped) {
         leftOut["meshEntriesDropped"].push_back({{"file", ToUtf8(d.file)}, {"why", ToUtf8(d.why)}});
@@ -168,11 +242,28 @@ nlohmann::json ImportReportJson(const ImportReport& report) {
     for (const std::string& o : report.objectsNotCreated) {
         leftOut["objectsNotCreated"].push_back(ToUtf8(o));
     }
+    json all = json::array();
+    for (const ImportReport::Reference& r : report.references) {
+        json item = {{"name", ToUtf8(r.name)}, {"path", ToUtf8(r.path)}, {"outcome", r.outcome}};
+        if (!r.why.empty()) {
+            item["why"] = ToUtf8(r.why);
+        }
+        all.push_back(std::move(item));
+    }
     json filesRead = json::array();
-    for (const std::string& f : report.filesRead) {
+    for (const std::string& f : report.FilesRead()) {
         filesRead.push_back(ToUtf8(f));
     }
-    return {{"leftOut", std::move(leftOut)}, {"filesRead", std::move(filesRead)}};
+    json noContentFolder = nullptr;
+    if (report.noContentFolder) {
+        noContentFolder = {{"file", ToUtf8(report.noContentFolder->file)},
+                           {"lookedIn", ToUtf8(report.noContentFolder->lookedIn)}};
+    }
+    return {{"leftOut", std::move(leftOut)},
+            {"levelOfDetailSkipped", references(report.LevelOfDetailSkipped(), false)},
+            {"references", std::move(all)},
+            {"filesRead", std::move(filesRead)},
+            {"noContentFolder", std::move(noContentFolder)}};
 }
 
 }  // namespace zenthor

@@ -1,11 +1,15 @@
-// What one import read and left out, as the importer told zenthor's host log, grouped for
-// people (one line per kind, a count and the first few names; missing textures one line
-// per file with the number of objects using it) and for scripts (JSON).
+// What one import read and left out, as the importer told zenthor's host log (with the
+// notes zenthor adds, host_notes.h), grouped for people (one line per kind, a count and the
+// first few names; missing textures one line per file with the number of objects using
+// it) and for scripts (JSON). Level-of-detail files that the setting skipped are the
+// setting doing its job: they are reported apart from what was left out.
 #pragma once
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -20,11 +24,19 @@ struct LogRecord {
     std::string text;
 };
 
+// What became of a referenced file: the names of ToString(ReferenceOutcome) in
+// model/load_observer.h, and two that zenthor tells apart from them.
+inline constexpr std::string_view kOutcomeUnreadable = "unreadable";  // there, but it cannot be read
+inline constexpr std::string_view kOutcomeMalformed = "malformed";    // read, but it gave no mesh
+
 struct ImportReport {
     struct Reference {
         std::string name;
         std::string path;
-        std::string why;  // refused only: "cycle", "depth limit" or "file limit"
+        std::string outcome;
+        // Refused: "cycle", "depth limit" or "file limit"; unreadable: the system's reason;
+        // malformed: what was wrong, and where.
+        std::string why;
     };
     struct DroppedEntry {
         std::string file;
@@ -39,26 +51,39 @@ struct ImportReport {
         std::string path;
         std::vector<std::string> objects;  // in scene order
     };
+    // The imported file lies in no folder named content, so the importer looked for its
+    // references and textures below `lookedIn` instead.
+    struct NoContentFolder {
+        std::string file;
+        std::string lookedIn;
+    };
 
-    std::vector<std::string> filesRead;  // the referenced files loaded, in load order
-    std::vector<Reference> referencesMissing;
-    std::vector<Reference> referencesFiltered;
-    std::vector<Reference> referencesRefused;
+    std::vector<Reference> references;  // every reference met, in load order
     std::vector<DroppedEntry> meshEntriesDropped;
     std::vector<DroppedTriangles> trianglesDropped;
     std::vector<MissingTexture> texturesNotFound;  // by file, in order of first use
     std::vector<std::string> objectsNotCreated;
+    std::optional<NoContentFolder> noContentFolder;
 
-    // True when anything at all was left out.
+    std::vector<Reference> ReferencesWith(std::string_view outcome) const;
+    // The referenced files the import read (loaded or malformed), in load order.
+    std::vector<std::string> FilesRead() const;
+    std::vector<Reference> LevelOfDetailSkipped() const;
+    // True when anything was left out; level-of-detail files the setting skipped are not.
     bool LeftOut() const;
     std::uint64_t TrianglesDroppedTotal() const;
 };
 
 ImportReport BuildImportReport(const std::vector<LogRecord>& records);
 
-// One line per kind of thing left out, each starting with `indent`; nothing when nothing
-// was. Without `verbose` each line names the first few and counts the rest.
+// One line per kind of thing left out, each starting with `indent`, after a line on the
+// missing content folder where that explains it; nothing when nothing was left out.
+// Without `verbose` each line names the first few and counts the rest.
 void PrintImportReport(std::ostream& out, const ImportReport& report, bool verbose, const std::string& indent);
+
+// "2 level-of-detail files skipped: crate_lod1, rock_lod1; " then `howToLoad`; empty when
+// the setting skipped none.
+std::string LevelOfDetailLine(const ImportReport& report, bool verbose, std::string_view howToLoad);
 
 nlohmann::json ImportReportJson(const ImportReport& report);
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 #include <vector>
@@ -239,6 +240,31 @@ bool PendingFileSet::Commit(std::string& error) {
     }
     m_committed = true;
     return true;
+}
+
+std::optional<std::string> WhyNotWritable(const fs::path& folder, bool create) {
+    const fs::path where = folder.empty() ? fs::path(".") : folder;
+    std::error_code code;
+    if (create) {
+        fs::create_directories(where, code);
+        if (code) {
+            return code.message();
+        }
+    }
+    int fd = open(where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != ENOENT && errno != EACCES && errno != EROFS && errno != ENOTDIR) {
+        // A file system without unnamed files: a named one, removed at once.
+        std::string name = (where / ".zenthor-check-XXXXXX").string();
+        fd = mkstemp(name.data());
+        if (fd >= 0) {
+            unlink(name.c_str());
+        }
+    }
+    if (fd < 0) {
+        return std::string(std::strerror(errno));
+    }
+    close(fd);
+    return std::nullopt;
 }
 
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::string& error) {

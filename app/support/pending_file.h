@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,11 @@ private:
     std::vector<std::filesystem::path> m_createdFolders;  // outermost first
     bool m_committed = false;
 };
+
+// Why no file can be written into `folder`, in the system's words ("Permission denied",
+// "Read-only file system", "No such file or directory"); nullopt when one can. Checked by
+// making a file there that vanishes again. With `create`, a missing folder is made first.
+std::optional<std::string> WhyNotWritable(const std::filesystem::path& folder, bool create);
 
 // Writes `bytes` as the whole of `path` through a PendingFile; false with `error` set
 // (and nothing left behind) when any step fails.

@@ -11,9 +11,13 @@ std::string ProgressLine(std::size_t done, std::size_t total, std::size_t failed
     std::string bar =
         "[" + std::string(filled, '#') + std::string(static_cast<std::size_t>(width) - filled, '-') + "]";
     char rest[128];
-    std::snprintf(rest, sizeof rest, " %zu/%zu  %zu failed  %.1f files/s", done, total, failed,
-                  seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
-    return bar + rest;
+    std::snprintf(rest, sizeof rest, " %zu/%zu  %zu failed", done, total, failed);
+    // A rate over less than a second says nothing.
+    char rate[64] = "";
+    if (seconds >= 1) {
+        std::snprintf(rate, sizeof rate, "  %.1f files/s", static_cast<double>(done) / seconds);
+    }
+    return bar + rest + rate;
 }
 
 ProgressBar::ProgressBar(int fd) : m_fd(fd), m_active(isatty(fd) == 1) {}
@@ -40,9 +44,10 @@ void ProgressBar::Message(const std::string& line) {
     }
 }
 
-void ProgressBar::Finish() {
+void ProgressBar::Finish(std::size_t done, std::size_t total, std::size_t failed) {
     if (m_active) {
-        Write("\r\x1b[K");
+        Update(done, total, failed);
+        Write("\n");
     }
 }
 

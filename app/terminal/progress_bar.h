@@ -20,8 +20,8 @@ public:
     void Update(std::size_t done, std::size_t total, std::size_t failed);
     // Prints a line of its own above the bar (or plainly, with no bar).
     void Message(const std::string& line);
-    // Removes the bar.
-    void Finish();
+    // Draws the bar a last time and leaves it on its line.
+    void Finish(std::size_t done, std::size_t total, std::size_t failed);
 
 private:
     void Write(const std::string& text);

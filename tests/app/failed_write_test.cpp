@@ -109,8 +109,8 @@ TEST(FailedWrites, ExitOneWithTheReasonAndLeaveNothing) {
         chmod(readOnly.c_str(), 0555);
         run = RunInShell(":", args(readOnly), err);
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_THAT(run.err, HasSubstr(readOnly.string() + "/")) << run.err;
-        EXPECT_THAT(run.err, HasSubstr("Permission denied"));
+        // Found before the import runs, with the system's reason.
+        EXPECT_THAT(run.err, HasSubstr("cannot write into " + readOnly.string() + ": Permission denied"));
         EXPECT_THAT(FilesBelow(readOnly), ::testing::IsEmpty());
     }
 }

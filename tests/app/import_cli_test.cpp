@@ -82,38 +82,59 @@ TEST(ImportFailures, ExitOneWithTheReason) {
     }
 }
 
-TEST(ImportFailures, UsageErrorsExitTwo) {
+TEST(ImportFailures, UsageErrorsExitTwoAndSayWhatToDo) {
     SampleTree tree;
     const std::string model = tree.Path("models/sample.model");
     const std::string out = (tree.Base() / "out").string();
-    const std::vector<std::vector<std::string>> cases = {
-        {"import", model},                                         // no output
-        {"import", model, "-o", out + ".glb", "--out-dir", out},   // both outputs
-        {"import", model, "-o", out + ".dat"},                     // format unknown from the name
-        {"import", model, "-o", out + ".glb", "--format", "fbx"},  // unknown format
-        {"import", tree.Root().string(), "-o", out + ".glb"},      // a folder with -o
-        {"import", model, "-o", out + ".glb", "--jobs", "0"},      // no workers
-        {"frobnicate"},                                            // no such command
+    const struct {
+        std::vector<std::string> args;
+        std::string says;
+    } cases[] = {
+        {{"import", model}, "give either -o FILE (one input file) or --out-dir DIR"},
+        {{"import", model, "-o", out + ".glb", "--out-dir", out}, "give either -o FILE"},
+        {{"import", model, "-o", out + ".dat"}, "cannot tell the format from " + out + ".dat"},
+        {{"import", model, "-o", out + ".glb", "--format", "fbx"}, "unknown --format fbx (glb, gltf or obj)"},
+        {{"import", model, "-o", out + ".obj", "--format", "glb"}, "names the obj format, but --format says glb"},
+        {{"import", tree.Root().string(), "-o", out + ".glb"}, "-o takes one input file"},
+        {{"import", model, "-o", out + ".glb", "--jobs", "0"}, "zenthor import: --jobs must be at least 1"},
+        {{"import", model, "-o", out + ".glb", "--timeout", "0"}, "--timeout must be more than 0"},
+        {{"browse", tree.Root().string(), "--port", "70000"}, "--port must be from 0 to 65535"},
+        {{"impotr", model}, "zenthor: unknown command impotr; did you mean import?"},
+        {{"import", model, "-o", out + ".glb", "--include-lod"}, "unknown option --include-lod; did you mean --include-lods?"},
+        {{"frobnicate"}, "unknown command frobnicate (zenthor --help"},
     };
-    for (const auto& args : cases) {
-        SCOPED_TRACE(args.back());
-        const ProcessResult run = RunZenthor(args);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const ProcessResult run = RunZenthor(c.args);
         EXPECT_EQ(run.exitCode, 2) << run.err;
-        EXPECT_FALSE(run.err.empty());
+        EXPECT_THAT(run.err, HasSubstr(c.says));
     }
+    EXPECT_FALSE(fs::exists(out + ".obj"));
 }
 
-TEST(ImportOutput, FormatFlagOverridesTheExtensionAndExtensionsIgnoreCase) {
+TEST(ImportFailures, WhereTheRunWritesIsCheckedBeforeItImports) {
+    SampleTree tree;
+    const std::string model = tree.Path("models/sample.model");
+    const fs::path out = tree.Base() / "out.glb";
+    const fs::path report = tree.Base() / "missing/report.json";
+    const ProcessResult run = RunZenthor({"import", model, "-o", out.string(), "--yes", "--report", report.string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("cannot write the report " + report.string() + ": No such file or directory"));
+    EXPECT_THAT(run.out, Not(HasSubstr(kSummaryTitle)));
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST(ImportOutput, FormatFlagOverridesTheExtensionAndNamesAndChoicesIgnoreCase) {
     SampleTree tree;
     fs::copy_file(tree.Path("models/sample.model"), tree.Path("models/SAMPLE.MODEL"));
     const fs::path output = tree.Base() / "scene.dat";
     const ProcessResult run = RunZenthor(
-        {"import", tree.Path("models/SAMPLE.MODEL"), "-o", output.string(), "--format", "GLB", "-y"});
+        {"import", tree.Path("models/SAMPLE.MODEL"), "-o", output.string(), "--format", "GLB", "--textures", "PNG", "-y"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::ifstream in(output, std::ios::binary);
-    char magic[4] = {};
-    in.read(magic, 4);
-    EXPECT_EQ(std::string(magic, 4), "glTF");
+    const std::string glb((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(glb.starts_with("glTF"));
+    EXPECT_THAT(glb, HasSubstr("\"image/png\""));
 }
 
 TEST(Plugins, ListsTheImporterAndReportsLibrariesItSkips) {
@@ -152,7 +173,13 @@ TEST(Info, ReportsTexturesTriedReferencesAndUnreadableFiles) {
 
     const ProcessResult missing = RunZenthor({"info", tree.Path("models/none.model")});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_THAT(missing.err, HasSubstr("zenthor info: cannot open " + tree.Path("models/none.model")));
+    EXPECT_THAT(missing.err, HasSubstr("zenthor info: " + tree.Path("models/none.model") + ": cannot open it: no such file"));
+
+    // A file of another kind is said to be one, without the format's notes on it.
+    const ProcessResult other = RunZenthor({"info", tree.Write("notes.txt", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'})});
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_THAT(other.err, HasSubstr("notes.txt: it is not a .model or .mesh file: no chunk of the model format in it"));
+    EXPECT_EQ(other.out, "");
 }
 
 }  // namespace

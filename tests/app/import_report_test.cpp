@@ -1,5 +1,8 @@
 // What an import left out, told through the host's log and reported by zenthor: one model
-// with something of every kind left out, as text, as JSON and as exit statuses.
+// with something of every kind left out, as text, as JSON and as exit statuses; every
+// referenced file with what became of it; the content tree found from any path.
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +13,7 @@
 
 #include "tests/app/zenthor_process.h"
 #include "tests/support/model_writer.h"
+#include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace zenthor {
@@ -18,11 +22,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using nlohmann::json;
 
 // models/flawed.model: two objects on a missing texture, one of them with a triangle whose
 // corner names no vertex and a degenerate one; a mesh entry whose index count lies; a
-// missing reference, a level-of-detail one and one that comes back to its own file.
+// missing reference, a level-of-detail one, one that comes back to its own file, one to a
+// file of garbage and one to a folder.
 struct FlawedTree {
     TempContentTree tree;
     std::string model;
@@ -35,9 +41,11 @@ struct FlawedTree {
                                             IndicesChunk(std::vector<std::uint16_t>{0, 1, 2}, 1000)});
         tree.Write("meshes/loop.mesh", {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\loop"))}), MeshRefsChunk({"loop"})});
         tree.Write("meshes/rock_lod1.mesh", {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\lod"))})});
+        tree.Write("meshes/garbage.mesh", std::vector<std::uint8_t>{'g', 'a', 'r', 'b', 'a', 'g', 'e', '\n'});
+        fs::create_directories(tree.Root() / "meshes/folder.mesh");
         model = tree.Write("models/flawed.model",
                            {MeshesChunk({MeshEntry(TriangleMesh("stone", "props\\good")), MeshEntry(broken), lyingEntry}),
-                            MeshRefsChunk({"gone,rock_lod1,loop"})});
+                            MeshRefsChunk({"gone,rock_lod1,loop,garbage,folder"})});
     }
 };
 
@@ -58,9 +66,12 @@ TEST(ImportReport, TellsEveryKindLeftOutInTheOrderTheImportMetIt) {
     const json file = ReadJson(report).at("files").at(0);
     EXPECT_EQ(file.at("status"), "imported-with-omissions");
     EXPECT_EQ(file.at("objects"), 3);
+    const std::string notAModel = "no chunk of the model format in it; the first chunk id is 0x62726167";
     const json expected = {
         {"referencesMissing", {{{"name", "gone"}, {"path", root + "/meshes/gone.mesh"}}}},
-        {"referencesFilteredAsLod", {{{"name", "rock_lod1"}, {"path", root + "/meshes/rock_lod1.mesh"}}}},
+        {"referencesUnreadable",
+         {{{"name", "folder"}, {"path", root + "/meshes/folder.mesh"}, {"why", "it is a folder"}}}},
+        {"referencesMalformed", {{{"name", "garbage"}, {"path", root + "/meshes/garbage.mesh"}, {"why", notAModel}}}},
         {"referencesRefused", {{{"name", "loop"}, {"path", root + "/meshes/loop.mesh"}, {"why", "cycle"}}}},
         {"meshEntriesDropped",
          {{{"file", flawed.model}, {"why", "index count 1000 needs 2000 bytes, 6 present"}}}},
@@ -72,17 +83,61 @@ TEST(ImportReport, TellsEveryKindLeftOutInTheOrderTheImportMetIt) {
         {"objectsNotCreated", json::array()},
     };
     EXPECT_EQ(file.at("leftOut"), expected) << file.at("leftOut").dump(2);
-    EXPECT_EQ(file.at("filesRead"), json::array({root + "/meshes/loop.mesh"}));
+    // The level-of-detail file skipped is the setting's doing, apart from what was left out.
+    EXPECT_EQ(file.at("levelOfDetailSkipped"),
+              json::array({{{"name", "rock_lod1"}, {"path", root + "/meshes/rock_lod1.mesh"}}}));
+    std::vector<std::string> outcomes;
+    for (const json& reference : file.at("references")) {
+        outcomes.push_back(reference.at("name").get<std::string>() + " " + reference.at("outcome").get<std::string>());
+    }
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"gone missing", "rock_lod1 filtered-as-lod", "loop loaded",
+                                                  "loop cycle-refused", "garbage malformed", "folder unreadable"}));
 
     // The same, for people: one line per kind, the texture once with its three objects.
     EXPECT_THAT(run.err, HasSubstr("left out of " + flawed.model + ":\n"
                                    "  1 reference missing: gone\n"
-                                   "  1 reference filtered as level of detail: rock_lod1 (--include-lods loads them)\n"
+                                   "  1 referenced file unreadable: folder (it is a folder)\n"
+                                   "  1 referenced file malformed, nothing imported from it: garbage (" + notAModel + ")\n"
                                    "  1 reference refused: loop (cycle)\n"
                                    "  1 mesh entry dropped as malformed: " + flawed.model +
                                    " (index count 1000 needs 2000 bytes, 6 present)\n"
                                    "  2 triangles dropped: 1 of broken (a corner names no vertex), 1 of broken (degenerate)\n"
-                                   "  texture not found: " + root + "/textures/stone.512.dds (3 objects)\n"));
+                                   "  texture not found: " + root + "/textures/stone.512.dds (3 objects)\n"
+                                   "zenthor import: 1 level-of-detail file skipped: rock_lod1; --include-lods loads them\n"));
+
+    // info judges every reference the same way.
+    const ProcessResult info = RunZenthor({"info", flawed.model});
+    EXPECT_THAT(info.out, HasSubstr("\"garbage\" -> " + root + "/meshes/garbage.mesh  [malformed: " + notAModel + "]"));
+    EXPECT_THAT(info.out, HasSubstr("\"folder\" -> " + root + "/meshes/folder.mesh  [unreadable: it is a folder]"));
+}
+
+TEST(ImportReport, AReferencedFileWithoutReadPermissionIsUnreadable) {
+    SampleTree tree;
+    chmod(tree.Path("meshes/crate.mesh").c_str(), 0);
+    const ProcessResult run = RunZenthor(
+        {"import", tree.Path("models/sample.model"), "-o", (tree.Base() / "out.glb").string(), "--yes"},
+        RunOptions{{}, true});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("1 referenced file unreadable: crate (Permission denied)"));
+}
+
+TEST(ImportReport, FindsTheContentTreeFromARelativePathAndSaysWhenThereIsNone) {
+    SampleTree tree;
+    const fs::path out = tree.Base() / "out.glb";
+    const ProcessResult relative = RunZenthor({"import", "content/models/sample.model", "-o", out.string(), "--yes"},
+                                              RunOptions{tree.Base(), false});
+    EXPECT_EQ(relative.exitCode, 0) << relative.err;
+    EXPECT_THAT(relative.err, Not(HasSubstr("left out")));
+
+    const fs::path loose = tree.Base() / "loose/sample.model";
+    fs::create_directories(loose.parent_path());
+    fs::copy_file(tree.Path("models/sample.model"), loose);
+    const ProcessResult outside = RunZenthor({"import", loose.string(), "-o", out.string(), "--yes"},
+                                             RunOptions{tree.Base(), false});
+    EXPECT_EQ(outside.exitCode, 0) << outside.err;
+    EXPECT_THAT(outside.err, HasSubstr("  no folder named content above " + loose.string() +
+                                       ", so references were looked for in " + tree.Base().string() +
+                                       "/meshes/ and textures in " + tree.Base().string() + "/textures/"));
 }
 
 TEST(ImportReport, StrictMakesAnythingLeftOutAnExitStatusOfItsOwn) {
@@ -95,7 +150,11 @@ TEST(ImportReport, StrictMakesAnythingLeftOutAnExitStatusOfItsOwn) {
         std::string input;
         int status;
     };
-    for (const Case& c : {Case{flawed.model, 3}, Case{clean, 0}, Case{failing, 1}}) {
+    const std::string lodOnly = flawed.tree.Write(
+        "models/lod_only.model", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\b"))}), MeshRefsChunk({"rock_lod1"})});
+    const std::string garbageOnly = flawed.tree.Write(
+        "models/garbage_only.model", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\b"))}), MeshRefsChunk({"garbage"})});
+    for (const Case& c : {Case{flawed.model, 3}, Case{clean, 0}, Case{failing, 1}, Case{lodOnly, 0}, Case{garbageOnly, 3}}) {
         EXPECT_EQ(RunZenthor({"import", c.input, "-o", out, "--yes", "--strict"}).exitCode, c.status) << c.input;
     }
 

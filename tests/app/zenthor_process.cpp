@@ -19,9 +19,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// zenthor and `args`, as strings and as the pointers execv takes (which point into them).
+// zenthor and `args`, behind `prefix` (a program that starts it), as strings and as the
+// pointers execv takes (which point into them).
 struct Argv {
-    explicit Argv(const std::vector<std::string>& args) : strings{ZENTHOR_EXE} {
+    explicit Argv(const std::vector<std::string>& args, const std::vector<std::string>& prefix = {})
+        : strings(prefix) {
+        strings.push_back(ZENTHOR_EXE);
         strings.insert(strings.end(), args.begin(), args.end());
         for (std::string& s : strings) pointers.push_back(s.data());
         pointers.push_back(nullptr);
@@ -42,15 +45,12 @@ std::string ReadAll(std::FILE* file) {
     return text;
 }
 
-}  // namespace
-
-ProcessResult RunZenthor(const std::vector<std::string>& args, std::chrono::seconds limit) {
+ProcessResult Run(const Argv& argv, const std::filesystem::path& folder, std::chrono::seconds limit) {
     // Output goes to unnamed temporary files, read once the program has ended: the workers
     // of a batch may hold them open longer than the program itself.
     using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
     File out(std::tmpfile(), std::fclose);
     File err(std::tmpfile(), std::fclose);
-    Argv argv(args);
     const pid_t pid = out && err ? fork() : -1;
     if (pid < 0) throw std::runtime_error("cannot start " + argv.strings[0]);
     if (pid == 0) {
@@ -58,6 +58,7 @@ ProcessResult RunZenthor(const std::vector<std::string>& args, std::chrono::seco
         dup2(null, 0);
         dup2(fileno(out.get()), 1);
         dup2(fileno(err.get()), 2);
+        if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(127);
         execv(argv.pointers[0], argv.pointers.data());
         _exit(127);
     }
@@ -72,6 +73,20 @@ ProcessResult RunZenthor(const std::vector<std::string>& args, std::chrono::seco
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return {ExitCodeOf(status), ReadAll(out.get()), ReadAll(err.get())};
+}
+
+}  // namespace
+
+ProcessResult RunZenthor(const std::vector<std::string>& args, std::chrono::seconds limit) {
+    return Run(Argv(args), {}, limit);
+}
+
+ProcessResult RunZenthor(const std::vector<std::string>& args, const RunOptions& options) {
+    std::vector<std::string> prefix;
+    if (options.asUser && geteuid() == 0) {
+        prefix = {"/usr/bin/setpriv", "--bounding-set", "-dac_override,-dac_read_search"};
+    }
+    return Run(Argv(args, prefix), options.workingFolder, std::chrono::seconds(60));
 }
 
 TerminalSession::TerminalSession(const std::vector<std::string>& args) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ struct ProcessResult {
 // `limit`.
 ProcessResult RunZenthor(const std::vector<std::string>& args,
                          std::chrono::seconds limit = std::chrono::seconds(60));
+
+struct RunOptions {
+    std::filesystem::path workingFolder;  // the test's own when empty
+    // Run by root, the program gives up the privilege to read and write every file, so that
+    // permissions count as they do for a user.
+    bool asUser = false;
+};
+ProcessResult RunZenthor(const std::vector<std::string>& args, const RunOptions& options);
 
 // zenthor on a pseudo-terminal: standard input, output and error are the terminal.
 class TerminalSession {

@@ -108,7 +108,7 @@ async function main() {
   const failed = all.find((info) => info.status === 'failed');
   const textured = all.filter((info) => info.status !== 'failed')
     .sort((a, b) => b.objects.filter((o) => o.texture).length - a.objects.filter((o) => o.texture).length)[0];
-  const withLods = all.find((info) => info.report?.leftOut?.referencesFilteredAsLod?.length > 0);
+  const withLods = all.find((info) => info.report?.levelOfDetailSkipped?.length > 0);
   assert(failed && textured?.objects.some((o) => o.texture) && withLods,
     'the tree needs a failed model, a model with textures and one with level-of-detail references');
 
