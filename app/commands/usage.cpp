@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string_view>
 
 namespace zenthor {
@@ -49,6 +50,19 @@ std::vector<std::string> CommandNames(const CLI::App& app) {
         names.push_back(command->get_name());
     }
     return names;
+}
+
+// A number that `allowed` accepts, said as "must be " + `description` otherwise.
+CLI::Validator NumberCheck(const std::string& description, std::function<bool(double)> allowed) {
+    return CLI::Validator(
+        [description, allowed](std::string& value) -> std::string {
+            double number = 0;
+            if (!CLI::detail::lexical_cast(value, number)) {
+                return "must be a number";
+            }
+            return allowed(number) ? "" : "must be " + description;
+        },
+        description);
 }
 
 std::string Suggestion(const std::string& word, const std::vector<std::string>& candidates) {
@@ -122,48 +136,16 @@ std::string UsageMessage(const CLI::App& app, const CLI::Error& error, const std
 }
 
 CLI::Validator AtLeast(double least) {
-    return CLI::Validator(
-        [least](std::string& value) -> std::string {
-            double number = 0;
-            if (!CLI::detail::lexical_cast(value, number)) {
-                return "must be a number";
-            }
-            if (number < least) {
-                return "must be at least " + Number(least);
-            }
-            return "";
-        },
-        "at least " + Number(least));
+    return NumberCheck("at least " + Number(least), [least](double n) { return n >= least; });
 }
 
 CLI::Validator MoreThan(double above) {
-    return CLI::Validator(
-        [above](std::string& value) -> std::string {
-            double number = 0;
-            if (!CLI::detail::lexical_cast(value, number)) {
-                return "must be a number";
-            }
-            if (!(number > above)) {
-                return "must be more than " + Number(above);
-            }
-            return "";
-        },
-        "more than " + Number(above));
+    return NumberCheck("more than " + Number(above), [above](double n) { return n > above; });
 }
 
 CLI::Validator Between(double least, double most) {
-    return CLI::Validator(
-        [least, most](std::string& value) -> std::string {
-            double number = 0;
-            if (!CLI::detail::lexical_cast(value, number)) {
-                return "must be a number";
-            }
-            if (number < least || number > most) {
-                return "must be from " + Number(least) + " to " + Number(most);
-            }
-            return "";
-        },
-        "from " + Number(least) + " to " + Number(most));
+    return NumberCheck("from " + Number(least) + " to " + Number(most),
+                       [least, most](double n) { return n >= least && n <= most; });
 }
 
 }  // namespace zenthor
