@@ -190,6 +190,19 @@ TEST(Browse, AnswersOnlyToItsOwnHostName) {
     }
 }
 
+TEST(Browse, ASecondServerOnATakenPortFailsAndTheFirstKeepsAnswering) {
+    SampleTree tree;
+    ZenthorServer first(BrowseArgs(tree));
+    const std::string port = std::to_string(first.Port());
+    TempContentTree other;
+    std::vector<std::string> args = BrowseArgs(other);
+    args[3] = port;  // "--port", "0" → the first one's port
+    const ProcessResult second = RunZenthor(args, std::chrono::seconds(20));
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_THAT(second.err, HasSubstr("cannot listen on 127.0.0.1:" + port + ": address in use"));
+    EXPECT_EQ(json::parse(Send(first.Port(), "/api/models").body).at("models").size(), 1u);
+}
+
 TEST(Browse, ModelsThatCrashOrHangTheImporterFailAloneAndImportsAreSharedAndKept) {
     TempContentTree tree;
     for (const char* name : {"models/crash.model", "models/hang.model", "models/slow.model"}) {
