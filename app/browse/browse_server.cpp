@@ -38,6 +38,7 @@ struct BrowseServer::Impl {
         server.Get("/api/view", Route(&RouteHandlers::HandleView));
         server.Get("/api/thumbnail", Route(&RouteHandlers::HandleThumbnail));
         server.Get("/api/download", Route(&RouteHandlers::HandleDownload));
+        server.Get("/api/texture", Route(&RouteHandlers::HandleTexture));
     }
 
     void Limits() {
