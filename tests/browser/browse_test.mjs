@@ -4,8 +4,9 @@
 //
 //   node tests/browser/browse_test.mjs --url http://127.0.0.1:PORT/ --screenshot FILE.png
 //
-// FILE.png gets the 3D view of a textured model, FILE.grid.png the grid. Exit status 0 when
-// every check passed, 1 when any failed, 2 on a usage or start-up error.
+// FILE.png gets the 3D view of a textured model, FILE.grid.png the grid and FILE.failed.png
+// a failed model's page. Exit status 0 when every check passed, 1 when any failed, 2 on a
+// usage or start-up error.
 import { mkdirSync } from 'node:fs';
 import { dirname } from 'node:path';
 import { parseArgs } from 'node:util';
@@ -37,6 +38,7 @@ const infoOf = (path, lods) => api(`/api/model?path=${encodeURIComponent(path)}&
 // A CSS selector for the tile of a model (paths may hold quotes and backslashes).
 const tileOf = (path) => `#grid li[data-path="${path.replace(/["\\]/g, '\\$&')}"]`;
 const pageOf = (path, lods) => new URL(`/?model=${encodeURIComponent(path)}${lods ? '&lods=1' : ''}`, base).href;
+const screenshotAs = (kind) => options.screenshot.replace(/(\.png)?$/, `.${kind}.png`);
 
 function assert(condition, message) {
   if (!condition) {
@@ -63,7 +65,10 @@ async function settledView(page) {
       objects: Number(stage.dataset.objects),
       textured: Number(stage.dataset.textured),
       name: document.getElementById('model-name').textContent,
+      badge: document.getElementById('model-badge').dataset.status,
       lods: document.getElementById('lods').checked,
+      enabled: Object.fromEntries(['wireframe', 'reset-view', 'lods'].map((id) => [id, !document.getElementById(id).disabled])),
+      report: document.getElementById('report-text').textContent,
       listed: [...document.querySelectorAll('#object-list .object-name')].map((node) => node.textContent),
     };
   });
@@ -124,8 +129,14 @@ async function main() {
     const page = await browser.newPage();
     await page.setViewport({ width: 1280, height: 800 });
     const pageErrors = [];
+    const refusalsAskedFor = [];  // addresses a check has the server refuse on purpose
     page.on('pageerror', (error) => pageErrors.push(error.message));
-    page.on('console', (message) => message.type() === 'error' && pageErrors.push(message.text()));
+    page.on('console', (message) => {
+      const url = message.location()?.url ?? '';
+      if (message.type() === 'error' && !refusalsAskedFor.some((part) => url.includes(part))) {
+        pageErrors.push(`${message.text()} ${url}`);
+      }
+    });
 
     const check = async (name, body) => {
       try {
@@ -171,10 +182,10 @@ async function main() {
       }
       assertEqual(new Set(labels.values()).size, labels.size, `statuses told apart by their labels ${JSON.stringify([...labels])}`);
       await page.evaluate(() => window.scrollTo(0, 0));
-      await page.screenshot({ path: options.screenshot.replace(/(\.png)?$/, '.grid.png') });
+      await page.screenshot({ path: screenshotAs('grid') });
     });
 
-    await check('a failed model says why, in its tile and on its page', async () => {
+    await check('a failed model says why in its tile, its view and its report, and offers only "Include lods"', async () => {
       await openGrid(page);
       const tile = `${tileOf(failed.path)} .reason`;
       await page.waitForFunction((selector) => document.querySelector(selector).textContent !== '', { timeout }, tile);
@@ -183,6 +194,18 @@ async function main() {
       const view = await settledView(page);
       assertEqual(view.state, 'failed', 'state of the view');
       assertEqual(view.message, failed.error, 'reason on the page');
+      assert(view.report.includes(failed.error), `the report does not say why: ${JSON.stringify(view.report)}`);
+      assertEqual(view.enabled, { 'wireframe': false, 'reset-view': false, 'lods': true }, 'controls offered');
+      await page.screenshot({ path: screenshotAs('failed') });
+    });
+
+    await check('a model that is not there any more says so and offers no control', async () => {
+      const deleted = 'models/deleted since the link was made.model';
+      refusalsAskedFor.push(`/api/model?path=${encodeURIComponent(deleted)}`);
+      await page.goto(pageOf(deleted, false));
+      const view = await settledView(page);
+      assertEqual([view.state, view.badge], ['missing', 'missing'], 'state of the view and badge');
+      assertEqual(view.enabled, { 'wireframe': false, 'reset-view': false, 'lods': false }, 'controls offered');
     });
 
     await check('a picked model is drawn, with its textures, and its objects listed in scene order', async () => {
@@ -193,6 +216,7 @@ async function main() {
       assertEqual(view.listed, textured.objects.map((object) => object.name), 'objects listed');
       assertEqual(view.objects, textured.objects.length, 'objects drawn');
       assertEqual(view.textured, textured.objects.filter((object) => object.texture).length, 'objects drawn with a texture');
+      assertEqual(view.enabled, { 'wireframe': true, 'reset-view': true, 'lods': true }, 'controls offered');
       const share = await drawnShare(page);
       assert(share > 0.01, `only ${(share * 100).toFixed(2)}% of the canvas differs from the background`);
       await page.screenshot({ path: options.screenshot });

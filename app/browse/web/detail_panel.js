@@ -1,7 +1,10 @@
-// The detail panel, the page of one model: its 3D view, the objects it is made of, what the import left out,
-// the summary the importer showed, and its downloads.
+// The detail panel, the page of one model: its 3D view, the objects it is made of, what the
+// import left out, the summary the importer showed, and its downloads.
+// A control that acts on the view is offered only while there is a view; "Include lods"
+// stays while the model is there, failed or not: the other import loads the level-of-detail
+// files this one left out, and may turn out otherwise.
 import { fetchBytes, modelInfo } from './api.js';
-import { countsText, el, plural, setBadge } from './dom.js';
+import { countsText, el, plural, refusedStatus, setBadge } from './dom.js';
 
 const byId = (id) => document.getElementById(id);
 
@@ -51,7 +54,14 @@ export class DetailPanel {
       info = await modelInfo(path, lods);
     } catch (error) {
       if (token === this.token) {
-        this.setState('error', `The model could not be loaded: ${error.message}`);
+        const status = refusedStatus(error);
+        setBadge(byId('model-badge'), status);
+        byId('model-panel').hidden = true;  // nothing to tell about it
+        if (status === 'missing') {
+          this.setState('missing', `${path} is not in the content folder: it was moved, renamed or deleted.`);
+        } else {
+          this.setState('error', `The model could not be loaded: ${error.message}`);
+        }
       }
       return;
     }
@@ -113,9 +123,15 @@ export class DetailPanel {
   setState(state, message) {
     this.stage.dataset.state = state;
     this.message.hidden = state === 'ready';
-    this.message.querySelector('.title').textContent =
-      { failed: 'This model failed to import', error: 'Something went wrong' }[state] ?? '';
+    this.message.querySelector('.title').textContent = {
+      failed: 'This model failed to import',
+      missing: 'This model no longer exists',
+      error: 'Something went wrong',
+    }[state] ?? '';
     this.message.querySelector('.text').textContent = message;
+    byId('wireframe').disabled = state !== 'ready';
+    byId('reset-view').disabled = state !== 'ready';
+    byId('lods').disabled = state === 'missing';
   }
 
   pin(index) {
@@ -136,6 +152,7 @@ export class DetailPanel {
     byId('model-path').textContent = path;
     byId('lods').checked = lods;
     setBadge(byId('model-badge'), 'loading');
+    byId('model-panel').hidden = false;
     byId('model-counts').textContent = '';
     this.pinned = null;
     this.viewer?.clear();
@@ -165,7 +182,10 @@ export class DetailPanel {
         el('span', { class: 'object-facts', text: plural(object.triangles, 'polygon', 'polygons') +
           (object.texture ? ` · ${object.texture}` : ' · no texture') })))));
 
-    byId('report-text').textContent = info.reportText || (failed ? '' : 'Nothing was left out.');
+    // A failed import's report says why first, then what it had left out by then.
+    byId('report-text').textContent = failed
+      ? [`The import failed: ${info.error || 'no reason was given.'}`, info.reportText.trim()].filter(Boolean).join('\n\n')
+      : info.reportText || 'Nothing was left out.';
     const filesRead = info.report?.filesRead ?? [];
     byId('files-read-count').textContent = `(${filesRead.length})`;
     byId('files-read').replaceChildren(...filesRead.map((file) => el('li', { text: file })));
