@@ -98,6 +98,11 @@ function drawnShare(page) {
   });
 }
 
+// Lets the view draw what its controls changed.
+function nextFrames(page) {
+  return page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+}
+
 async function openGrid(page) {
   await page.goto(base.href);
   await page.waitForSelector('body[data-listed]', { timeout });
@@ -223,15 +228,26 @@ async function main() {
     });
 
     const objectsWithoutLods = withLods.objects.length;
-    await check('"Include lods" imports the model again and changes its objects', async () => {
+    await check('"Include lods" imports the model again, changes its objects and keeps the camera', async () => {
       await page.goto(pageOf(withLods.path, false));
       assertEqual((await drawnView(page)).objects, objectsWithoutLods, 'objects without lods');
+      const framed = await drawnShare(page);
+      const canvas = await (await page.$('#view')).boundingBox();
+      await page.mouse.move(canvas.x + canvas.width / 2, canvas.y + canvas.height / 2);
+      for (let i = 0; i < 8; i++) {
+        await page.mouse.wheel({ deltaY: 400 });
+      }
+      await nextFrames(page);
+      const zoomedOut = await drawnShare(page);
+      assert(zoomedOut < framed / 4, `zooming out left ${zoomedOut} of ${framed} drawn`);
       await page.click('#lods');
       await page.waitForFunction(() => location.search.includes('lods=1'), { timeout });
       const view = await drawnView(page);
       const expected = (await infoOf(withLods.path, true)).objects.length;
       assert(expected !== objectsWithoutLods, `the server gives ${expected} objects either way`);
       assertEqual(view.objects, expected, 'objects with lods');
+      const after = await drawnShare(page);
+      assert(after < framed / 2, `the camera was placed again: ${after} of the canvas drawn, ${framed} when framed`);
     });
 
     await check('a reload opens the same model with the same lods answer', async () => {

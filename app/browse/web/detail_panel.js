@@ -18,6 +18,7 @@ export class DetailPanel {
     this.viewerMade = null;
     this.token = 0;  // the latest open(); answers for older ones are dropped
     this.pinned = null;
+    this.viewedPath = null;  // the model the camera was placed for; its other imports keep it
 
     byId('wireframe').addEventListener('change', (event) => this.viewer?.setWireframe(event.target.checked));
     byId('lods').addEventListener('change', (event) => onLodsChange(event.target.checked));
@@ -83,7 +84,8 @@ export class DetailPanel {
         viewer.discard(gltf);
         return;
       }
-      const shown = viewer.show(gltf);
+      const shown = viewer.show(gltf, { keepCamera: this.viewedPath === path });
+      this.viewedPath = path;
       this.stage.dataset.objects = shown.objects;
       this.stage.dataset.textured = shown.textured;
       const textures = info.objects.filter((object) => object.texture).length;
@@ -99,6 +101,7 @@ export class DetailPanel {
 
   close() {
     this.token += 1;
+    this.viewedPath = null;
     this.viewer?.clear();
   }
 

@@ -80,8 +80,9 @@ export class Viewer {
     return new GLTFLoader().parseAsync(bytes, THREE.LoaderUtils.extractUrlBase(url));
   }
 
-  // Shows a loaded GLB instead of the model before; returns what the page reports as ready.
-  show(gltf) {
+  // Shows a loaded GLB instead of the model before, framed unless `keepCamera` (another
+  // import of the same model); returns what the page reports as ready.
+  show(gltf, { keepCamera = false } = {}) {
     this.clear();
     this.model = gltf.scene;
     gltf.scene.traverse((node) => {
@@ -99,7 +100,9 @@ export class Viewer {
     });
     this.scene.add(this.model);
     this.setWireframe(this.wireframe);
-    this.frame();
+    if (!keepCamera) {
+      this.frame();
+    }
     this.renderNow();
     const textured = this.objects.filter((object) =>
       meshesOf(object).some((mesh) => mesh.material.map?.image?.width > 0));
