@@ -227,6 +227,22 @@ async function main() {
       await page.screenshot({ path: options.screenshot });
     });
 
+    await check('each object can be hidden and shown again', async () => {
+      await page.goto(pageOf(textured.path, false));
+      await drawnView(page);
+      const boxes = await page.$$('#object-list input[type=checkbox]');
+      assertEqual(boxes.length, textured.objects.length, 'show/hide boxes');
+      for (const box of boxes) {
+        await box.click();
+      }
+      await nextFrames(page);
+      const hidden = await drawnShare(page);
+      assert(hidden === 0, `${(hidden * 100).toFixed(2)}% of the canvas is drawn with every object hidden`);
+      await boxes[0].click();
+      await nextFrames(page);
+      assert(await drawnShare(page) > 0, 'the object shown again is not drawn');
+    });
+
     const objectsWithoutLods = withLods.objects.length;
     await check('"Include lods" imports the model again, changes its objects and keeps the camera', async () => {
       await page.goto(pageOf(withLods.path, false));

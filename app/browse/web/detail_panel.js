@@ -1,5 +1,5 @@
-// The detail panel, the page of one model: its 3D view, the objects it is made of, what the
-// import left out, the summary the importer showed, and its downloads.
+// The detail panel, the page of one model: its 3D view, the objects it is made of (each can
+// be hidden), what the import left out, the summary the importer showed, and its downloads.
 // A control that acts on the view is offered only while there is a view; "Include lods"
 // stays while the model is there, failed or not: the other import loads the level-of-detail
 // files this one left out, and may turn out otherwise.
@@ -24,17 +24,24 @@ export class DetailPanel {
     byId('lods').addEventListener('change', (event) => onLodsChange(event.target.checked));
     byId('reset-view').addEventListener('click', () => this.viewer?.frame());
 
-    // Hovering or focusing an object shows it; clicking pins it until clicked again.
-    const indexOf = (event) => event.target.closest('button[data-index]')?.dataset.index;
+    // Hovering or focusing an object shows it; clicking its name pins it until clicked again.
+    const indexOf = (event, selector) => event.target.closest(selector)?.dataset.index;
     this.objectList.addEventListener('click', (event) => {
-      const index = indexOf(event);
+      const index = indexOf(event, 'button[data-index]');
       if (index !== undefined) {
         this.pin(this.pinned === Number(index) ? null : Number(index));
       }
     });
+    this.objectList.addEventListener('change', (event) => {
+      const index = indexOf(event, 'input[data-index]');
+      if (index !== undefined) {
+        event.target.closest('li').toggleAttribute('data-hidden', !event.target.checked);
+        this.viewer?.setVisible(Number(index), event.target.checked);
+      }
+    });
     for (const type of ['pointerover', 'focusin']) {
       this.objectList.addEventListener(type, (event) => {
-        const index = indexOf(event);
+        const index = indexOf(event, 'li[data-index]');
         this.viewer?.highlight(index === undefined ? this.pinned : Number(index));
       });
     }
@@ -139,7 +146,7 @@ export class DetailPanel {
 
   pin(index) {
     this.pinned = index;
-    for (const button of this.objectList.querySelectorAll('button')) {
+    for (const button of this.objectList.querySelectorAll('button[data-index]')) {
       const pressed = Number(button.dataset.index) === index;
       button.setAttribute('aria-pressed', String(pressed));
       if (pressed) {
@@ -178,12 +185,15 @@ export class DetailPanel {
     byId('model-counts').textContent = failed ? '' : countsText(info);
 
     byId('object-count').textContent = `(${info.objects.length})`;
-    this.objectList.replaceChildren(...info.objects.map((object, index) =>
-      el('li', {}, el('button', { type: 'button', 'data-index': index, 'aria-pressed': 'false' },
-        el('span', { class: 'object-name', text: object.name }),
-        el('span', { class: 'object-material', text: object.material }),
-        el('span', { class: 'object-facts', text: plural(object.triangles, 'polygon', 'polygons') +
-          (object.texture ? ` · ${object.texture}` : ' · no texture') })))));
+    this.objectList.replaceChildren(...info.objects.map((object, index) => {
+      return el('li', { 'data-index': index },
+        el('input', { type: 'checkbox', class: 'object-shown', checked: true, 'data-index': index,
+          'aria-label': `Show ${object.name}`, title: 'Show or hide this object' }),
+        el('button', { type: 'button', class: 'object-pick', 'data-index': index, 'aria-pressed': 'false' },
+          el('span', { class: 'object-name', text: object.name }),
+          el('span', { class: 'object-material', text: object.material })),
+        el('span', { class: 'object-facts' }, `${plural(object.triangles, 'polygon', 'polygons')} · ${object.texture ?? 'no texture'}`));
+    }));
 
     // A failed import's report says why first, then what it had left out by then.
     byId('report-text').textContent = failed
