@@ -4,9 +4,9 @@
 //
 //   node tests/browser/browse_test.mjs --url http://127.0.0.1:PORT/ --screenshot FILE.png
 //
-// FILE.png gets the 3D view of a textured model, FILE.grid.png the grid and FILE.failed.png
-// a failed model's page. Exit status 0 when every check passed, 1 when any failed, 2 on a
-// usage or start-up error.
+// FILE.png gets the 3D view of a textured model, FILE.grid.png the grid, FILE.failed.png a
+// failed model's page and FILE.texture.png a texture opened as a picture. Exit status 0
+// when every check passed, 1 when any failed, 2 on a usage or start-up error.
 import { mkdirSync } from 'node:fs';
 import { dirname } from 'node:path';
 import { parseArgs } from 'node:util';
@@ -241,6 +241,43 @@ async function main() {
       await boxes[0].click();
       await nextFrames(page);
       assert(await drawnShare(page) > 0, 'the object shown again is not drawn');
+    });
+
+    await check('a texture name opens the texture as a picture, or says why it cannot', async () => {
+      await page.goto(pageOf(textured.path, false));
+      await drawnView(page);
+      const texture = textured.objects.find((object) => object.texture).texture;
+      const opened = async () => {
+        await page.click('#object-list a.texture-link');
+        await page.waitForFunction(() => document.getElementById('texture-dialog').dataset.state !== 'loading', { timeout });
+        return page.$eval('#texture-dialog', (dialog) => ({
+          open: dialog.open,
+          state: dialog.dataset.state,
+          title: dialog.querySelector('h2').textContent,
+          width: dialog.querySelector('img').naturalWidth,
+          message: dialog.querySelector('#texture-message').textContent,
+        }));
+      };
+      const shown = await opened();
+      assertEqual([shown.open, shown.state, shown.title], [true, 'shown', texture], 'the dialog');
+      assert(shown.width > 0, 'the picture did not load');
+      await page.screenshot({ path: screenshotAs('texture') });
+      await page.keyboard.press('Escape');
+
+      // The server answers as it does for a texture it cannot decode.
+      const refuse = (request) => (request.url().includes('/api/texture')
+        ? request.respond({ status: 415, body: '' }) : request.continue());
+      refusalsAskedFor.push('/api/texture');
+      await page.setRequestInterception(true);
+      page.on('request', refuse);
+      try {
+        const refused = await opened();
+        assertEqual(refused.state, 'failed', 'state of the dialog for an undecodable texture');
+        assert(refused.message.includes('cannot be shown'), `the dialog says: ${refused.message}`);
+      } finally {
+        page.off('request', refuse);
+        await page.setRequestInterception(false);
+      }
     });
 
     const objectsWithoutLods = withLods.objects.length;

@@ -22,6 +22,10 @@ export async function fetchBytes(url) {
   return (await get(url)).arrayBuffer();
 }
 
+export async function fetchBlob(url) {
+  return (await get(url)).blob();
+}
+
 export function listModels() {
   return getJson('/api/models');
 }

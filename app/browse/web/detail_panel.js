@@ -1,10 +1,12 @@
 // The detail panel, the page of one model: its 3D view, the objects it is made of (each can
-// be hidden), what the import left out, the summary the importer showed, and its downloads.
+// be hidden, its texture opened as a picture), what the import left out, the summary the
+// importer showed, and its downloads.
 // A control that acts on the view is offered only while there is a view; "Include lods"
 // stays while the model is there, failed or not: the other import loads the level-of-detail
 // files this one left out, and may turn out otherwise.
 import { fetchBytes, modelInfo } from './api.js';
-import { countsText, el, plural, refusedStatus, setBadge } from './dom.js';
+import { countsText, el, onPlainLinkClick, plural, refusedStatus, setBadge } from './dom.js';
+import { TextureDialog } from './texture_dialog.js';
 
 const byId = (id) => document.getElementById(id);
 
@@ -19,6 +21,7 @@ export class DetailPanel {
     this.token = 0;  // the latest open(); answers for older ones are dropped
     this.pinned = null;
     this.viewedPath = null;  // the model the camera was placed for; its other imports keep it
+    this.textureDialog = new TextureDialog();
 
     byId('wireframe').addEventListener('change', (event) => this.viewer?.setWireframe(event.target.checked));
     byId('lods').addEventListener('change', (event) => onLodsChange(event.target.checked));
@@ -39,6 +42,7 @@ export class DetailPanel {
         this.viewer?.setVisible(Number(index), event.target.checked);
       }
     });
+    onPlainLinkClick(this.objectList, 'a.texture-link', (link) => this.textureDialog.open(link.textContent, link.href));
     for (const type of ['pointerover', 'focusin']) {
       this.objectList.addEventListener(type, (event) => {
         const index = indexOf(event, 'li[data-index]');
@@ -186,13 +190,16 @@ export class DetailPanel {
 
     byId('object-count').textContent = `(${info.objects.length})`;
     this.objectList.replaceChildren(...info.objects.map((object, index) => {
+      const texture = object.textureUrl
+        ? el('a', { class: 'texture-link', href: object.textureUrl, title: 'Show this texture', text: object.texture })
+        : (object.texture ?? 'no texture');
       return el('li', { 'data-index': index },
         el('input', { type: 'checkbox', class: 'object-shown', checked: true, 'data-index': index,
           'aria-label': `Show ${object.name}`, title: 'Show or hide this object' }),
         el('button', { type: 'button', class: 'object-pick', 'data-index': index, 'aria-pressed': 'false' },
           el('span', { class: 'object-name', text: object.name }),
           el('span', { class: 'object-material', text: object.material })),
-        el('span', { class: 'object-facts' }, `${plural(object.triangles, 'polygon', 'polygons')} · ${object.texture ?? 'no texture'}`));
+        el('span', { class: 'object-facts' }, `${plural(object.triangles, 'polygon', 'polygons')} · `, texture));
     }));
 
     // A failed import's report says why first, then what it had left out by then.
