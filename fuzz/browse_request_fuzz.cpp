@@ -1,7 +1,7 @@
 // Fuzz target: what zenthor browse accepts of a request, the Host header and a path below
 // its content folder. Whatever the bytes, a path it accepts must be a regular file inside
-// the folder, symbolic links followed. The folder is made once: a file, a sub-folder, a
-// link to a file outside and a link to the folder above.
+// the folder, symbolic links followed, and a texture a .dds file. The folder is made once:
+// a model and a texture, a link to each kind of file outside and a link to the folder above.
 #include <unistd.h>
 
 #include <cstddef>
@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <string_view>
 
 #include "app/browse/browse_request.h"
+#include "app/support/letter_case.h"
 
 namespace {
 
@@ -27,8 +29,12 @@ struct Tree {
         root = base / "content";
         fs::create_directories(root / "models");
         std::ofstream(root / "models" / "a.model") << "x";
-        std::ofstream(base / "outside.model") << "x";
-        fs::create_symlink(base / "outside.model", root / "models" / "out.model");
+        fs::create_directories(root / "textures");
+        std::ofstream(root / "textures" / "a.DDS") << "x";
+        for (const char* extension : {".model", ".dds"}) {
+            std::ofstream(base / ("outside" + std::string(extension))) << "x";
+            fs::create_symlink(base / ("outside" + std::string(extension)), root / "models" / ("out" + std::string(extension)));
+        }
         fs::create_directory_symlink(base, root / "up");
     }
     ~Tree() {
@@ -51,11 +57,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         host.size() != std::string_view("127.0.0.1:8765").size() && host.size() != std::string_view("localhost:8765").size()) {
         std::abort();
     }
-    if (const auto resolved = zenthor::ResolveUnderRoot(tree.root, path)) {
-        const std::string text = resolved->string();
-        if (text.compare(0, tree.root.string().size() + 1, tree.root.string() + "/") != 0 || !fs::is_regular_file(*resolved)) {
-            std::abort();
-        }
+    const auto insideTree = [](const fs::path& resolved) {
+        const std::string text = resolved.string();
+        return text.compare(0, tree.root.string().size() + 1, tree.root.string() + "/") == 0 &&
+               fs::is_regular_file(resolved);
+    };
+    if (const auto resolved = zenthor::ResolveUnderRoot(tree.root, path); resolved && !insideTree(*resolved)) {
+        std::abort();
+    }
+    const auto texture = zenthor::ResolveTexture(tree.root, {std::string(path)});
+    if (texture && (!insideTree(*texture) || !zenthor::HasExtension(*texture, ".dds"))) {
+        std::abort();
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <system_error>
 
 #include "app/support/letter_case.h"
@@ -36,6 +37,21 @@ bool PlainRelativePath(std::string_view path) {
         }
         start = slash + 1;
     }
+}
+
+// The file that the one value of a parameter names below `root`, when its extension is one
+// of `extensions`.
+std::optional<fs::path> ResolveOneNamed(const fs::path& root, const std::vector<std::string>& values,
+                                        std::initializer_list<std::string_view> extensions) {
+    if (values.size() != 1) {
+        return std::nullopt;
+    }
+    const fs::path named(values.front());
+    if (std::none_of(extensions.begin(), extensions.end(),
+                     [&](std::string_view extension) { return HasExtension(named, extension); })) {
+        return std::nullopt;
+    }
+    return ResolveUnderRoot(root, values.front());
 }
 
 }  // namespace
@@ -102,14 +118,11 @@ std::optional<fs::path> ResolveUnderRoot(const fs::path& root, std::string_view 
 }
 
 std::optional<fs::path> ResolveModel(const fs::path& root, const std::vector<std::string>& values) {
-    if (values.size() != 1) {
-        return std::nullopt;
-    }
-    const fs::path named(values.front());
-    if (!HasExtension(named, ".model") && !HasExtension(named, ".mesh")) {
-        return std::nullopt;
-    }
-    return ResolveUnderRoot(root, values.front());
+    return ResolveOneNamed(root, values, {".model", ".mesh"});
+}
+
+std::optional<fs::path> ResolveTexture(const fs::path& root, const std::vector<std::string>& values) {
+    return ResolveOneNamed(root, values, {".dds"});
 }
 
 std::optional<fs::path> ResolveAsset(const fs::path& webRoot, std::string_view relative) {

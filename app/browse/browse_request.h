@@ -40,6 +40,11 @@ std::optional<std::filesystem::path> ResolveUnderRoot(const std::filesystem::pat
 std::optional<std::filesystem::path> ResolveModel(const std::filesystem::path& root,
                                                   const std::vector<std::string>& values);
 
+// The texture a request names: one "path" parameter naming a .dds file (letter case
+// ignored) below `root`, as ResolveUnderRoot takes it.
+std::optional<std::filesystem::path> ResolveTexture(const std::filesystem::path& root,
+                                                    const std::vector<std::string>& values);
+
 // A file of the page below `webRoot` (/assets/...), apart from its vendor/ folder, which
 // has a route of its own; and a file below vendor/three/ (/vendor/three/...).
 std::optional<std::filesystem::path> ResolveAsset(const std::filesystem::path& webRoot, std::string_view relative);

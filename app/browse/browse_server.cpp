@@ -1,7 +1,9 @@
 #include "app/browse/browse_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "app/browse/browse_request.h"
@@ -36,6 +38,7 @@ struct BrowseServer::Impl {
         server.Get("/api/view", Route(&RouteHandlers::HandleView));
         server.Get("/api/thumbnail", Route(&RouteHandlers::HandleThumbnail));
         server.Get("/api/download", Route(&RouteHandlers::HandleDownload));
+        server.Get("/api/texture", Route(&RouteHandlers::HandleTexture));
     }
 
     void Limits() {
@@ -47,6 +50,13 @@ struct BrowseServer::Impl {
         // Headers and body go out in separate writes; without this each answer waits for
         // the client's delayed acknowledgement.
         server.set_tcp_nodelay(true);
+        // SO_REUSEADDR only: a restart binds past the last run's closing connections, but a
+        // second server on the same port fails (the library's default SO_REUSEPORT would
+        // let both listen and split the requests between them).
+        server.set_socket_options([](socket_t sock) {
+            const int yes = 1;
+            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
         server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
             if (!HostAllowed(req.get_header_value("Host"), allowedHosts)) {
                 res.status = 403;
@@ -76,11 +86,17 @@ BrowseServer::BrowseServer(BrowseSite site, ImportCache& cache)
 
 BrowseServer::~BrowseServer() = default;
 
-int BrowseServer::Bind(const std::string& address, int port) {
+int BrowseServer::Bind(const std::string& address, int port, std::error_code& error) {
+    // The library reports a failed bind or listen as false alone; the call that failed
+    // left its errno.
+    errno = 0;
     const int bound = port == 0 ? m_impl->server.bind_to_any_port(address)
                                 : (m_impl->server.bind_to_port(address, port) ? port : -1);
     if (bound > 0) {
         m_impl->allowedHosts = HostNamesFor(address, bound);
+        error.clear();
+    } else {
+        error = std::error_code(errno != 0 ? errno : EADDRNOTAVAIL, std::generic_category());
     }
     return bound;
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "app/browse/route_handlers.h"
 
@@ -21,9 +22,11 @@ public:
     BrowseServer(const BrowseServer&) = delete;
     BrowseServer& operator=(const BrowseServer&) = delete;
 
-    // Binds `address`:`port` (0: any free port); the port bound, or -1. Requests must then
-    // name that address and port (or, for a loopback address, localhost) as their Host.
-    int Bind(const std::string& address, int port);
+    // Binds `address`:`port` (0: any free port); the port bound, or -1 with `error` saying
+    // why. A port another server listens on is refused (address_in_use), never shared.
+    // Requests must then name that address and port (or, for a loopback address,
+    // localhost) as their Host.
+    int Bind(const std::string& address, int port, std::error_code& error);
     // Serves until Stop; call after Bind.
     void Serve();
     // Safe from any thread.

@@ -36,6 +36,11 @@ std::string ShownTexture(const fs::path& root, const std::string& texture) {
     return !relative.empty() && *relative.begin() != ".." ? relative.generic_string() : path.generic_string();
 }
 
+// Where the page gets a texture below the content folder as a picture.
+std::string TextureUrl(const std::string& relative) {
+    return "/api/texture?path=" + httplib::detail::encode_query_param(relative);
+}
+
 std::string Query(const std::string& relative, bool lods) {
     return "?path=" + httplib::detail::encode_query_param(relative) + "&lods=" + (lods ? "1" : "0");
 }
@@ -69,10 +74,12 @@ json ImportJson(const fs::path& root, const CachedImport& cached) {
     json objects = json::array();
     for (const ObjectSummary& object : cached.objects) {
         const std::string texture = ShownTexture(root, object.texture);
+        const bool served = !texture.empty() && ResolveTexture(root, {texture});
         objects.push_back({{"name", ToUtf8(object.name)},
                            {"material", ToUtf8(object.material)},
                            {"triangles", object.triangles},
-                           {"texture", texture.empty() ? json(nullptr) : json(ToUtf8(texture))}});
+                           {"texture", texture.empty() ? json(nullptr) : json(ToUtf8(texture))},
+                           {"textureUrl", served ? json(TextureUrl(texture)) : json(nullptr)}});
     }
     const std::string query = Query(cached.path, cached.lods);
     json body = {{"path", cached.path},

@@ -13,6 +13,8 @@
 #include "app/browse/responses.h"
 #include "app/output/thumbnail.h"
 #include "app/support/text_encoding.h"
+#include "app/support/whole_file.h"
+#include "texture/dds_decoder.h"
 #include "texture/png_encoder.h"
 
 namespace zenthor {
@@ -90,6 +92,20 @@ void RouteHandlers::HandleDownload(const httplib::Request& req, httplib::Respons
         cached->model.stem().string() + Extension(*format) + (*format == OutputFormat::Glb ? "" : ".zip");
     res.set_header("Content-Disposition", "attachment; filename=\"" + OneLine(name) + "\"");
     SendFile(res, *file);
+}
+
+void RouteHandlers::HandleTexture(const httplib::Request& req, httplib::Response& res) const {
+    const std::optional<fs::path> texture = ResolveTexture(m_site.contentRoot, ParamValues(req, "path"));
+    std::vector<std::uint8_t> bytes;
+    if (!texture || !ReadWholeFile(*texture, bytes)) return void(res.status = 404);
+    const DdsDecodeResult decoded = DecodeDds(bytes);
+    bytes.clear();
+    bytes.shrink_to_fit();
+    const std::vector<std::uint8_t> png =
+        decoded.status == DdsStatus::Decoded ? EncodePng(decoded.image) : std::vector<std::uint8_t>();
+    // A file that is there but is no picture this server can decode.
+    if (png.empty()) return void(res.status = 415);
+    SendPng(res, png);
 }
 
 }  // namespace zenthor

@@ -35,6 +35,7 @@ public:
     void HandleView(const httplib::Request& req, httplib::Response& res) const;       // /api/view?path=&lods=
     void HandleThumbnail(const httplib::Request& req, httplib::Response& res) const;  // /api/thumbnail?path=&lods=
     void HandleDownload(const httplib::Request& req, httplib::Response& res) const;   // /api/download?...&format=
+    void HandleTexture(const httplib::Request& req, httplib::Response& res) const;    // /api/texture?path=
 
 private:
     // The import of the model the request names; null when it names none.

@@ -96,10 +96,12 @@ int RunBrowse(const BrowseOptions& options, const std::vector<std::string>& plug
                                    std::chrono::duration<double>(options.timeoutSeconds)));
     ImportCache imports(cache, workers, options.timeoutSeconds);
     BrowseServer server({root, web}, imports);
-    const int port = server.Bind(listen, options.port);
+    std::error_code bindError;
+    const int port = server.Bind(listen, options.port, bindError);
     if (port < 0) {
-        std::cerr << "zenthor browse: cannot listen on " << listen << ":" << options.port
-                  << " (in use? try --port 0 for any free port)\n";
+        const bool inUse = bindError == std::errc::address_in_use;
+        std::cerr << "zenthor browse: cannot listen on " << listen << ":" << options.port << ": "
+                  << (inUse ? "address in use (try --port 0 for any free port)" : bindError.message()) << "\n";
         return kExitFailure;
     }
     if (!Loopback(listen)) {

@@ -39,6 +39,7 @@ using nlohmann::json;
 
 struct Reply {
     int status = 0;
+    std::string head;  // the status line and headers
     std::string body;
 };
 
@@ -60,6 +61,7 @@ Reply Send(int port, const std::string& target, const std::string& host = "") {
         for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) response.append(buffer, static_cast<std::size_t>(n));
         if (response.size() > 12) reply.status = std::stoi(response.substr(9, 3));
         const std::size_t body = response.find("\r\n\r\n");
+        reply.head = response.substr(0, body);
         if (body != std::string::npos) reply.body = response.substr(body + 4);
     }
     close(fd);
@@ -176,6 +178,38 @@ TEST(Browse, DownloadsCarryEverythingTheirOutputNeeds) {
     }
 }
 
+TEST(Browse, ServesTheTexturesOfItsTreeAsPictures) {
+    SampleTree tree;
+    fs::copy_file(tree.Path("textures/cloth.512.dds"), tree.Base() / "outside.dds");
+    fs::create_symlink(tree.Base() / "outside.dds", tree.Root() / "textures" / "link.dds");
+    tree.Write("textures/junk.dds", std::vector<std::uint8_t>{0});
+    ZenthorServer server(BrowseArgs(tree));
+
+    // Each object's texture is where its answer says, as a PNG.
+    const json model = Model(server.Port(), "models/sample.model");
+    for (const json& object : model.at("objects")) {
+        const Reply picture = Send(server.Port(), object.at("textureUrl").get<std::string>());
+        EXPECT_EQ(picture.status, 200) << object;
+        EXPECT_THAT(picture.head, HasSubstr("Content-Type: image/png")) << object;
+        EXPECT_EQ(picture.body.substr(0, 8), "\x89PNG\r\n\x1a\n") << object;
+    }
+    const std::pair<std::string, int> refused[] = {
+        {"textures/junk.dds", 415},  // there, but no picture
+        {"textures/none.dds", 404},
+        {"../outside.dds", 404},
+        {"textures%2f..%2f..%2foutside.dds", 404},
+        {"textures/link.dds", 404},
+        {(tree.Base() / "outside.dds").string(), 404},
+        {"models/sample.model", 404},
+        {"textures/cloth.512.dds&path=textures/crate.1024.dds", 404},
+    };
+    for (const auto& [path, status] : refused) {
+        const Reply reply = Send(server.Port(), "/api/texture?path=" + path);
+        EXPECT_EQ(reply.status, status) << path;
+        EXPECT_EQ(reply.body, "") << path;
+    }
+}
+
 TEST(Browse, AnswersOnlyToItsOwnHostName) {
     SampleTree tree;
     ZenthorServer server(BrowseArgs(tree));
@@ -188,6 +222,19 @@ TEST(Browse, AnswersOnlyToItsOwnHostName) {
     for (const auto& [host, status] : hosts) {
         EXPECT_EQ(Send(server.Port(), "/api/models", host).status, status) << host;
     }
+}
+
+TEST(Browse, ASecondServerOnATakenPortFailsAndTheFirstKeepsAnswering) {
+    SampleTree tree;
+    ZenthorServer first(BrowseArgs(tree));
+    const std::string port = std::to_string(first.Port());
+    TempContentTree other;
+    std::vector<std::string> args = BrowseArgs(other);
+    args[3] = port;  // "--port", "0" → the first one's port
+    const ProcessResult second = RunZenthor(args, std::chrono::seconds(20));
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_THAT(second.err, HasSubstr("cannot listen on 127.0.0.1:" + port + ": address in use"));
+    EXPECT_EQ(json::parse(Send(first.Port(), "/api/models").body).at("models").size(), 1u);
 }
 
 TEST(Browse, ModelsThatCrashOrHangTheImporterFailAloneAndImportsAreSharedAndKept) {

@@ -4,8 +4,9 @@
 //
 //   node tests/browser/browse_test.mjs --url http://127.0.0.1:PORT/ --screenshot FILE.png
 //
-// FILE.png gets the 3D view of a textured model, FILE.grid.png the grid. Exit status 0 when
-// every check passed, 1 when any failed, 2 on a usage or start-up error.
+// FILE.png gets the 3D view of a textured model, FILE.grid.png the grid, FILE.failed.png a
+// failed model's page and FILE.texture.png a texture opened as a picture. Exit status 0
+// when every check passed, 1 when any failed, 2 on a usage or start-up error.
 import { mkdirSync } from 'node:fs';
 import { dirname } from 'node:path';
 import { parseArgs } from 'node:util';
@@ -37,6 +38,7 @@ const infoOf = (path, lods) => api(`/api/model?path=${encodeURIComponent(path)}&
 // A CSS selector for the tile of a model (paths may hold quotes and backslashes).
 const tileOf = (path) => `#grid li[data-path="${path.replace(/["\\]/g, '\\$&')}"]`;
 const pageOf = (path, lods) => new URL(`/?model=${encodeURIComponent(path)}${lods ? '&lods=1' : ''}`, base).href;
+const screenshotAs = (kind) => options.screenshot.replace(/(\.png)?$/, `.${kind}.png`);
 
 function assert(condition, message) {
   if (!condition) {
@@ -63,7 +65,10 @@ async function settledView(page) {
       objects: Number(stage.dataset.objects),
       textured: Number(stage.dataset.textured),
       name: document.getElementById('model-name').textContent,
+      badge: document.getElementById('model-badge').dataset.status,
       lods: document.getElementById('lods').checked,
+      enabled: Object.fromEntries(['wireframe', 'reset-view', 'lods'].map((id) => [id, !document.getElementById(id).disabled])),
+      report: document.getElementById('report-text').textContent,
       listed: [...document.querySelectorAll('#object-list .object-name')].map((node) => node.textContent),
     };
   });
@@ -91,6 +96,11 @@ function drawnShare(page) {
     }
     return differing / (data.length / 4);
   });
+}
+
+// Lets the view draw what its controls changed.
+function nextFrames(page) {
+  return page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
 }
 
 async function openGrid(page) {
@@ -124,8 +134,14 @@ async function main() {
     const page = await browser.newPage();
     await page.setViewport({ width: 1280, height: 800 });
     const pageErrors = [];
+    const refusalsAskedFor = [];  // addresses a check has the server refuse on purpose
     page.on('pageerror', (error) => pageErrors.push(error.message));
-    page.on('console', (message) => message.type() === 'error' && pageErrors.push(message.text()));
+    page.on('console', (message) => {
+      const url = message.location()?.url ?? '';
+      if (message.type() === 'error' && !refusalsAskedFor.some((part) => url.includes(part))) {
+        pageErrors.push(`${message.text()} ${url}`);
+      }
+    });
 
     const check = async (name, body) => {
       try {
@@ -171,10 +187,10 @@ async function main() {
       }
       assertEqual(new Set(labels.values()).size, labels.size, `statuses told apart by their labels ${JSON.stringify([...labels])}`);
       await page.evaluate(() => window.scrollTo(0, 0));
-      await page.screenshot({ path: options.screenshot.replace(/(\.png)?$/, '.grid.png') });
+      await page.screenshot({ path: screenshotAs('grid') });
     });
 
-    await check('a failed model says why, in its tile and on its page', async () => {
+    await check('a failed model says why in its tile, its view and its report, and offers only "Include lods"', async () => {
       await openGrid(page);
       const tile = `${tileOf(failed.path)} .reason`;
       await page.waitForFunction((selector) => document.querySelector(selector).textContent !== '', { timeout }, tile);
@@ -183,6 +199,18 @@ async function main() {
       const view = await settledView(page);
       assertEqual(view.state, 'failed', 'state of the view');
       assertEqual(view.message, failed.error, 'reason on the page');
+      assert(view.report.includes(failed.error), `the report does not say why: ${JSON.stringify(view.report)}`);
+      assertEqual(view.enabled, { 'wireframe': false, 'reset-view': false, 'lods': true }, 'controls offered');
+      await page.screenshot({ path: screenshotAs('failed') });
+    });
+
+    await check('a model that is not there any more says so and offers no control', async () => {
+      const deleted = 'models/deleted since the link was made.model';
+      refusalsAskedFor.push(`/api/model?path=${encodeURIComponent(deleted)}`);
+      await page.goto(pageOf(deleted, false));
+      const view = await settledView(page);
+      assertEqual([view.state, view.badge], ['missing', 'missing'], 'state of the view and badge');
+      assertEqual(view.enabled, { 'wireframe': false, 'reset-view': false, 'lods': false }, 'controls offered');
     });
 
     await check('a picked model is drawn, with its textures, and its objects listed in scene order', async () => {
@@ -193,21 +221,86 @@ async function main() {
       assertEqual(view.listed, textured.objects.map((object) => object.name), 'objects listed');
       assertEqual(view.objects, textured.objects.length, 'objects drawn');
       assertEqual(view.textured, textured.objects.filter((object) => object.texture).length, 'objects drawn with a texture');
+      assertEqual(view.enabled, { 'wireframe': true, 'reset-view': true, 'lods': true }, 'controls offered');
       const share = await drawnShare(page);
       assert(share > 0.01, `only ${(share * 100).toFixed(2)}% of the canvas differs from the background`);
       await page.screenshot({ path: options.screenshot });
     });
 
+    await check('each object can be hidden and shown again', async () => {
+      await page.goto(pageOf(textured.path, false));
+      await drawnView(page);
+      const boxes = await page.$$('#object-list input[type=checkbox]');
+      assertEqual(boxes.length, textured.objects.length, 'show/hide boxes');
+      for (const box of boxes) {
+        await box.click();
+      }
+      await nextFrames(page);
+      const hidden = await drawnShare(page);
+      assert(hidden === 0, `${(hidden * 100).toFixed(2)}% of the canvas is drawn with every object hidden`);
+      await boxes[0].click();
+      await nextFrames(page);
+      assert(await drawnShare(page) > 0, 'the object shown again is not drawn');
+    });
+
+    await check('a texture name opens the texture as a picture, or says why it cannot', async () => {
+      await page.goto(pageOf(textured.path, false));
+      await drawnView(page);
+      const texture = textured.objects.find((object) => object.texture).texture;
+      const opened = async () => {
+        await page.click('#object-list a.texture-link');
+        await page.waitForFunction(() => document.getElementById('texture-dialog').dataset.state !== 'loading', { timeout });
+        return page.$eval('#texture-dialog', (dialog) => ({
+          open: dialog.open,
+          state: dialog.dataset.state,
+          title: dialog.querySelector('h2').textContent,
+          width: dialog.querySelector('img').naturalWidth,
+          message: dialog.querySelector('#texture-message').textContent,
+        }));
+      };
+      const shown = await opened();
+      assertEqual([shown.open, shown.state, shown.title], [true, 'shown', texture], 'the dialog');
+      assert(shown.width > 0, 'the picture did not load');
+      await page.screenshot({ path: screenshotAs('texture') });
+      await page.keyboard.press('Escape');
+
+      // The server answers as it does for a texture it cannot decode.
+      const refuse = (request) => (request.url().includes('/api/texture')
+        ? request.respond({ status: 415, body: '' }) : request.continue());
+      refusalsAskedFor.push('/api/texture');
+      await page.setRequestInterception(true);
+      page.on('request', refuse);
+      try {
+        const refused = await opened();
+        assertEqual(refused.state, 'failed', 'state of the dialog for an undecodable texture');
+        assert(refused.message.includes('cannot be shown'), `the dialog says: ${refused.message}`);
+      } finally {
+        page.off('request', refuse);
+        await page.setRequestInterception(false);
+      }
+    });
+
     const objectsWithoutLods = withLods.objects.length;
-    await check('"Include lods" imports the model again and changes its objects', async () => {
+    await check('"Include lods" imports the model again, changes its objects and keeps the camera', async () => {
       await page.goto(pageOf(withLods.path, false));
       assertEqual((await drawnView(page)).objects, objectsWithoutLods, 'objects without lods');
+      const framed = await drawnShare(page);
+      const canvas = await (await page.$('#view')).boundingBox();
+      await page.mouse.move(canvas.x + canvas.width / 2, canvas.y + canvas.height / 2);
+      for (let i = 0; i < 8; i++) {
+        await page.mouse.wheel({ deltaY: 400 });
+      }
+      await nextFrames(page);
+      const zoomedOut = await drawnShare(page);
+      assert(zoomedOut < framed / 4, `zooming out left ${zoomedOut} of ${framed} drawn`);
       await page.click('#lods');
       await page.waitForFunction(() => location.search.includes('lods=1'), { timeout });
       const view = await drawnView(page);
       const expected = (await infoOf(withLods.path, true)).objects.length;
       assert(expected !== objectsWithoutLods, `the server gives ${expected} objects either way`);
       assertEqual(view.objects, expected, 'objects with lods');
+      const after = await drawnShare(page);
+      assert(after < framed / 2, `the camera was placed again: ${after} of the canvas drawn, ${framed} when framed`);
     });
 
     await check('a reload opens the same model with the same lods answer', async () => {

@@ -3,10 +3,13 @@
 // One request per model and answer: the grid and the 3D view share the import a tile started.
 const infoCache = new Map();
 
+// A refused answer throws an Error whose `status` is the HTTP status.
 async function get(url) {
   const response = await fetch(url);
   if (!response.ok) {
-    throw new Error(`the server answered ${response.status} ${response.statusText}`.trim());
+    const error = new Error(`the server answered ${response.status} ${response.statusText}`.trim());
+    error.status = response.status;
+    throw error;
   }
   return response;
 }
@@ -17,6 +20,10 @@ async function getJson(url) {
 
 export async function fetchBytes(url) {
   return (await get(url)).arrayBuffer();
+}
+
+export async function fetchBlob(url) {
+  return (await get(url)).blob();
 }
 
 export function listModels() {

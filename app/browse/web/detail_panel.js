@@ -1,7 +1,12 @@
-// The detail panel, the page of one model: its 3D view, the objects it is made of, what the import left out,
-// the summary the importer showed, and its downloads.
+// The detail panel, the page of one model: its 3D view, the objects it is made of (each can
+// be hidden, its texture opened as a picture), what the import left out, the summary the
+// importer showed, and its downloads.
+// A control that acts on the view is offered only while there is a view; "Include lods"
+// stays while the model is there, failed or not: the other import loads the level-of-detail
+// files this one left out, and may turn out otherwise.
 import { fetchBytes, modelInfo } from './api.js';
-import { countsText, el, plural, setBadge } from './dom.js';
+import { countsText, el, onPlainLinkClick, plural, refusedStatus, setBadge } from './dom.js';
+import { TextureDialog } from './texture_dialog.js';
 
 const byId = (id) => document.getElementById(id);
 
@@ -15,22 +20,32 @@ export class DetailPanel {
     this.viewerMade = null;
     this.token = 0;  // the latest open(); answers for older ones are dropped
     this.pinned = null;
+    this.viewedPath = null;  // the model the camera was placed for; its other imports keep it
+    this.textureDialog = new TextureDialog();
 
     byId('wireframe').addEventListener('change', (event) => this.viewer?.setWireframe(event.target.checked));
     byId('lods').addEventListener('change', (event) => onLodsChange(event.target.checked));
     byId('reset-view').addEventListener('click', () => this.viewer?.frame());
 
-    // Hovering or focusing an object shows it; clicking pins it until clicked again.
-    const indexOf = (event) => event.target.closest('button[data-index]')?.dataset.index;
+    // Hovering or focusing an object shows it; clicking its name pins it until clicked again.
+    const indexOf = (event, selector) => event.target.closest(selector)?.dataset.index;
     this.objectList.addEventListener('click', (event) => {
-      const index = indexOf(event);
+      const index = indexOf(event, 'button[data-index]');
       if (index !== undefined) {
         this.pin(this.pinned === Number(index) ? null : Number(index));
       }
     });
+    this.objectList.addEventListener('change', (event) => {
+      const index = indexOf(event, 'input[data-index]');
+      if (index !== undefined) {
+        event.target.closest('li').toggleAttribute('data-hidden', !event.target.checked);
+        this.viewer?.setVisible(Number(index), event.target.checked);
+      }
+    });
+    onPlainLinkClick(this.objectList, 'a.texture-link', (link) => this.textureDialog.open(link.textContent, link.href));
     for (const type of ['pointerover', 'focusin']) {
       this.objectList.addEventListener(type, (event) => {
-        const index = indexOf(event);
+        const index = indexOf(event, 'li[data-index]');
         this.viewer?.highlight(index === undefined ? this.pinned : Number(index));
       });
     }
@@ -51,7 +66,14 @@ export class DetailPanel {
       info = await modelInfo(path, lods);
     } catch (error) {
       if (token === this.token) {
-        this.setState('error', `The model could not be loaded: ${error.message}`);
+        const status = refusedStatus(error);
+        setBadge(byId('model-badge'), status);
+        byId('model-panel').hidden = true;  // nothing to tell about it
+        if (status === 'missing') {
+          this.setState('missing', `${path} is not in the content folder: it was moved, renamed or deleted.`);
+        } else {
+          this.setState('error', `The model could not be loaded: ${error.message}`);
+        }
       }
       return;
     }
@@ -73,7 +95,8 @@ export class DetailPanel {
         viewer.discard(gltf);
         return;
       }
-      const shown = viewer.show(gltf);
+      const shown = viewer.show(gltf, { keepCamera: this.viewedPath === path });
+      this.viewedPath = path;
       this.stage.dataset.objects = shown.objects;
       this.stage.dataset.textured = shown.textured;
       const textures = info.objects.filter((object) => object.texture).length;
@@ -89,6 +112,7 @@ export class DetailPanel {
 
   close() {
     this.token += 1;
+    this.viewedPath = null;
     this.viewer?.clear();
   }
 
@@ -113,14 +137,20 @@ export class DetailPanel {
   setState(state, message) {
     this.stage.dataset.state = state;
     this.message.hidden = state === 'ready';
-    this.message.querySelector('.title').textContent =
-      { failed: 'This model failed to import', error: 'Something went wrong' }[state] ?? '';
+    this.message.querySelector('.title').textContent = {
+      failed: 'This model failed to import',
+      missing: 'This model no longer exists',
+      error: 'Something went wrong',
+    }[state] ?? '';
     this.message.querySelector('.text').textContent = message;
+    byId('wireframe').disabled = state !== 'ready';
+    byId('reset-view').disabled = state !== 'ready';
+    byId('lods').disabled = state === 'missing';
   }
 
   pin(index) {
     this.pinned = index;
-    for (const button of this.objectList.querySelectorAll('button')) {
+    for (const button of this.objectList.querySelectorAll('button[data-index]')) {
       const pressed = Number(button.dataset.index) === index;
       button.setAttribute('aria-pressed', String(pressed));
       if (pressed) {
@@ -136,6 +166,7 @@ export class DetailPanel {
     byId('model-path').textContent = path;
     byId('lods').checked = lods;
     setBadge(byId('model-badge'), 'loading');
+    byId('model-panel').hidden = false;
     byId('model-counts').textContent = '';
     this.pinned = null;
     this.viewer?.clear();
@@ -158,14 +189,23 @@ export class DetailPanel {
     byId('model-counts').textContent = failed ? '' : countsText(info);
 
     byId('object-count').textContent = `(${info.objects.length})`;
-    this.objectList.replaceChildren(...info.objects.map((object, index) =>
-      el('li', {}, el('button', { type: 'button', 'data-index': index, 'aria-pressed': 'false' },
-        el('span', { class: 'object-name', text: object.name }),
-        el('span', { class: 'object-material', text: object.material }),
-        el('span', { class: 'object-facts', text: plural(object.triangles, 'polygon', 'polygons') +
-          (object.texture ? ` · ${object.texture}` : ' · no texture') })))));
+    this.objectList.replaceChildren(...info.objects.map((object, index) => {
+      const texture = object.textureUrl
+        ? el('a', { class: 'texture-link', href: object.textureUrl, title: 'Show this texture', text: object.texture })
+        : (object.texture ?? 'no texture');
+      return el('li', { 'data-index': index },
+        el('input', { type: 'checkbox', class: 'object-shown', checked: true, 'data-index': index,
+          'aria-label': `Show ${object.name}`, title: 'Show or hide this object' }),
+        el('button', { type: 'button', class: 'object-pick', 'data-index': index, 'aria-pressed': 'false' },
+          el('span', { class: 'object-name', text: object.name }),
+          el('span', { class: 'object-material', text: object.material })),
+        el('span', { class: 'object-facts' }, `${plural(object.triangles, 'polygon', 'polygons')} · `, texture));
+    }));
 
-    byId('report-text').textContent = info.reportText || (failed ? '' : 'Nothing was left out.');
+    // A failed import's report says why first, then what it had left out by then.
+    byId('report-text').textContent = failed
+      ? [`The import failed: ${info.error || 'no reason was given.'}`, info.reportText.trim()].filter(Boolean).join('\n\n')
+      : info.reportText || 'Nothing was left out.';
     const filesRead = info.report?.filesRead ?? [];
     byId('files-read-count').textContent = `(${filesRead.length})`;
     byId('files-read').replaceChildren(...filesRead.map((file) => el('li', { text: file })));

@@ -24,11 +24,18 @@ const statusLabels = {
   'failed': 'Failed',
   'loading': 'Loading…',
   'unreachable': 'Not loaded',
+  'missing': 'Not found',
 };
 
 export function setBadge(badge, status) {
   badge.dataset.status = status;
   badge.textContent = statusLabels[status] ?? status;
+}
+
+// The status a refused /api/model answer shows as: 404, the model is not there (moved,
+// renamed or deleted since the listing or the link was made); anything else, not loaded.
+export function refusedStatus(error) {
+  return error.status === 404 ? 'missing' : 'unreachable';
 }
 
 export function plural(count, one, many) {

@@ -2,7 +2,7 @@
 // tile comes near the view. Tiles are all of one size (app.css), so filling one costs no
 // layout of the others.
 import { modelInfo, pageUrl } from './api.js';
-import { countsText, el, onPlainLinkClick, reasonText, setBadge } from './dom.js';
+import { countsText, el, onPlainLinkClick, reasonText, refusedStatus, setBadge } from './dom.js';
 
 // Each answer may be a fresh import on the server; a few at a time keep its workers busy
 // without queueing imports for tiles the user has already scrolled past.
@@ -70,9 +70,10 @@ function showInfo(tile, info) {
 }
 
 function showUnreachable(tile, error) {
-  tile.dataset.status = 'unreachable';
-  setBadge(tile.querySelector('.badge'), 'unreachable');
-  tile.querySelector('.reason').textContent = error.message;
+  const status = refusedStatus(error);
+  tile.dataset.status = status;
+  setBadge(tile.querySelector('.badge'), status);
+  tile.querySelector('.reason').textContent = status === 'missing' ? 'This model no longer exists.' : error.message;
 }
 
 export class Grid {

@@ -1,5 +1,6 @@
 // The 3D view: one imported model (a GLB whose node i is object i) under an orbit camera.
 // It draws only when something changed: the controls move, the canvas resizes, a toggle.
+// An object can be hidden; a hidden object is neither picked nor highlighted.
 import * as THREE from 'three';
 import { OrbitControls } from 'three/addons/controls/OrbitControls.js';
 import { GLTFLoader } from 'three/addons/loaders/GLTFLoader.js';
@@ -31,6 +32,15 @@ function meshesOf(object) {
     }
   });
   return meshes;
+}
+
+function shown(node) {
+  for (; node; node = node.parent) {
+    if (!node.visible) {
+      return false;
+    }
+  }
+  return true;
 }
 
 function tinted(material) {
@@ -70,6 +80,7 @@ export class Viewer {
     this.model = null;
     this.objects = [];  // object i = node i of the GLB
     this.originals = new Map();  // mesh → its own material while it is highlighted
+    this.highlighted = null;  // the index asked for, shown again when its object is
     this.wireframe = false;
     this.pending = false;
     new ResizeObserver(() => this.resize()).observe(canvas.parentElement);
@@ -80,8 +91,9 @@ export class Viewer {
     return new GLTFLoader().parseAsync(bytes, THREE.LoaderUtils.extractUrlBase(url));
   }
 
-  // Shows a loaded GLB instead of the model before; returns what the page reports as ready.
-  show(gltf) {
+  // Shows a loaded GLB instead of the model before, framed unless `keepCamera` (another
+  // import of the same model); returns what the page reports as ready.
+  show(gltf, { keepCamera = false } = {}) {
     this.clear();
     this.model = gltf.scene;
     gltf.scene.traverse((node) => {
@@ -99,7 +111,9 @@ export class Viewer {
     });
     this.scene.add(this.model);
     this.setWireframe(this.wireframe);
-    this.frame();
+    if (!keepCamera) {
+      this.frame();
+    }
     this.renderNow();
     const textured = this.objects.filter((object) =>
       meshesOf(object).some((mesh) => mesh.material.map?.image?.width > 0));
@@ -149,14 +163,24 @@ export class Viewer {
     this.requestRender();
   }
 
+  setVisible(index, visible) {
+    const object = this.objects[index];
+    if (object) {
+      object.visible = visible;
+      this.highlight(this.highlighted);
+    }
+  }
+
   // Tints object `index` and boxes it; null shows every object as it is.
   highlight(index) {
+    this.highlighted = index;
     for (const [mesh, material] of this.originals) {
       mesh.material.dispose();
       mesh.material = material;
     }
     this.originals.clear();
-    const object = this.objects[index ?? -1];
+    const candidate = this.objects[index ?? -1];
+    const object = candidate && shown(candidate) ? candidate : null;
     this.box.visible = Boolean(object);
     if (object) {
       for (const mesh of meshesOf(object)) {
@@ -178,7 +202,7 @@ export class Viewer {
       -((clientY - rect.top) / rect.height) * 2 + 1);
     const raycaster = new THREE.Raycaster();
     raycaster.setFromCamera(pointer, this.camera);
-    const hit = raycaster.intersectObject(this.model, true)[0];
+    const hit = raycaster.intersectObject(this.model, true).find((candidate) => shown(candidate.object));
     for (let node = hit?.object; node; node = node.parent) {
       const index = this.objects.indexOf(node);
       if (index >= 0) {
