@@ -37,7 +37,8 @@ std::vector<ObjectSummary> SummariseObjects(const HostScene& scene) {
         }
         if (const Mtl* material = node.Material()) {
             object.material = material->GetName().data();
-            if (const auto* bitmap = dynamic_cast<const BitmapTex*>(material->GetSubTexmap(kDiffuseSlot))) {
+            const auto* bitmap = dynamic_cast<const BitmapTex*>(material->GetSubTexmap(kDiffuseSlot));
+            if (bitmap != nullptr && platform::FileExists(bitmap->GetMapName())) {
                 object.texture = platform::DisplayPath(bitmap->GetMapName());
             }
         }

@@ -46,7 +46,7 @@ struct ObjectSummary {
     std::string name;
     std::string material;
     std::uint64_t triangles = 0;
-    std::string texture;  // the texture file the output references; empty for none
+    std::string texture;  // the texture file, when there is one and it exists
 };
 
 struct ImportOutcome {

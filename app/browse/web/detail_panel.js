@@ -199,16 +199,19 @@ export class DetailPanel {
         el('button', { type: 'button', class: 'object-pick', 'data-index': index, 'aria-pressed': 'false' },
           el('span', { class: 'object-name', text: object.name }),
           el('span', { class: 'object-material', text: object.material })),
-        el('span', { class: 'object-facts' }, `${plural(object.triangles, 'polygon', 'polygons')} · `, texture));
+        el('span', { class: 'object-facts' }, `${plural(object.triangles, 'triangle', 'triangles')} · `, texture));
     }));
 
     // A failed import's report says why first, then what it had left out by then.
     byId('report-text').textContent = failed
       ? [`The import failed: ${info.error || 'no reason was given.'}`, info.reportText.trim()].filter(Boolean).join('\n\n')
       : info.reportText || 'Nothing was left out.';
-    const filesRead = info.report?.filesRead ?? [];
-    byId('files-read-count').textContent = `(${filesRead.length})`;
-    byId('files-read').replaceChildren(...filesRead.map((file) => el('li', { text: file })));
+    // Every referenced file with what became of it.
+    const references = info.report?.references ?? [];
+    byId('files-read-count').textContent = `(${references.length})`;
+    byId('files-read').replaceChildren(...references.map((reference) => el('li', {
+      text: `${reference.path}: ${reference.outcome}${reference.why ? ` (${reference.why})` : ''}`,
+    })));
 
     byId('summary-title').textContent = info.summary?.title ?? '';
     byId('summary-text').textContent = info.summary?.text ?? 'The importer showed no summary.';

@@ -43,7 +43,7 @@ export function plural(count, one, many) {
 }
 
 export function countsText(info) {
-  return `${plural(info.objects.length, 'object', 'objects')} · ${plural(info.triangles, 'polygon', 'polygons')}`;
+  return `${plural(info.objects.length, 'object', 'objects')} · ${plural(info.triangles, 'triangle', 'triangles')}`;
 }
 
 // One line saying why a model is not fully there: the failure, or the first thing left out.
