@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ostream>
+#include <sstream>
 
 #include "app/reports/host_notes.h"
 #include "app/reports/wording.h"
@@ -197,8 +198,8 @@ std::string LevelOfDetailLine(const ImportReport& report, bool verbose, std::str
         return "";
     }
     return Plural(skipped.size(), "level-of-detail file", "level-of-detail files") + " skipped: " +
-           NameList(skipped, verbose, [](const ImportReport::Reference& r) { return OneLine(r.name); }) + "; " +
-           std::string(howToLoad);
+           NameList(skipped, verbose, [](const ImportReport::Reference& r) { return OneLine(r.name); }) +
+           (howToLoad.empty() ? "" : "; " + std::string(howToLoad));
 }
 
 nlohmann::json ImportReportJson(const ImportReport& report) {
@@ -259,7 +260,18 @@ nlohmann::json ImportReportJson(const ImportReport& report) {
         noContentFolder = {{"file", ToUtf8(report.noContentFolder->file)},
                            {"lookedIn", ToUtf8(report.noContentFolder->lookedIn)}};
     }
-    return {{"leftOut", std::move(leftOut)},
+    // The lines a person reads, for programs that show them; the level-of-detail line comes
+    // without a hint, since how to load those files depends on where it is shown.
+    std::stringstream text;
+    PrintImportReport(text, report, false, "");
+    json lines = json::array();
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(ToUtf8(line));
+    }
+    const std::string lods = LevelOfDetailLine(report, false, "");
+    return {{"lines", std::move(lines)},
+            {"levelOfDetailLine", lods.empty() ? json(nullptr) : json(ToUtf8(lods))},
+            {"leftOut", std::move(leftOut)},
             {"levelOfDetailSkipped", references(report.LevelOfDetailSkipped(), false)},
             {"references", std::move(all)},
             {"filesRead", std::move(filesRead)},

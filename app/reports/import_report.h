@@ -81,8 +81,8 @@ ImportReport BuildImportReport(const std::vector<LogRecord>& records);
 // Without `verbose` each line names the first few and counts the rest.
 void PrintImportReport(std::ostream& out, const ImportReport& report, bool verbose, const std::string& indent);
 
-// "2 level-of-detail files skipped: crate_lod1, rock_lod1; " then `howToLoad`; empty when
-// the setting skipped none.
+// "2 level-of-detail files skipped: crate_lod1, rock_lod1", then "; " and `howToLoad` when
+// given; empty when the setting skipped none.
 std::string LevelOfDetailLine(const ImportReport& report, bool verbose, std::string_view howToLoad);
 
 nlohmann::json ImportReportJson(const ImportReport& report);
