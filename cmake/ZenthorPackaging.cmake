@@ -38,6 +38,15 @@ else()
   # the name they are loaded by (no symbolic links: Blender unpacks with Python's zipfile,
   # which writes a link as a file holding its target).
   set(ZENTHOR_ADDON_NAME io_import_zenthor)
+  # The add-on names its version twice, for Blender before and since 4.2: both must be ours.
+  file(READ ${PROJECT_SOURCE_DIR}/blender/${ZENTHOR_ADDON_NAME}/blender_manifest.toml addon_manifest)
+  file(READ ${PROJECT_SOURCE_DIR}/blender/${ZENTHOR_ADDON_NAME}/__init__.py addon_init)
+  string(REPLACE "." ", " version_tuple ${PROJECT_VERSION})
+  if(NOT addon_manifest MATCHES "\nversion = \"${PROJECT_VERSION}\"" OR
+     NOT addon_init MATCHES "\"version\": \\(${version_tuple}\\)")
+    message(FATAL_ERROR "blender/${ZENTHOR_ADDON_NAME}: blender_manifest.toml and bl_info must say version "
+                        "${PROJECT_VERSION}")
+  endif()
   set(ZENTHOR_ADDON_FILE_NAME ${ZENTHOR_ADDON_NAME}-${PROJECT_VERSION}-linux-x64)
   set(ZENTHOR_BLENDER_ADDON_ZIP ${CMAKE_BINARY_DIR}/packages/${ZENTHOR_ADDON_FILE_NAME}.zip)
   set(ZENTHOR_C_LIBRARY_REGEX "^(ld-linux-x86-64\\.so\\.2|lib(c|m|dl|pthread|rt|resolv)\\.so\\.[0-9]+)$")
