@@ -15,7 +15,8 @@ namespace platform {
 // as written.
 std::string ResolvePath(const std::string& path);
 
-// True when `path` names an existing file or folder, found as ResolvePath finds it.
+// True when `path` names an existing regular file or folder, found as ResolvePath finds
+// it; a FIFO, device or socket is no file to read.
 bool FileExists(const std::string& path);
 
 // While one is alive on a thread, the folder listings that lookups on that thread make

@@ -1,21 +1,37 @@
 #include "app/support/whole_file.h"
 
-#include <fstream>
-#include <system_error>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace zenthor {
 namespace {
 
 template <typename Bytes>
 bool ReadInto(const std::filesystem::path& path, Bytes& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    std::error_code code;
-    const std::uintmax_t size = std::filesystem::file_size(path, code);
-    if (!in || code) {
+    // Not blocking: opening a FIFO would wait for a writer; only a regular file is read.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         return false;
     }
-    bytes.resize(static_cast<std::size_t>(size));
-    return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)));
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t n = read(fd, reinterpret_cast<char*>(bytes.data()) + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            ok = n > 0;
+            done += ok ? static_cast<std::size_t>(n) : 0;
+        }
+    }
+    close(fd);
+    return ok;
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 
 namespace zenthor {
 
-// False, with `bytes` unspecified, when the file cannot be opened or read to its end.
+// False, with `bytes` unspecified, when the file cannot be opened or read to its end, or is
+// not a regular file (a FIFO is refused, never waited on).
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes);
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
 

@@ -49,7 +49,9 @@ std::uint8_t* ReadWhole(int fd, std::uint64_t length) {
 
 bool OpenFileView(const std::string& path, FileView& view) {
     view = FileView{};
-    const int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: opening a FIFO would wait for a writer. Anything but a regular file is
+    // refused below.
+    const int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return false;
     }

@@ -150,8 +150,9 @@ std::string ResolvePath(const std::string& path) {
 
 bool FileExists(const std::string& path) {
     bool exists = false;
-    Resolve(Slashed(path), exists);
-    return exists;
+    const std::string resolved = Resolve(Slashed(path), exists);
+    struct stat info;
+    return exists && ::stat(resolved.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode));
 }
 
 ListingMemo::ListingMemo() : m_listings(std::make_unique<Listings>()), m_outer(kept) {

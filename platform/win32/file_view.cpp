@@ -21,6 +21,11 @@ bool OpenFileView(const std::string& path, FileView& view) {
     if (file == INVALID_HANDLE_VALUE || file == nullptr) {
         return false;
     }
+    // A pipe or a device is no file to read.
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        return false;
+    }
     LARGE_INTEGER length;
     // A file of length zero cannot be mapped; one larger than the address space neither.
     if (!::GetFileSizeEx(file, &length) || length.QuadPart <= 0 ||

@@ -121,6 +121,20 @@ TEST(ImportReport, AReferencedFileWithoutReadPermissionIsUnreadable) {
     EXPECT_THAT(run.err, HasSubstr("1 referenced file unreadable: crate (Permission denied)"));
 }
 
+TEST(ImportReport, AFifoIsNoFileAndNeverHoldsTheImport) {
+    SampleTree tree;
+    fs::remove(tree.Path("meshes/crate.mesh"));
+    fs::remove(tree.Path("textures/stone.2048.dds"));
+    ASSERT_EQ(mkfifo(tree.Path("meshes/crate.mesh").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(tree.Path("textures/stone.2048.dds").c_str(), 0600), 0);
+    const ProcessResult run = RunZenthor({"import", tree.Path("models/sample.model"), "-o",
+                                          (tree.Base() / "out.glb").string(), "--yes", "--textures", "png"},
+                                         std::chrono::seconds(20));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("1 referenced file unreadable: crate (it is not a regular file)"));
+    EXPECT_THAT(run.err, HasSubstr("texture not found: " + tree.Path("textures/stone.512.dds")));
+}
+
 TEST(ImportReport, FindsTheContentTreeFromARelativePathAndSaysWhenThereIsNone) {
     SampleTree tree;
     const fs::path out = tree.Base() / "out.glb";

@@ -1,4 +1,6 @@
 // Finding backslash paths on a case-sensitive file system, and whole-file views.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -73,7 +75,9 @@ TEST(FileView, MapsTheWholeFileOrNothingAndLeavesNothingOpen) {
         EXPECT_EQ(view.data, nullptr);
         CloseFileView(view);  // an empty view releases nothing
     }
-    for (const char* name : {"missing.bin", "empty.bin", "folder"}) {
+    // A FIFO is refused at once, not waited on until a writer comes.
+    ASSERT_EQ(mkfifo(tree.Path("pipe.bin").c_str(), 0600), 0);
+    for (const char* name : {"missing.bin", "empty.bin", "folder", "pipe.bin"}) {
         EXPECT_FALSE(OpenFileView(tree.Path(name), view)) << name;
         EXPECT_EQ(view.file, 0u) << name;
     }
