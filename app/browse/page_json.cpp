@@ -1,7 +1,5 @@
 #include "app/browse/page_json.h"
 
-#include <httplib.h>
-
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -38,11 +36,11 @@ std::string ShownTexture(const fs::path& root, const std::string& texture) {
 
 // Where the page gets a texture below the content folder as a picture.
 std::string TextureUrl(const std::string& relative) {
-    return "/api/texture?path=" + httplib::detail::encode_query_param(relative);
+    return "/api/texture?path=" + PathToUri(relative);
 }
 
 std::string Query(const std::string& relative, bool lods) {
-    return "?path=" + httplib::detail::encode_query_param(relative) + "&lods=" + (lods ? "1" : "0");
+    return "?path=" + PathToUri(relative) + "&lods=" + (lods ? "1" : "0");
 }
 
 }  // namespace
@@ -59,9 +57,12 @@ json ModelListJson(const fs::path& root) {
     std::sort(found.begin(), found.end());
     json models = json::array();
     for (const auto& [relative, size] : found) {
-        models.push_back({{"path", ToUtf8(relative)}, {"name", ToUtf8(fs::path(relative).stem().string())}, {"size", size}});
+        models.push_back({{"path", ToUtf8Escaped(relative)},
+                          {"pathParam", PathToUri(relative)},
+                          {"name", ToUtf8Escaped(fs::path(relative).stem().string())},
+                          {"size", size}});
     }
-    return {{"root", ToUtf8(platform::DisplayPath(root.string()))}, {"models", std::move(models)}};
+    return {{"root", ToUtf8Escaped(platform::DisplayPath(root.string()))}, {"models", std::move(models)}};
 }
 
 json ImportJson(const fs::path& root, const CachedImport& cached) {
@@ -75,20 +76,21 @@ json ImportJson(const fs::path& root, const CachedImport& cached) {
     for (const ObjectSummary& object : cached.objects) {
         const std::string texture = ShownTexture(root, object.texture);
         const bool served = !texture.empty() && ResolveTexture(root, {texture});
-        objects.push_back({{"name", ToUtf8(object.name)},
-                           {"material", ToUtf8(object.material)},
+        objects.push_back({{"name", ToUtf8Escaped(object.name)},
+                           {"material", ToUtf8Escaped(object.material)},
                            {"triangles", object.triangles},
-                           {"texture", texture.empty() ? json(nullptr) : json(ToUtf8(texture))},
+                           {"texture", texture.empty() ? json(nullptr) : json(ToUtf8Escaped(texture))},
                            {"textureUrl", served ? json(TextureUrl(texture)) : json(nullptr)}});
     }
     const std::string query = Query(cached.path, cached.lods);
-    json body = {{"path", cached.path},
+    json body = {{"path", ToUtf8Escaped(cached.path)},
+                 {"pathParam", PathToUri(cached.path)},
                  {"lods", cached.lods},
                  {"status", Status(cached)},
                  {"objects", std::move(objects)},
                  {"triangles", cached.triangles},
-                 {"report", ImportReportJson(cached.report)},
-                 {"reportText", ToUtf8(reportText.str())},
+                 {"report", ImportReportJson(cached.report, ToUtf8Escaped)},
+                 {"reportText", ToUtf8Escaped(reportText.str())},
                  {"thumbnail", "/api/thumbnail" + query},
                  {"view", "/api/view" + query},
                  {"downloads",
@@ -96,10 +98,11 @@ json ImportJson(const fs::path& root, const CachedImport& cached) {
                    {"gltf", "/api/download" + query + "&format=gltf"},
                    {"obj", "/api/download" + query + "&format=obj"}}}};
     if (!cached.imported) {
-        body["error"] = ToUtf8(cached.error);
+        body["error"] = ToUtf8Escaped(cached.error);
     }
     body["summary"] = cached.summary
-                          ? json{{"title", ToUtf8(cached.summary->title)}, {"text", ToUtf8(cached.summary->text)}}
+                          ? json{{"title", ToUtf8Escaped(cached.summary->title)},
+                                 {"text", ToUtf8Escaped(cached.summary->text)}}
                           : json(nullptr);
     return body;
 }

@@ -1,5 +1,7 @@
 // What the page reads as JSON: the models of the tree (/api/models) and one model's import
-// (/api/model). Names and paths from content files are bytes; they go out as UTF-8.
+// (/api/model). Names and paths are bytes: they go out as text to show, UTF-8 as it is and
+// any other byte as "\xhh", and each model's path also as `pathParam`, its bytes
+// percent-encoded, which names it in a URL whatever its bytes.
 #pragma once
 
 #include <filesystem>
@@ -11,7 +13,7 @@ namespace zenthor {
 struct CachedImport;
 
 // Every .model below the resolved `root`, as '/'-separated paths relative to it in order,
-// with its name and size; links that lead out of the tree are left out.
+// with its name, size and pathParam; links that lead out of the tree are left out.
 nlohmann::json ModelListJson(const std::filesystem::path& root);
 
 // One model's import: its status, objects, report, message box and the addresses of its

@@ -202,14 +202,14 @@ std::string LevelOfDetailLine(const ImportReport& report, bool verbose, std::str
            (howToLoad.empty() ? "" : "; " + std::string(howToLoad));
 }
 
-nlohmann::json ImportReportJson(const ImportReport& report) {
+nlohmann::json ImportReportJson(const ImportReport& report, std::string (*text)(std::string_view)) {
     using nlohmann::json;
-    const auto references = [](const std::vector<ImportReport::Reference>& refs, bool withWhy) {
+    const auto references = [text](const std::vector<ImportReport::Reference>& refs, bool withWhy) {
         json list = json::array();
         for (const ImportReport::Reference& r : refs) {
-            json item = {{"name", ToUtf8(r.name)}, {"path", ToUtf8(r.path)}};
+            json item = {{"name", text(r.name)}, {"path", text(r.path)}};
             if (withWhy) {
-                item["why"] = ToUtf8(r.why);
+                item["why"] = text(r.why);
             }
             list.push_back(std::move(item));
         }
@@ -225,52 +225,52 @@ nlohmann::json ImportReportJson(const ImportReport& report) {
     leftOut["referencesRefused"] = references(refused, true);
     leftOut["meshEntriesDropped"] = json::array();
     for (const auto& d : report.meshEntriesDropped) {
-        leftOut["meshEntriesDropped"].push_back({{"file", ToUtf8(d.file)}, {"why", ToUtf8(d.why)}});
+        leftOut["meshEntriesDropped"].push_back({{"file", text(d.file)}, {"why", text(d.why)}});
     }
     leftOut["trianglesDropped"] = json::array();
     for (const auto& d : report.trianglesDropped) {
-        leftOut["trianglesDropped"].push_back({{"object", ToUtf8(d.object)}, {"count", d.count}, {"why", d.why}});
+        leftOut["trianglesDropped"].push_back({{"object", text(d.object)}, {"count", d.count}, {"why", d.why}});
     }
     leftOut["texturesNotFound"] = json::array();
     for (const auto& t : report.texturesNotFound) {
         json objects = json::array();
         for (const std::string& o : t.objects) {
-            objects.push_back(ToUtf8(o));
+            objects.push_back(text(o));
         }
-        leftOut["texturesNotFound"].push_back({{"path", ToUtf8(t.path)}, {"objects", std::move(objects)}});
+        leftOut["texturesNotFound"].push_back({{"path", text(t.path)}, {"objects", std::move(objects)}});
     }
     leftOut["objectsNotCreated"] = json::array();
     for (const std::string& o : report.objectsNotCreated) {
-        leftOut["objectsNotCreated"].push_back(ToUtf8(o));
+        leftOut["objectsNotCreated"].push_back(text(o));
     }
     json all = json::array();
     for (const ImportReport::Reference& r : report.references) {
-        json item = {{"name", ToUtf8(r.name)}, {"path", ToUtf8(r.path)}, {"outcome", r.outcome}};
+        json item = {{"name", text(r.name)}, {"path", text(r.path)}, {"outcome", r.outcome}};
         if (!r.why.empty()) {
-            item["why"] = ToUtf8(r.why);
+            item["why"] = text(r.why);
         }
         all.push_back(std::move(item));
     }
     json filesRead = json::array();
     for (const std::string& f : report.FilesRead()) {
-        filesRead.push_back(ToUtf8(f));
+        filesRead.push_back(text(f));
     }
     json noContentFolder = nullptr;
     if (report.noContentFolder) {
-        noContentFolder = {{"file", ToUtf8(report.noContentFolder->file)},
-                           {"lookedIn", ToUtf8(report.noContentFolder->lookedIn)}};
+        noContentFolder = {{"file", text(report.noContentFolder->file)},
+                           {"lookedIn", text(report.noContentFolder->lookedIn)}};
     }
     // The lines a person reads, for programs that show them; the level-of-detail line comes
     // without a hint, since how to load those files depends on where it is shown.
-    std::stringstream text;
-    PrintImportReport(text, report, false, "");
+    std::stringstream printed;
+    PrintImportReport(printed, report, false, "");
     json lines = json::array();
-    for (std::string line; std::getline(text, line);) {
-        lines.push_back(ToUtf8(line));
+    for (std::string line; std::getline(printed, line);) {
+        lines.push_back(text(line));
     }
     const std::string lods = LevelOfDetailLine(report, false, "");
     return {{"lines", std::move(lines)},
-            {"levelOfDetailLine", lods.empty() ? json(nullptr) : json(ToUtf8(lods))},
+            {"levelOfDetailLine", lods.empty() ? json(nullptr) : json(text(lods))},
             {"leftOut", std::move(leftOut)},
             {"levelOfDetailSkipped", references(report.LevelOfDetailSkipped(), false)},
             {"references", std::move(all)},

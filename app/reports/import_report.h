@@ -14,6 +14,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "app/support/text_encoding.h"
 #include "host/log_sys.h"
 
 namespace zenthor {
@@ -85,6 +86,7 @@ void PrintImportReport(std::ostream& out, const ImportReport& report, bool verbo
 // given; empty when the setting skipped none.
 std::string LevelOfDetailLine(const ImportReport& report, bool verbose, std::string_view howToLoad);
 
-nlohmann::json ImportReportJson(const ImportReport& report);
+// `text` makes each name, path and line JSON text (UTF-8).
+nlohmann::json ImportReportJson(const ImportReport& report, std::string (*text)(std::string_view) = ToUtf8);
 
 }  // namespace zenthor

@@ -61,6 +61,37 @@ std::string ToUtf8(std::string_view bytes) {
     return out;
 }
 
+bool IsUtf8(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t length = Utf8SequenceLength(bytes);
+        if (length == 0) {
+            return false;
+        }
+        bytes.remove_prefix(length);
+    }
+    return true;
+}
+
+std::string ToUtf8Escaped(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t length = Utf8SequenceLength(bytes);
+        if (length > 0) {
+            out.append(bytes.substr(0, length));
+            bytes.remove_prefix(length);
+            continue;
+        }
+        const auto b = static_cast<std::uint8_t>(bytes[0]);
+        out += "\\x";
+        out.push_back(kHex[b >> 4]);
+        out.push_back(kHex[b & 0xF]);
+        bytes.remove_prefix(1);
+    }
+    return out;
+}
+
 std::string PathToUri(std::string_view path) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;

@@ -1,5 +1,6 @@
 // Names and paths from content files are 8-bit bytes in no declared encoding; output
-// formats want UTF-8 (glTF), URIs (glTF) or single lines (OBJ, MTL).
+// formats want UTF-8 (glTF), URIs (glTF) or single lines (OBJ, MTL), and people want
+// text.
 #pragma once
 
 #include <string>
@@ -10,6 +11,14 @@ namespace zenthor {
 // The text as UTF-8: valid UTF-8 sequences stay as they are, every other byte is taken as
 // a Latin-1 character. Never throws, so a name cannot make a JSON writer fail.
 std::string ToUtf8(std::string_view bytes);
+
+// True when the bytes are valid UTF-8 throughout.
+bool IsUtf8(std::string_view bytes);
+
+// A file name as a person reads it: valid UTF-8 sequences stay as they are, every other
+// byte becomes "\xhh", so a name that is not UTF-8 shows its bytes rather than a guess at
+// their characters.
+std::string ToUtf8Escaped(std::string_view bytes);
 
 // A relative or absolute path with '/' separators as a URI reference: every byte other
 // than letters, digits, "-._~" and '/' is percent-encoded.

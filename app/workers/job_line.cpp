@@ -2,29 +2,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/support/text_encoding.h"
+#include "app/support/bytes_json.h"
 
 namespace zenthor {
 namespace {
 
-constexpr std::string_view kHexDigits = "0123456789abcdef";
-
-// JSON strings are UTF-8, paths are bytes: a path that is not UTF-8 travels as its bytes
-// in hex.
-nlohmann::json PathField(const std::filesystem::path& path) {
-    const std::string& bytes = path.native();
-    if (ToUtf8(bytes) == bytes) {
-        return bytes;
-    }
-    std::string hex;
-    for (const unsigned char byte : bytes) {
-        hex += kHexDigits[byte >> 4];
-        hex += kHexDigits[byte & 15];
-    }
-    return nlohmann::json{{"hex", hex}};
-}
-
-// Reads the path of a field as PathField writes it into `path`; false for anything else.
+// Reads the path of a field as BytesJson writes it into `path`; false for anything else.
 // An absent field is an empty path.
 bool ReadPath(const nlohmann::json& job, const char* name, std::filesystem::path& path) {
     const auto field = job.find(name);
@@ -32,37 +15,25 @@ bool ReadPath(const nlohmann::json& job, const char* name, std::filesystem::path
         path.clear();
         return true;
     }
-    if (field->is_string()) {
-        path = field->get<std::string>();
-        return true;
-    }
-    const auto hex = field->is_object() ? field->find("hex") : field->end();
-    if (hex == field->end() || !hex->is_string()) {
+    std::optional<std::string> bytes = BytesFromJson(*field);
+    if (!bytes) {
         return false;
     }
-    const std::string& digits = hex->get_ref<const std::string&>();
-    if (digits.size() % 2 != 0 || digits.find_first_not_of(kHexDigits) != std::string::npos) {
-        return false;
-    }
-    std::string bytes;
-    for (std::size_t i = 0; i < digits.size(); i += 2) {
-        bytes += static_cast<char>(kHexDigits.find(digits[i]) * 16 + kHexDigits.find(digits[i + 1]));
-    }
-    path = bytes;
+    path = std::move(*bytes);
     return true;
 }
 
 }  // namespace
 
 std::string FormatWorkerJob(const ImportRequest& job) {
-    const nlohmann::json line = {{"input", PathField(job.input)},
-                                 {"output", PathField(job.output)},
+    const nlohmann::json line = {{"input", BytesJson(job.input.native())},
+                                 {"output", BytesJson(job.output.native())},
                                  {"format", Extension(job.format) + 1},
                                  {"includeLods", job.includeLods},
                                  {"textures", job.textures == TextureMode::Png ? "png" : "keep"},
-                                 {"thumbnail", PathField(job.thumbnail)},
-                                 {"pngFolder", PathField(job.pngFolder)},
-                                 {"claims", PathField(job.claims)}};
+                                 {"thumbnail", BytesJson(job.thumbnail.native())},
+                                 {"pngFolder", BytesJson(job.pngFolder.native())},
+                                 {"claims", BytesJson(job.claims.native())}};
     return line.dump();
 }
 

@@ -206,7 +206,7 @@ async function main() {
 
     await check('a model that is not there any more says so and offers no control', async () => {
       const deleted = 'models/deleted since the link was made.model';
-      refusalsAskedFor.push(`/api/model?path=${encodeURIComponent(deleted)}`);
+      refusalsAskedFor.push(`/api/model?path=${encodeURIComponent(deleted).replaceAll('%2F', '/')}`);
       await page.goto(pageOf(deleted, false));
       const view = await settledView(page);
       assertEqual([view.state, view.badge], ['missing', 'missing'], 'state of the view and badge');

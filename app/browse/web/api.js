@@ -30,8 +30,9 @@ export function listModels() {
   return getJson('/api/models');
 }
 
-export function modelInfo(path, lods) {
-  const url = `/api/model?path=${encodeURIComponent(path)}&lods=${lods ? 1 : 0}`;
+// `param` is the model's pathParam (below).
+export function modelInfo(param, lods) {
+  const url = `/api/model?path=${param}&lods=${lods ? 1 : 0}`;
   let answer = infoCache.get(url);
   if (!answer) {
     // A failed request is forgotten so that the next look retries it.
@@ -45,13 +46,48 @@ export function modelInfo(path, lods) {
   return answer;
 }
 
-// The page's address for a model; slashes are kept so that the address stays readable.
-export function pageUrl(path, lods) {
-  return `/?model=${encodeURIComponent(path).replaceAll('%2F', '/')}${lods ? '&lods=1' : ''}`;
+// A file name is bytes, which need not be UTF-8 text. The server names each model by its
+// `pathParam`: its bytes percent-encoded, but for letters, digits, "-._~" and "/". This
+// is that form of any spelling of a path in an address, so both name the model alike.
+const plainByte = /^[A-Za-z0-9\-._~/]$/;
+export function pathParam(spelled) {
+  const bytes = [];
+  const utf8 = new TextEncoder();
+  for (let i = 0; i < spelled.length;) {
+    const hex = spelled.slice(i + 1, i + 3);
+    if (spelled[i] === '%' && /^[0-9A-Fa-f]{2}$/.test(hex)) {
+      bytes.push(parseInt(hex, 16));
+      i += 3;
+    } else {
+      const char = String.fromCodePoint(spelled.codePointAt(i));
+      bytes.push(...utf8.encode(char === '+' ? ' ' : char));
+      i += char.length;
+    }
+  }
+  return bytes.map((byte) => {
+    const char = String.fromCharCode(byte);
+    return plainByte.test(char) ? char : `%${byte.toString(16).toUpperCase().padStart(2, '0')}`;
+  }).join('');
 }
 
-// What the page's address asks for: a model (with its lods answer) or the grid.
+// The path to show for a pathParam the listing does not name (a model that has gone).
+export function shownPath(param) {
+  try {
+    return decodeURIComponent(param);
+  } catch {
+    return param;  // not UTF-8: shown as it is named
+  }
+}
+
+// The page's address for a model, by its pathParam, which keeps the slashes readable.
+export function pageUrl(param, lods) {
+  return `/?model=${param}${lods ? '&lods=1' : ''}`;
+}
+
+// What the page's address asks for: a model (its pathParam, with its lods answer) or the
+// grid. The model is read as spelled: URLSearchParams would take its bytes as UTF-8.
 export function pageState(search) {
   const params = new URLSearchParams(search);
-  return { model: params.get('model'), lods: params.get('lods') === '1' };
+  const spelled = search.replace(/^\?/, '').split('&').find((part) => part.startsWith('model='));
+  return { model: spelled ? pathParam(spelled.slice('model='.length)) || null : null, lods: params.get('lods') === '1' };
 }

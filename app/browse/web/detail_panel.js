@@ -20,7 +20,7 @@ export class DetailPanel {
     this.viewerMade = null;
     this.token = 0;  // the latest open(); answers for older ones are dropped
     this.pinned = null;
-    this.viewedPath = null;  // the model the camera was placed for; its other imports keep it
+    this.viewedParam = null;  // the model the camera was placed for; its other imports keep it
     this.textureDialog = new TextureDialog();
 
     byId('wireframe').addEventListener('change', (event) => this.viewer?.setWireframe(event.target.checked));
@@ -54,7 +54,8 @@ export class DetailPanel {
     }
   }
 
-  async open(path, lods, name) {
+  // The model `param` (its pathParam), shown as `path` and `name`.
+  async open(param, lods, path, name) {
     const token = ++this.token;
     this.showHeader(path, lods, name);
     this.setState('loading', 'Importing…');
@@ -63,7 +64,7 @@ export class DetailPanel {
     viewerMade.catch(() => {});  // awaited below; a failure is reported there
     let info;
     try {
-      info = await modelInfo(path, lods);
+      info = await modelInfo(param, lods);
     } catch (error) {
       if (token === this.token) {
         const status = refusedStatus(error);
@@ -95,8 +96,8 @@ export class DetailPanel {
         viewer.discard(gltf);
         return;
       }
-      const shown = viewer.show(gltf, { keepCamera: this.viewedPath === path });
-      this.viewedPath = path;
+      const shown = viewer.show(gltf, { keepCamera: this.viewedParam === param });
+      this.viewedParam = param;
       this.stage.dataset.objects = shown.objects;
       this.stage.dataset.textured = shown.textured;
       const textures = info.objects.filter((object) => object.texture).length;
@@ -112,7 +113,7 @@ export class DetailPanel {
 
   close() {
     this.token += 1;
-    this.viewedPath = null;
+    this.viewedParam = null;
     this.viewer?.clear();
   }
 

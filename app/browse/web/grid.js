@@ -46,13 +46,13 @@ function folderOf(path) {
 function makeTile(model) {
   const badge = el('span', { class: 'badge' });
   setBadge(badge, 'loading');
-  const link = el('a', { class: 'tile-link', href: pageUrl(model.path, false), 'data-path': model.path },
+  const link = el('a', { class: 'tile-link', href: pageUrl(model.pathParam, false), 'data-param': model.pathParam },
     el('span', { class: 'thumb' }, el('img', { alt: '', width: 256, height: 256, decoding: 'async', hidden: true })),
     el('span', { class: 'tile-name', text: model.name }),
     el('span', { class: 'tile-folder', text: folderOf(model.path) }),
     el('span', { class: 'tile-facts' }, badge, el('span', { class: 'counts' })),
     el('span', { class: 'reason' }));
-  return el('li', { class: 'tile', 'data-path': model.path }, link);
+  return el('li', { class: 'tile', 'data-path': model.path, 'data-param': model.pathParam }, link);
 }
 
 function showInfo(tile, info) {
@@ -90,7 +90,7 @@ export class Grid {
         }
       }
     }, { rootMargin: '400px 0px' });
-    onPlainLinkClick(list, 'a.tile-link', (link) => onOpen(link.dataset.path));
+    onPlainLinkClick(list, 'a.tile-link', (link) => onOpen(link.dataset.param));
   }
 
   show(models) {
@@ -105,7 +105,7 @@ export class Grid {
 
   async fill(tile) {
     try {
-      showInfo(tile, await modelInfo(this.models.get(tile).path, false));
+      showInfo(tile, await modelInfo(this.models.get(tile).pathParam, false));
       this.observer.unobserve(tile);
     } catch (error) {
       showUnreachable(tile, error);  // still observed: it is asked again when it comes back into view
@@ -124,7 +124,7 @@ export class Grid {
     return shown;
   }
 
-  tileFor(path) {
-    return this.list.querySelector(`li[data-path="${CSS.escape(path)}"] a`);
+  tileFor(param) {
+    return this.list.querySelector(`li[data-param="${CSS.escape(param)}"] a`);
   }
 }

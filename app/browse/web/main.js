@@ -1,6 +1,6 @@
 // The page's frame: the address decides whether the grid or one model is shown, so a link,
 // a reload, back and forward all open the same view.
-import { listModels, pageState, pageUrl } from './api.js';
+import { listModels, pageState, pageUrl, shownPath } from './api.js';
 import { onPlainLinkClick, plural } from './dom.js';
 import { Grid } from './grid.js';
 import { DetailPanel } from './detail_panel.js';
@@ -11,10 +11,10 @@ const modelSection = byId('model');
 const search = byId('search');
 
 let models = [];
-let modelNames = new Map();  // path → name, from the listing
-let openedPath = null;  // the model whose tile gets the focus back
+let listed = new Map();  // pathParam → model, from the listing
+let openedParam = null;  // the model whose tile gets the focus back
 let gridScrollY = 0;  // where the grid was left
-const grid = new Grid(byId('grid'), (path) => navigate(pageUrl(path, false)));
+const grid = new Grid(byId('grid'), (param) => navigate(pageUrl(param, false)));
 const detailPanel = new DetailPanel((lods) => navigate(pageUrl(pageState(location.search).model, lods)));
 
 function navigate(url) {
@@ -27,18 +27,25 @@ function navigate(url) {
   route();
 }
 
-function nameOf(path) {
-  return modelNames.get(path) ?? path.split('/').pop().replace(/\.model$/i, '');
+// The path and name shown for a model.
+function shownModel(param) {
+  const model = listed.get(param);
+  if (model) {
+    return model;
+  }
+  const path = shownPath(param);
+  return { path, name: path.split('/').pop().replace(/\.model$/i, '') };
 }
 
 function route() {
   const { model, lods } = pageState(location.search);
   if (model) {
-    const opening = browse.hidden === false || openedPath !== model;
+    const opening = browse.hidden === false || openedParam !== model;
     browse.hidden = true;
     modelSection.hidden = false;
-    openedPath = model;
-    detailPanel.open(model, lods, nameOf(model));
+    openedParam = model;
+    const { path, name } = shownModel(model);
+    detailPanel.open(model, lods, path, name);
     if (opening) {
       byId('model-name').focus();
     }
@@ -49,8 +56,8 @@ function route() {
   modelSection.hidden = true;
   browse.hidden = false;
   window.scrollTo(0, history.state?.scrollY ?? gridScrollY);
-  if (openedPath) {
-    grid.tileFor(openedPath)?.focus({ preventScroll: true });
+  if (openedParam) {
+    grid.tileFor(openedParam)?.focus({ preventScroll: true });
   }
 }
 
@@ -78,7 +85,7 @@ async function start() {
   try {
     const listing = await listModels();
     models = listing.models;
-    modelNames = new Map(models.map((model) => [model.path, model.name]));
+    listed = new Map(models.map((model) => [model.pathParam, model]));
     byId('root').textContent = listing.root;
     byId('root').title = listing.root;
     grid.show(models);
