@@ -12,6 +12,8 @@ struct Dependency {
     std::filesystem::path path;
     std::int64_t modified = -1;  // nanoseconds; -1 when the file did not exist
     std::int64_t size = -1;
+
+    bool operator==(const Dependency&) const = default;
 };
 
 // The files as they are on disk now.

@@ -39,7 +39,7 @@ RouteHandlers::RouteHandlers(BrowseSite site, ImportCache& cache)
 std::shared_ptr<const CachedImport> RouteHandlers::Import(const httplib::Request& req) const {
     const std::optional<fs::path> model = ResolveModel(m_site.contentRoot, ParamValues(req, "path"));
     if (!model) return nullptr;
-    return m_cache.Get(*model, req.get_param_value("path"), req.get_param_value("lods") == "1");
+    return m_cache.Get(*model, req.get_param_value("lods") == "1");
 }
 
 void RouteHandlers::HandlePage(const httplib::Request&, httplib::Response& res) const {

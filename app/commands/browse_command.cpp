@@ -31,6 +31,7 @@ struct BrowseOptions {
     int port = 8765;
     bool open = false;
     std::string cacheDir;
+    std::uint64_t cacheSize = std::uint64_t{2} << 30;
     unsigned jobs = 0;
     double timeoutSeconds = 60;
 };
@@ -91,10 +92,12 @@ int RunBrowse(const BrowseOptions& options, const std::vector<std::string>& plug
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    BlockingWorkerPool workers(SelfWorkerCommand(pluginDirs), options.jobs,
+    // Workers open files below the tree for reading and below the cache folder for writing,
+    // and nothing else, whatever links lead elsewhere.
+    BlockingWorkerPool workers(ConfinedWorkerCommand(SelfWorkerCommand(pluginDirs), root, cache), options.jobs,
                                std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                    std::chrono::duration<double>(options.timeoutSeconds)));
-    ImportCache imports(cache, workers, options.timeoutSeconds);
+    ImportCache imports(root, cache, workers, options.timeoutSeconds, options.cacheSize);
     BrowseServer server({root, web}, imports);
     std::error_code bindError;
     const int port = server.Bind(listen, options.port, bindError);
@@ -142,6 +145,9 @@ void AddBrowseCommand(CLI::App& app, int& exitCode, const std::vector<std::strin
     command->add_flag("--open", options->open, "open the page in the default browser");
     command->add_option("--cache-dir", options->cacheDir,
                         "where imports are kept (default: $XDG_CACHE_HOME/zenthor/browse/...)");
+    command->add_option("--cache-size", options->cacheSize,
+                        "the most the cache folder keeps; the results used longest ago go first (default 2GiB)")
+        ->transform(CLI::AsSizeValue(false));
     command->add_option("-j,--jobs", options->jobs, "imports run at once (default: the number of cores)")
         ->check(AtLeast(1));
     command->add_option("--timeout", options->timeoutSeconds, "seconds one import may take (default 60)")

@@ -27,6 +27,8 @@ std::string FormatWorkerReport(const WorkerReport& report) {
     }
     if (report.ok) {
         line({"ok", std::to_string(report.objectCount), std::to_string(report.triangles)});
+    } else if (report.writeFailed) {
+        line({"error", report.error, "write"});
     } else {
         line({"error", report.error});
     }
@@ -50,6 +52,7 @@ WorkerReport ParseWorkerReport(const std::string& text) {
             report.objects.push_back({f[1], f[2], number(f[3]), f[4]});
         } else if (kind == "error") {
             report.error = f[1];
+            report.writeFailed = f[2] == "write";
         } else if (kind == "ok") {
             report.ok = true;
             report.objectCount = number(f[1]);

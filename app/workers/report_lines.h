@@ -2,7 +2,8 @@
 // fields joined as the host log joins them (tab-separated, tabs, line breaks and
 // backslashes inside a field escaped): "warning <text>", "log <type> <title> <text>",
 // "box <title> <text>" and "object <name> <material> <triangles> <texture>" any number of
-// times, then "ok <objects> <triangles>" or "error <why>".
+// times, then "ok <objects> <triangles>", or "error <why>" ("error <why> write" when the
+// import itself went well and writing its output failed).
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,7 @@ struct WorkerReport {
     std::uint64_t objectCount = 0;
     std::uint64_t triangles = 0;
     std::string error;  // when not ok; empty when the worker ended before saying why
+    bool writeFailed = false;  // not ok because the output could not be written
 };
 
 std::string FormatWorkerReport(const WorkerReport& report);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "app/hosting/answering_ui_backend.h"
 #include "app/hosting/plugin_registry.h"
@@ -83,15 +85,30 @@ WorkerReport RunJob(const PluginRegistry& plugins, const ImportRequest& job, Out
         report.objectCount = outcome.objects.size();
         report.triangles = outcome.triangles;
         report.error = outcome.error;
+        report.writeFailed = outcome.result == ImportOutcome::Result::WriteFailed;
     } catch (const std::exception& e) {
         report.error = e.what();
     }
     return report;
 }
 
+// Ends the process as soon as nothing can write to its job pipe: the parent has closed
+// its end or has died, however (SIGKILL included), even before this runs. A thread of its
+// own sees it in the middle of an import too. The parent's death signal is not used: it
+// comes when the thread that started the worker ends, not the parent process.
+void EndWithParent() {
+    std::thread([] {
+        pollfd pipe{kJobFd, 0, 0};  // POLLHUP is reported unasked
+        while (poll(&pipe, 1, -1) < 0 && errno == EINTR) {
+        }
+        _exit(0);
+    }).detach();
+}
+
 }  // namespace
 
 int ServeWorkerJobs(const PluginRegistry& plugins, std::size_t memoryLimit) {
+    EndWithParent();
     // Kept from job to job, so that a texture is converted and decoded at most once.
     OutputCaches caches;
     std::string pending;

@@ -13,7 +13,8 @@ inline constexpr std::size_t kDefaultWorkerMemory = std::size_t{2} << 30;
 
 // Serves jobs until the job pipe closes, or until a job leaves the process larger than
 // `memoryLimit` bytes (0: no limit): its next job goes to a fresh worker. Returns the
-// worker's exit status.
+// worker's exit status. The process ends at once, in the middle of a job too, when its
+// parent closes the job pipe or dies.
 int ServeWorkerJobs(const PluginRegistry& plugins, std::size_t memoryLimit);
 
 }  // namespace zenthor

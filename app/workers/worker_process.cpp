@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,11 +43,18 @@ void CloseFd(int& fd) {
 
 WorkerCommand SelfWorkerCommand(const std::vector<std::string>& pluginDirs) {
     const std::filesystem::path program = ProgramPath();
-    WorkerCommand command{program.empty() ? std::string("zenthor") : program.string(), {"zenthor", "worker"}};
+    WorkerCommand command{program.empty() ? std::string("zenthor") : program.string(), {"zenthor", "worker"}, {}};
     for (const std::string& dir : pluginDirs) {
         command.args.push_back("--plugin-dir");
         command.args.push_back(dir);
     }
+    return command;
+}
+
+WorkerCommand ConfinedWorkerCommand(WorkerCommand command, const std::filesystem::path& readable,
+                                    const std::filesystem::path& writable) {
+    command.args.insert(command.args.end(), {"--confine-to", readable.string(), "--writable", writable.string()});
+    command.confinedTo = {readable, writable};
     return command;
 }
 
@@ -81,7 +89,18 @@ WorkerProcess::~WorkerProcess() {
     Stop(false);
 }
 
+std::vector<std::pair<dev_t, ino_t>> WorkerProcess::ConfinedFolders() const {
+    std::vector<std::pair<dev_t, ino_t>> ids;
+    for (const std::filesystem::path& folder : m_command.confinedTo) {
+        struct stat status {};
+        ids.emplace_back(stat(folder.c_str(), &status) == 0 ? std::pair(status.st_dev, status.st_ino)
+                                                            : std::pair<dev_t, ino_t>());
+    }
+    return ids;
+}
+
 bool WorkerProcess::Start(std::string& error) {
+    m_confinedFolders = ConfinedFolders();
     int jobs[2];
     int reports[2];
     if (pipe2(jobs, O_CLOEXEC) != 0) {
@@ -149,6 +168,9 @@ WorkerRun WorkerProcess::EndRun(WorkerRun& run, WorkerRun::End end, bool killIt)
 
 WorkerRun WorkerProcess::Run(const std::string& job, Clock::time_point deadline) {
     WorkerRun run;
+    if (m_pid > 0 && !m_command.confinedTo.empty() && ConfinedFolders() != m_confinedFolders) {
+        Stop(false);  // idle: it ends as its job pipe closes
+    }
     if (m_pid < 0 && !Start(run.error)) {
         return run;
     }

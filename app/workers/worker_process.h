@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <cstddef>
+#include <filesystem>
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -18,10 +20,19 @@ namespace zenthor {
 struct WorkerCommand {
     std::string program;
     std::vector<std::string> args;
+    // The folders the worker is confined to. The kernel holds it to the folders as they were
+    // when it started, so a worker started before one of them was made again (removed and
+    // created anew) is replaced before its next job.
+    std::vector<std::filesystem::path> confinedTo;
 };
 
 // The command for this program's own `worker` subcommand, with these plug-in folders.
 WorkerCommand SelfWorkerCommand(const std::vector<std::string>& pluginDirs);
+
+// `command` confined to reading below `readable` and reading and writing below `writable`
+// (file_confinement.h).
+WorkerCommand ConfinedWorkerCommand(WorkerCommand command, const std::filesystem::path& readable,
+                                    const std::filesystem::path& writable);
 
 // How many workers run for a --jobs value: that many, or one per core for 0.
 unsigned WorkerCount(unsigned jobs);
@@ -67,7 +78,11 @@ private:
     // Ends a job that was not answered: what the worker wrote so far, and how it ended.
     WorkerRun EndRun(WorkerRun& run, WorkerRun::End end, bool killIt);
 
+    // Which folders the command's confinedTo named when the worker started: device and inode.
+    std::vector<std::pair<dev_t, ino_t>> ConfinedFolders() const;
+
     WorkerCommand m_command;
+    std::vector<std::pair<dev_t, ino_t>> m_confinedFolders;
     pid_t m_pid = -1;
     int m_jobs = -1;     // write end of the job pipe
     int m_reports = -1;  // read end of the report pipe

@@ -1,11 +1,6 @@
 // zenthor browse as a client sees it: requests sent byte for byte to the running server,
 // for the paths and host names it must refuse, models that crash or hang the importer,
 // results that must follow the files they came from, and many clients at once.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -22,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/app/browse_client.h"
 #include "tests/app/zenthor_process.h"
 #include "tests/support/glb_reader.h"
 #include "tests/support/model_writer.h"
@@ -36,64 +32,6 @@ using namespace test;
 using ::testing::HasSubstr;
 using ::testing::UnorderedElementsAreArray;
 using nlohmann::json;
-
-struct Reply {
-    int status = 0;
-    std::string head;  // the status line and headers
-    std::string body;
-};
-
-// One request as written, on a connection of its own.
-Reply Send(int port, const std::string& target, const std::string& host = "") {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    Reply reply;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        const std::string request = "GET " + target + " HTTP/1.1\r\nHost: " +
-                                    (host.empty() ? "127.0.0.1:" + std::to_string(port) : host) +
-                                    "\r\nConnection: close\r\n\r\n";
-        (void)!write(fd, request.data(), request.size());
-        std::string response;
-        char buffer[65536];
-        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) response.append(buffer, static_cast<std::size_t>(n));
-        if (response.size() > 12) reply.status = std::stoi(response.substr(9, 3));
-        const std::size_t body = response.find("\r\n\r\n");
-        reply.head = response.substr(0, body);
-        if (body != std::string::npos) reply.body = response.substr(body + 4);
-    }
-    close(fd);
-    return reply;
-}
-
-json Model(int port, const std::string& path, bool lods = false) {
-    const Reply reply = Send(port, "/api/model?path=" + path + "&lods=" + (lods ? "1" : "0"));
-    EXPECT_EQ(reply.status, 200) << path;
-    return json::parse(reply.body, nullptr, false);
-}
-
-// Worker processes still running with `marker` among their arguments.
-int WorkersWith(const std::string& marker) {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        const std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        count += line.find("worker") != std::string::npos && line.find(marker) != std::string::npos ? 1 : 0;
-    }
-    return count;
-}
-
-// A time limit well above an import's time under the sanitizers on a loaded machine,
-// unless a test is about the limit.
-std::vector<std::string> BrowseArgs(const TempContentTree& tree, std::vector<std::string> extra = {},
-                                    const char* timeoutSeconds = "60") {
-    std::vector<std::string> args{"browse", tree.Root().string(), "--port", "0", "--cache-dir",
-                                  (tree.Base() / "cache").string(), "--jobs", "2", "--timeout", timeoutSeconds};
-    args.insert(args.end(), extra.begin(), extra.end());
-    return args;
-}
 
 TEST(Browse, RefusesEveryPathOutsideItsTreeInAnySpelling) {
     SampleTree tree;
@@ -242,7 +180,8 @@ TEST(Browse, ModelsThatCrashOrHangTheImporterFailAloneAndImportsAreSharedAndKept
     for (const char* name : {"models/crash.model", "models/hang.model", "models/slow.model"}) {
         tree.Write(name, std::vector<std::uint8_t>{1});
     }
-    const std::string log = (tree.Base() / "imports.log").string();
+    // In the cache folder: the only one besides the tree that a browse worker may open.
+    const std::string log = (tree.Base() / "cache" / "imports.log").string();
     setenv("ZENTHOR_FAULT_LOG", log.c_str(), 1);
     ZenthorServer server(BrowseArgs(tree, {"--plugin-dir", ZENTHOR_FAULT_MODEL_PLUGIN_DIR}, "3"));
 
