@@ -41,9 +41,9 @@ std::size_t Utf8SequenceLength(std::string_view s) {
     return length;
 }
 
-}  // namespace
-
-std::string ToUtf8(std::string_view bytes) {
+// The bytes as UTF-8: valid sequences as they are, each other byte as `stray` spells it.
+template <typename Stray>
+std::string Utf8With(std::string_view bytes, Stray stray) {
     std::string out;
     out.reserve(bytes.size());
     while (!bytes.empty()) {
@@ -53,12 +53,19 @@ std::string ToUtf8(std::string_view bytes) {
             bytes.remove_prefix(length);
             continue;
         }
-        const auto latin1 = static_cast<std::uint8_t>(bytes[0]);
-        out.push_back(static_cast<char>(0xC0 | (latin1 >> 6)));
-        out.push_back(static_cast<char>(0x80 | (latin1 & 0x3F)));
+        stray(static_cast<std::uint8_t>(bytes[0]), out);
         bytes.remove_prefix(1);
     }
     return out;
+}
+
+}  // namespace
+
+std::string ToUtf8(std::string_view bytes) {
+    return Utf8With(bytes, [](std::uint8_t latin1, std::string& out) {
+        out.push_back(static_cast<char>(0xC0 | (latin1 >> 6)));
+        out.push_back(static_cast<char>(0x80 | (latin1 & 0x3F)));
+    });
 }
 
 bool IsUtf8(std::string_view bytes) {
@@ -73,23 +80,12 @@ bool IsUtf8(std::string_view bytes) {
 }
 
 std::string ToUtf8Escaped(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(bytes.size());
-    while (!bytes.empty()) {
-        const std::size_t length = Utf8SequenceLength(bytes);
-        if (length > 0) {
-            out.append(bytes.substr(0, length));
-            bytes.remove_prefix(length);
-            continue;
-        }
-        const auto b = static_cast<std::uint8_t>(bytes[0]);
+    return Utf8With(bytes, [](std::uint8_t b, std::string& out) {
+        static constexpr char kHex[] = "0123456789abcdef";
         out += "\\x";
         out.push_back(kHex[b >> 4]);
         out.push_back(kHex[b & 0xF]);
-        bytes.remove_prefix(1);
-    }
-    return out;
+    });
 }
 
 std::string PathToUri(std::string_view path) {
