@@ -11,57 +11,48 @@ namespace {
 
 constexpr int kLongestCode = 15;  // deflate's
 
-// How many leaves an optimal (unlimited) Huffman tree puts at each depth, for frequencies
-// sorted ascending. Two queues, leaves and merged nodes, both come out in ascending weight.
-std::vector<std::uint32_t> LeafDepthCounts(const std::vector<std::uint32_t>& sorted) {
+// Optimal code lengths no longer than `maxLength` for frequencies sorted ascending, by
+// package-merge: each level's list merges the leaves with pairs ("packages") of the list
+// of the level below, by weight; the 2n - 2 lightest items of the top list are the code,
+// and a leaf's length is how many levels take it. The items taken at each level are a
+// prefix of its list, so only how many leaves each prefix holds is needed.
+std::vector<std::uint8_t> PackageMergeLengths(const std::vector<std::uint32_t>& sorted, int maxLength) {
     const std::size_t leaves = sorted.size();
-    std::vector<std::uint64_t> weight(leaves);
-    std::vector<std::size_t> parent(2 * leaves - 1);  // nodes: leaves first, then merged
-    std::size_t nextLeaf = 0, nextMerged = 0, merged = 0;
-    auto takeSmallest = [&]() -> std::size_t {
-        if (nextLeaf < leaves && (nextMerged == merged || sorted[nextLeaf] <= weight[nextMerged])) {
-            return nextLeaf++;
-        }
-        return leaves + nextMerged++;
-    };
-    auto weightOf = [&](std::size_t node) -> std::uint64_t {
-        return node < leaves ? sorted[node] : weight[node - leaves];
-    };
-    for (; merged < leaves - 1; ++merged) {
-        const std::size_t a = takeSmallest();
-        const std::size_t b = takeSmallest();
-        weight[merged] = weightOf(a) + weightOf(b);
-        parent[a] = parent[b] = leaves + merged;
-    }
-    // Depths from the root down: a merged node's parent was made after it.
-    std::vector<std::uint32_t> depth(2 * leaves - 1, 0);
-    std::vector<std::uint32_t> counts(leaves + 1, 0);
-    for (std::size_t node = 2 * leaves - 2; node-- > 0;) {
-        depth[node] = depth[parent[node]] + 1;
-        if (node < leaves) {
-            ++counts[depth[node]];
-        }
-    }
-    return counts;
-}
-
-// Moves leaves up from depths beyond `maxLength` and keeps the code complete: two leaves
-// at the deepest level become one leaf a level up and one leaf below a shallower leaf,
-// which moves down with it (the sum of 2^-depth is unchanged).
-void LimitDepths(std::vector<std::uint32_t>& counts, int maxLength) {
-    for (std::size_t deepest = counts.size() - 1; deepest > static_cast<std::size_t>(maxLength); --deepest) {
-        while (counts[deepest] > 0) {
-            std::size_t shallower = deepest - 2;
-            while (counts[shallower] == 0) {
-                --shallower;
+    std::vector<std::vector<bool>> isLeaf(static_cast<std::size_t>(maxLength));  // [0]: length 1
+    std::vector<std::uint64_t> below(sorted.begin(), sorted.end());              // the deepest list: leaves
+    isLeaf.back().assign(leaves, true);
+    for (int level = maxLength - 2; level >= 0; --level) {
+        std::vector<std::uint64_t> list;
+        std::vector<bool>& leaf = isLeaf[static_cast<std::size_t>(level)];
+        list.reserve(leaves + below.size() / 2);
+        std::size_t nextLeaf = 0, nextPair = 0;
+        while (nextLeaf < leaves || nextPair + 1 < below.size()) {
+            const bool pairLeft = nextPair + 1 < below.size();
+            const std::uint64_t pair = pairLeft ? below[nextPair] + below[nextPair + 1] : 0;
+            if (nextLeaf < leaves && (!pairLeft || sorted[nextLeaf] <= pair)) {
+                list.push_back(sorted[nextLeaf++]);
+                leaf.push_back(true);
+            } else {
+                list.push_back(pair);
+                leaf.push_back(false);
+                nextPair += 2;
             }
-            counts[deepest] -= 2;
-            counts[deepest - 1] += 1;
-            counts[shallower + 1] += 2;
-            counts[shallower] -= 1;
         }
+        below = std::move(list);
     }
-    counts.resize(static_cast<std::size_t>(maxLength) + 1);
+    std::vector<std::uint8_t> lengths(leaves, 0);
+    std::size_t taken = 2 * leaves - 2;
+    for (const std::vector<bool>& leaf : isLeaf) {
+        std::size_t leavesTaken = 0;
+        for (std::size_t item = 0; item < taken; ++item) {
+            leavesTaken += leaf[item] ? 1 : 0;
+        }
+        for (std::size_t i = 0; i < leavesTaken; ++i) {
+            ++lengths[i];
+        }
+        taken = 2 * (taken - leavesTaken);
+    }
+    return lengths;
 }
 
 }  // namespace
@@ -85,14 +76,9 @@ void HuffmanLengths(std::span<const std::uint32_t> frequencies, int maxLength,
                      [&](std::uint16_t a, std::uint16_t b) { return frequencies[a] < frequencies[b]; });
     std::vector<std::uint32_t> sorted(used.size());
     std::transform(used.begin(), used.end(), sorted.begin(), [&](std::uint16_t s) { return frequencies[s]; });
-    std::vector<std::uint32_t> counts = LeafDepthCounts(sorted);
-    LimitDepths(counts, maxLength);
-    // The most frequent symbols take the shortest codes.
-    auto symbol = used.rbegin();
-    for (std::size_t length = 1; length < counts.size(); ++length) {
-        for (std::uint32_t i = 0; i < counts[length]; ++i, ++symbol) {
-            lengths[*symbol] = static_cast<std::uint8_t>(length);
-        }
+    const std::vector<std::uint8_t> sortedLengths = PackageMergeLengths(sorted, maxLength);
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        lengths[used[i]] = sortedLengths[i];
     }
 }
 
