@@ -26,6 +26,10 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
+            // A skipped benchmark has no figures to compare.
+            if (run.error_occurred) {
+                continue;
+            }
             // With repetitions, the mean stands for the benchmark; medians and spreads do not.
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") {
                 continue;

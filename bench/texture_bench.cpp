@@ -11,6 +11,11 @@
 // decode (the target for EncodePng is at most 4) and its size against the stb writer's (at
 // most 1.1).
 //
+// Whole processes on the same DDS file: `zenthor import --textures png` of a model whose
+// one texture it is (to .gltf, the PNG beside it), against ImageMagick's `convert x.dds
+// x.png` when ImageMagick is installed (skipped with a message otherwise). The target is
+// zenthor in at most 0.05 of convert's time.
+//
 // The texture is made of smooth waves with a little noise in every channel, alpha
 // included, then compressed, so the PNG encoder sees what a decoded texture looks like.
 #include <benchmark/benchmark.h>
@@ -22,14 +27,21 @@
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bench/bench_main.h"
 #include "bench/ratio_reporter.h"
+#include "bench/zenthor_run.h"
 #include "tests/support/dds_writer.h"
+#include "tests/support/model_writer.h"
+#include "tests/support/temp_content_tree.h"
 #include "texture/dds_decoder.h"
 #include "texture/png_encoder.h"
 #include "texture/png_file.h"
@@ -254,11 +266,95 @@ void BM_CopyRgbaFloor(benchmark::State& state) {
     }
 }
 
+// The fixture's DDS file as a texture of a one-object model, in a content tree.
+struct ProcessFixture {
+    test::TempContentTree tree;
+    std::string model;
+    std::string dds;
+};
+
+std::unique_ptr<ProcessFixture>& TheProcessFixture() {
+    static std::unique_ptr<ProcessFixture> fixture;
+    return fixture;
+}
+
+const ProcessFixture& MakeProcessFixture() {
+    std::unique_ptr<ProcessFixture>& fixture = TheProcessFixture();
+    if (!fixture) {
+        fixture = std::make_unique<ProcessFixture>();
+        fixture->dds = fixture->tree.Write("textures/stone.2048.dds", TheFixture().dds);
+        fixture->model = fixture->tree.Write(
+            "models/stone.model",
+            {test::MeshesChunk({test::MeshEntry(test::TriangleMesh("stone", "props\\stone"))})});
+    }
+    return *fixture;
+}
+
+// ImageMagick's convert: the first `convert` on PATH that says it is ImageMagick's, or empty.
+std::string ImageMagickConvert() {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const std::filesystem::path program = std::filesystem::path(folder) / "convert";
+        if (access(program.c_str(), X_OK) != 0) {
+            continue;
+        }
+        const std::string command = "'" + program.string() + "' -version 2>/dev/null";
+        std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+        char line[256] = {};
+        if (pipe && std::fgets(line, sizeof line, pipe.get()) != nullptr &&
+            std::string(line).find("ImageMagick") != std::string::npos) {
+            return program.string();
+        }
+    }
+    return {};
+}
+
+// Runs `program` with `args` once per iteration, timed as a whole process; `png` is the
+// file it writes, whose size is kept.
+void MeasureProcess(benchmark::State& state, const std::string& program, const std::vector<std::string>& args,
+                    const std::filesystem::path& png) {
+    for (auto _ : state) {
+        const zenthor::bench::ZenthorRun run = zenthor::bench::RunZenthorProcess(args, program);
+        if (run.exitCode != 0) {
+            state.SkipWithError((program + " failed: " + run.err).c_str());
+            return;
+        }
+        state.SetIterationTime(run.seconds);
+    }
+    std::error_code error;
+    state.counters["png_MiB"] =
+        static_cast<double>(std::filesystem::file_size(png, error)) / (1024.0 * 1024.0);
+}
+
+void BM_ZenthorImportPng(benchmark::State& state) {
+    const ProcessFixture& fixture = MakeProcessFixture();
+    const std::filesystem::path out = fixture.tree.Base() / "zenthor_out";
+    MeasureProcess(
+        state, zenthor::bench::ZenthorProgram(),
+        {"import", fixture.model, "-o", (out / "stone.gltf").string(), "--yes", "--textures", "png"},
+        out / "stone_textures" / "stone.2048.png");
+}
+
+void BM_ImageMagickConvert(benchmark::State& state) {
+    const std::string convert = ImageMagickConvert();
+    if (convert.empty()) {
+        state.SkipWithError(
+            "ImageMagick's convert is not installed (Debian package imagemagick): not compared");
+        return;
+    }
+    const ProcessFixture& fixture = MakeProcessFixture();
+    const std::filesystem::path png = fixture.tree.Base() / "convert_out.png";
+    MeasureProcess(state, convert, {fixture.dds, png.string()}, png);
+}
+
 BENCHMARK(BM_DecodeDds)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_EncodePng)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
 BENCHMARK(BM_DdsToPng)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
 BENCHMARK(BM_SquishBlocksFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_CopyRgbaFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_ZenthorImportPng)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_ImageMagickConvert)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 }  // namespace
 
@@ -271,6 +367,9 @@ int main(int argc, char** argv) {
         {"encode / DDS decode (target at most 4)", "BM_EncodePng", "BM_DecodeDds"},
         {"encode size / stb_zlib2_Paeth's (target at most 1.1)", "BM_EncodePng", "BM_Png/stb_zlib2_Paeth",
          "png_MiB"},
+        {"zenthor import --textures png / convert (target at most 0.05)", "BM_ZenthorImportPng",
+         "BM_ImageMagickConvert"},
+        {"zenthor's PNG size / convert's", "BM_ZenthorImportPng", "BM_ImageMagickConvert", "png_MiB"},
     };
     for (const Candidate& candidate : Candidates()) {
         benchmark::RegisterBenchmark(candidate.name.c_str(), MeasurePngWriter, candidate.write)
@@ -284,5 +383,5 @@ int main(int argc, char** argv) {
     }
     zenthor::bench::RatioReporter reporter(std::move(ratios));
     return zenthor::bench::RunBenchmarks(
-        argc, argv, [] { TheFixture(); }, [] {}, &reporter);
+        argc, argv, [] { TheFixture(); }, [] { TheProcessFixture().reset(); }, &reporter);
 }
