@@ -28,18 +28,26 @@ std::vector<std::uint8_t> EncodePng(const RgbaImage& image, PngRowFilter filter)
         const std::size_t rowsPerBlock = std::max<std::size_t>(1, kBlockBytes / filteredRowBytes);
         std::vector<std::uint8_t> block(rowsPerBlock * filteredRowBytes);
         const std::vector<std::uint8_t> zeros(rowBytes);  // above the top row
-        RunLengthDeflater deflater(filteredRowBytes * image.height, block.size());
-
-        const std::uint8_t* row = image.pixels.data();
-        const std::uint8_t* previous = zeros.data();
-        for (std::uint32_t y = 0; y < image.height;) {
-            const std::size_t rows = std::min<std::size_t>(rowsPerBlock, image.height - y);
-            for (std::size_t i = 0; i < rows; ++i, ++y, previous = row, row += rowBytes) {
-                FilterPngRow(filter, row, previous, rowBytes, block.data() + i * filteredRowBytes);
+        // Filters the rows a block at a time and hands each block to `use`; done once to
+        // plan the stream and once to write it, which costs less than keeping every
+        // filtered row.
+        auto forEachBlock = [&](auto&& use) {
+            const std::uint8_t* row = image.pixels.data();
+            const std::uint8_t* previous = zeros.data();
+            for (std::uint32_t y = 0; y < image.height;) {
+                const std::size_t rows = std::min<std::size_t>(rowsPerBlock, image.height - y);
+                for (std::size_t i = 0; i < rows; ++i, ++y, previous = row, row += rowBytes) {
+                    FilterPngRow(filter, row, previous, rowBytes, block.data() + i * filteredRowBytes);
+                }
+                use(std::span<const std::uint8_t>(block.data(), rows * filteredRowBytes));
             }
-            deflater.AddBlock({block.data(), rows * filteredRowBytes}, y == image.height);
-        }
-        return PngFile(image.width, image.height, deflater.Finish());
+        };
+        RunLengthDeflater deflater;
+        forEachBlock([&](std::span<const std::uint8_t> bytes) { deflater.Plan(bytes); });
+        return PngFile(image.width, image.height, deflater.StreamSize(), [&](std::span<std::uint8_t> stream) {
+            deflater.StartWriting(stream);
+            forEachBlock([&](std::span<const std::uint8_t> bytes) { deflater.Write(bytes); });
+        });
     } catch (const std::bad_alloc&) {
         return {};
     }

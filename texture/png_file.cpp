@@ -21,31 +21,28 @@ std::uint8_t* PutU32(std::uint8_t* out, std::uint32_t value) {
     return out + 4;
 }
 
-// Writes a chunk of `type` holding `data` at `out`; returns its end.
-std::uint8_t* PutChunk(std::uint8_t* out, std::string_view type, std::span<const std::uint8_t> data) {
-    out = PutU32(out, static_cast<std::uint32_t>(data.size()));
-    std::uint8_t* const typeAndData = out;
-    std::memcpy(out, type.data(), 4);
-    if (!data.empty()) {
-        std::memcpy(out + 4, data.data(), data.size());
-    }
-    out += 4 + data.size();
-    return PutU32(out, libdeflate_crc32(0, typeAndData, 4 + data.size()));
+// Frames the `size` bytes of data already at chunk + 8 as a chunk of `type`; returns its end.
+std::uint8_t* FrameChunk(std::uint8_t* chunk, std::string_view type, std::size_t size) {
+    PutU32(chunk, static_cast<std::uint32_t>(size));
+    std::memcpy(chunk + 4, type.data(), 4);
+    return PutU32(chunk + 8 + size, libdeflate_crc32(0, chunk + 4, 4 + size));
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> PngFile(std::uint32_t width, std::uint32_t height,
-                                  std::span<const std::uint8_t> zlibStream) {
-    std::array<std::uint8_t, kHeaderBytes> header{};
-    PutU32(PutU32(header.data(), width), height);
-    header[8] = 8;  // bits per channel
-    header[9] = 6;  // RGBA; compression, filter set and interlacing stay 0
-    std::vector<std::uint8_t> png(kSignature.size() + 3 * kChunkFrame + kHeaderBytes + zlibStream.size());
+std::vector<std::uint8_t> PngFile(std::uint32_t width, std::uint32_t height, std::size_t streamSize,
+                                  const std::function<void(std::span<std::uint8_t>)>& writeStream) {
+    std::vector<std::uint8_t> png(kSignature.size() + 3 * kChunkFrame + kHeaderBytes + streamSize);
     std::uint8_t* out = std::copy(kSignature.begin(), kSignature.end(), png.data());
-    out = PutChunk(out, "IHDR", header);
-    out = PutChunk(out, "IDAT", zlibStream);
-    PutChunk(out, "IEND", {});
+
+    std::uint8_t* header = PutU32(PutU32(out + 8, width), height);
+    header[0] = 8;  // bits per channel
+    header[1] = 6;  // RGBA; compression, filter set and interlacing stay 0
+    out = FrameChunk(out, "IHDR", kHeaderBytes);
+
+    writeStream({out + 8, streamSize});
+    out = FrameChunk(out, "IDAT", streamSize);
+    FrameChunk(out, "IEND", 0);
     return png;
 }
 

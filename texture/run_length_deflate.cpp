@@ -26,7 +26,7 @@ constexpr std::size_t kLongestMatch = 258;
 // Shorter runs cost about as much as their literals.
 constexpr std::size_t kShortestRun = 8;
 constexpr std::size_t kLongestStored = 65535;
-constexpr std::size_t kWordBytes = 8;  // the bit writer stores whole words past its end
+constexpr std::size_t kWordBytes = 8;  // runs are looked for a word at a time
 constexpr std::uint64_t kEveryByte = 0x0101010101010101;
 
 // The length symbols' first lengths and extra bits.
@@ -199,12 +199,13 @@ class RunLengthDeflater::BitWriter {
 public:
     explicit BitWriter(RunLengthDeflater& deflater)
         : m_deflater(deflater),
-          m_out(deflater.m_out.get() + deflater.m_size),
+          m_out(deflater.m_out.data() + deflater.m_size),
+          m_end(deflater.m_out.data() + deflater.m_out.size()),
           m_bits(deflater.m_bits),
           m_count(deflater.m_bitCount) {}
     ~BitWriter() {
         Flush();
-        m_deflater.m_size = static_cast<std::size_t>(m_out - m_deflater.m_out.get());
+        m_deflater.m_size = static_cast<std::size_t>(m_out - m_deflater.m_out.data());
         m_deflater.m_bits = m_bits;
         m_deflater.m_bitCount = m_count;
     }
@@ -218,10 +219,16 @@ public:
     }
     // Moves the whole bytes out, leaving fewer than 8 bits.
     void Flush() {
-        std::memcpy(m_out, &m_bits, sizeof m_bits);
-        m_out += m_count >> 3;
-        m_bits >>= m_count & ~7u;
-        m_count &= 7;
+        if (m_end - m_out >= static_cast<std::ptrdiff_t>(sizeof m_bits)) {
+            std::memcpy(m_out, &m_bits, sizeof m_bits);  // bytes past the whole ones are written again
+            m_out += m_count >> 3;
+            m_bits >>= m_count & ~7u;
+            m_count &= 7;
+            return;
+        }
+        for (; m_count >= 8; m_count -= 8, m_bits >>= 8) {
+            *m_out++ = static_cast<std::uint8_t>(m_bits);
+        }
     }
     void PutAndFlush(std::uint64_t bits, unsigned count) {
         Put(bits, count);
@@ -259,43 +266,37 @@ public:
 private:
     RunLengthDeflater& m_deflater;
     std::uint8_t* m_out;
+    std::uint8_t* const m_end;
     std::uint64_t m_bits;
     unsigned m_count;
 };
 
 namespace {
 
-// The most bytes a block of `size` bytes takes, stored, with a partial byte before it.
-std::size_t StoredBound(std::size_t size) {
-    return size + 5 * (size / kLongestStored + 1) + 1;
+// The bits of `size` bytes stored from bit `at` on: per piece, the block type, padding to a
+// whole byte, the length and its complement, then the bytes.
+std::uint64_t StoredBits(std::uint64_t at, std::size_t size) {
+    std::uint64_t end = at;
+    std::size_t done = 0;
+    do {
+        const std::size_t piece = std::min(size - done, kLongestStored);
+        end = (end + 3 + 7) / 8 * 8 + 32 + 8 * std::uint64_t{piece};
+        done += piece;
+    } while (done < size);
+    return end - at;
 }
 
 }  // namespace
 
-RunLengthDeflater::RunLengthDeflater(std::size_t totalBytes, std::size_t blockBytes) {
-    const std::size_t blocks = blockBytes == 0 ? 1 : totalBytes / blockBytes + 1;
-    Reserve(2 + blocks * StoredBound(blockBytes) + 4);
-    // The zlib header: deflate with a 32 KiB window, fastest level, and its check bits.
-    m_out[m_size++] = 0x78;
-    m_out[m_size++] = 0x01;
-}
+struct RunLengthDeflater::BlockPlan {
+    bool stored = false;
+    BlockCodes codes;  // when not stored
+};
 
-void RunLengthDeflater::Reserve(std::size_t bytes) {
-    if (m_size + bytes + kWordBytes <= m_capacity) {
-        return;
-    }
-    const std::size_t capacity = std::max(m_capacity * 2, m_size + bytes + kWordBytes);
-    // Not value-initialised: pages never written are never touched.
-    std::unique_ptr<std::uint8_t[]> out(new std::uint8_t[capacity]);
-    if (m_size > 0) {
-        std::memcpy(out.get(), m_out.get(), m_size);
-    }
-    m_out = std::move(out);
-    m_capacity = capacity;
-}
+RunLengthDeflater::RunLengthDeflater() = default;
+RunLengthDeflater::~RunLengthDeflater() = default;
 
-void RunLengthDeflater::AddBlock(std::span<const std::uint8_t> bytes, bool last) {
-    Reserve(StoredBound(bytes.size()));
+void RunLengthDeflater::Plan(std::span<const std::uint8_t> bytes) {
     m_adler = libdeflate_adler32(m_adler, bytes.data(), bytes.size());
 
     // Four tables of literal counts, so that equal bytes in a row do not wait on each other.
@@ -326,83 +327,99 @@ void RunLengthDeflater::AddBlock(std::span<const std::uint8_t> bytes, bool last)
     }
     frequencies[kEndOfBlock] = 1;
 
-    BlockCodes codes;
-    const std::uint64_t codedBits = MakeCodes(frequencies, runs, codes);
-    const std::uint64_t storedBits = 8 * (StoredBound(bytes.size()) - 1);
-    if (codedBits >= storedBits) {
-        AddStored(bytes, last);
-        return;
+    BlockPlan plan;
+    const std::uint64_t codedBits = MakeCodes(frequencies, runs, plan.codes);
+    const std::uint64_t storedBits = StoredBits(m_plannedBits, bytes.size());
+    plan.stored = storedBits <= codedBits;
+    if (plan.stored) {
+        plan.codes = {};
     }
+    m_plannedBits += plan.stored ? storedBits : codedBits;
+    m_plans.push_back(std::move(plan));
+}
 
+std::size_t RunLengthDeflater::StreamSize() const {
+    return (m_plannedBits + 7) / 8 + 4;
+}
+
+void RunLengthDeflater::StartWriting(std::span<std::uint8_t> out) {
+    m_out = out;
+    // The zlib header: deflate with a 32 KiB window, fastest level, and its check bits.
+    m_out[0] = 0x78;
+    m_out[1] = 0x01;
+    m_size = 2;
+    m_bits = 0;
+    m_bitCount = 0;
+    m_written = 0;
+}
+
+void RunLengthDeflater::Write(std::span<const std::uint8_t> bytes) {
+    const BlockPlan& plan = m_plans[m_written++];
+    const bool last = m_written == m_plans.size();
     BitWriter writer(*this);
-    writer.PutAndFlush(last ? 1 : 0, 1);
-    writer.PutAndFlush(2, 2);  // Huffman codes of the block's own
-    writer.PutAndFlush(codes.literalLengthCount - 257, 5);
-    writer.PutAndFlush(kDistanceSymbols - 1, 5);
-    writer.PutAndFlush(codes.codeLengthCount - 4, 4);
-    for (std::size_t i = 0; i < codes.codeLengthCount; ++i) {
-        writer.PutAndFlush(codes.codeLengthLengths[kCodeLengthOrder[i]], 3);
-    }
-    for (const std::uint16_t symbol : codes.header) {
-        const std::uint8_t code = symbol & 0xFF;
-        writer.PutAndFlush(codes.codeLengthCodes[code], codes.codeLengthLengths[code]);
-        writer.PutAndFlush(symbol >> 8, CodeLengthExtraBits(code));
-    }
-
-    std::array<std::uint32_t, 256> literalEntries;
-    for (std::size_t literal = 0; literal < 256; ++literal) {
-        literalEntries[literal] = Entry(codes.literalCodes[literal], codes.literalLengths[literal]);
-    }
-    const int longest = *std::max_element(codes.literalLengths.begin(), codes.literalLengths.begin() + 256);
-    // A run's length code, its extra bits and the distance code, as one put of at most 28 bits.
-    auto putRun = [&](std::size_t length) {
-        const std::size_t symbol = kLengthSymbol[length];
-        const std::uint8_t codeLength = codes.literalLengths[kFirstLengthSymbol + symbol];
-        const std::uint8_t extraBits = kLengthExtraBits[symbol];
-        const std::uint64_t bits = codes.literalCodes[kFirstLengthSymbol + symbol] |
-                                   std::uint64_t{length - kLengthBase[symbol]} << codeLength |
-                                   std::uint64_t{codes.distanceCodes[0]} << (codeLength + extraBits);
-        writer.PutAndFlush(bits, codeLength + extraBits + codes.distanceLengths[0]);
-    };
-    auto putLiterals = [&](std::size_t first, std::size_t end) {
-        // Four codes of up to 14 bits fit with the 7 bits a flush may leave; 15-bit codes, three.
-        if (longest <= 14) {
-            writer.PutLiterals<4>(data + first, data + end, literalEntries.data());
-        } else {
-            writer.PutLiterals<3>(data + first, data + end, literalEntries.data());
+    if (plan.stored) {
+        std::size_t done = 0;
+        do {
+            const std::size_t size = std::min(bytes.size() - done, kLongestStored);
+            writer.PutAndFlush(last && done + size == bytes.size() ? 1 : 0, 1);
+            writer.PutAndFlush(0, 2);  // stored
+            const std::uint8_t lengths[4] = {
+                static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
+                static_cast<std::uint8_t>(~size), static_cast<std::uint8_t>(~size >> 8)};
+            writer.PutBytes(lengths, sizeof lengths);
+            writer.PutBytes(bytes.data() + done, size);
+            done += size;
+        } while (done < bytes.size());
+    } else {
+        const BlockCodes& codes = plan.codes;
+        writer.PutAndFlush(last ? 1 : 0, 1);
+        writer.PutAndFlush(2, 2);  // Huffman codes of the block's own
+        writer.PutAndFlush(codes.literalLengthCount - 257, 5);
+        writer.PutAndFlush(kDistanceSymbols - 1, 5);
+        writer.PutAndFlush(codes.codeLengthCount - 4, 4);
+        for (std::size_t i = 0; i < codes.codeLengthCount; ++i) {
+            writer.PutAndFlush(codes.codeLengthLengths[kCodeLengthOrder[i]], 3);
         }
-    };
-    ForEachToken(bytes, putLiterals, putRun);
-    writer.PutAndFlush(codes.literalCodes[kEndOfBlock], codes.literalLengths[kEndOfBlock]);
-}
+        for (const std::uint16_t symbol : codes.header) {
+            const std::uint8_t code = symbol & 0xFF;
+            writer.PutAndFlush(codes.codeLengthCodes[code], codes.codeLengthLengths[code]);
+            writer.PutAndFlush(symbol >> 8, CodeLengthExtraBits(code));
+        }
 
-void RunLengthDeflater::AddStored(std::span<const std::uint8_t> bytes, bool last) {
-    BitWriter writer(*this);
-    std::size_t done = 0;
-    do {
-        const std::size_t size = std::min(bytes.size() - done, kLongestStored);
-        const bool lastPiece = done + size == bytes.size();
-        writer.PutAndFlush(last && lastPiece ? 1 : 0, 1);
-        writer.PutAndFlush(0, 2);  // stored
-        const std::uint8_t lengths[4] = {
-            static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
-            static_cast<std::uint8_t>(~size), static_cast<std::uint8_t>(~size >> 8)};
-        writer.PutBytes(lengths, sizeof lengths);
-        writer.PutBytes(bytes.data() + done, size);
-        done += size;
-    } while (done < bytes.size());
-}
-
-std::span<const std::uint8_t> RunLengthDeflater::Finish() {
-    Reserve(4 + 1);
-    {
-        BitWriter writer(*this);
+        std::array<std::uint32_t, 256> literalEntries;
+        for (std::size_t literal = 0; literal < 256; ++literal) {
+            literalEntries[literal] = Entry(codes.literalCodes[literal], codes.literalLengths[literal]);
+        }
+        const int longest =
+            *std::max_element(codes.literalLengths.begin(), codes.literalLengths.begin() + 256);
+        const std::uint8_t* data = bytes.data();
+        // A run's length code, its extra bits and the distance code, as one put of at most 21 bits.
+        auto putRun = [&](std::size_t length) {
+            const std::size_t symbol = kLengthSymbol[length];
+            const std::uint8_t codeLength = codes.literalLengths[kFirstLengthSymbol + symbol];
+            const std::uint8_t extraBits = kLengthExtraBits[symbol];
+            const std::uint64_t bits = codes.literalCodes[kFirstLengthSymbol + symbol] |
+                                       std::uint64_t{length - kLengthBase[symbol]} << codeLength |
+                                       std::uint64_t{codes.distanceCodes[0]} << (codeLength + extraBits);
+            writer.PutAndFlush(bits, codeLength + extraBits + codes.distanceLengths[0]);
+        };
+        auto putLiterals = [&](std::size_t first, std::size_t end) {
+            // Four codes of up to 14 bits fit with the 7 bits a flush may leave; 15-bit codes, three.
+            if (longest <= 14) {
+                writer.PutLiterals<4>(data + first, data + end, literalEntries.data());
+            } else {
+                writer.PutLiterals<3>(data + first, data + end, literalEntries.data());
+            }
+        };
+        ForEachToken(bytes, putLiterals, putRun);
+        writer.PutAndFlush(codes.literalCodes[kEndOfBlock], codes.literalLengths[kEndOfBlock]);
+    }
+    if (last) {
         const std::uint8_t adler[4] = {
             static_cast<std::uint8_t>(m_adler >> 24), static_cast<std::uint8_t>(m_adler >> 16),
             static_cast<std::uint8_t>(m_adler >> 8), static_cast<std::uint8_t>(m_adler)};
         writer.PutBytes(adler, sizeof adler);
     }
-    return {m_out.get(), m_size};
 }
 
 }  // namespace zenthor

@@ -4,43 +4,57 @@
 // and saves most of the time. Each block gets Huffman codes made for its own bytes, or is
 // stored when that is smaller, so no input grows by more than a few bytes per block.
 //
-//   RunLengthDeflater deflater(totalBytes, largestBlock);
-//   deflater.AddBlock(first, false); ... deflater.AddBlock(last, true);
-//   std::span<const std::uint8_t> zlib = deflater.Finish();
+// The stream is made in two passes over the same blocks, so that it can be written
+// straight into its final place: planning learns each block's codes and the stream's exact
+// size, writing codes the blocks into memory of that size.
+//
+//   RunLengthDeflater deflater;
+//   for each block: deflater.Plan(block);
+//   std::vector<std::uint8_t> stream(deflater.StreamSize());
+//   deflater.StartWriting(stream);
+//   for each block again: deflater.Write(block);
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
+#include <vector>
 
 namespace zenthor {
 
 class RunLengthDeflater {
 public:
-    // Room for `totalBytes` given in blocks of `blockBytes` is taken at once; other
-    // blocks take more as they need it. Allocation failures throw std::bad_alloc.
-    RunLengthDeflater(std::size_t totalBytes, std::size_t blockBytes);
+    RunLengthDeflater();
+    ~RunLengthDeflater();
+    RunLengthDeflater(const RunLengthDeflater&) = delete;
+    RunLengthDeflater& operator=(const RunLengthDeflater&) = delete;
 
-    // The next bytes of the stream as one block (several when stored); `last` ends the
-    // stream. Runs are found within a block only.
-    void AddBlock(std::span<const std::uint8_t> bytes, bool last);
+    // The next block of the stream (several when stored). Runs are found within a block.
+    void Plan(std::span<const std::uint8_t> bytes);
 
-    // The whole zlib stream, once the last block is in; valid while the deflater lives.
-    std::span<const std::uint8_t> Finish();
+    // The size of the whole stream in bytes, the last block planned ending it.
+    std::size_t StreamSize() const;
+
+    // Writing goes to `out`, StreamSize() bytes.
+    void StartWriting(std::span<std::uint8_t> out);
+
+    // The planned blocks again, in order and with the same bytes; the last one also writes
+    // the stream's checksum.
+    void Write(std::span<const std::uint8_t> bytes);
 
 private:
+    struct BlockPlan;
     class BitWriter;
 
-    void Reserve(std::size_t bytes);
-    void AddStored(std::span<const std::uint8_t> bytes, bool last);
+    std::vector<BlockPlan> m_plans;
+    std::uint64_t m_plannedBits = 16;  // the zlib header's
+    std::uint32_t m_adler = 1;         // of every byte planned
 
-    std::unique_ptr<std::uint8_t[]> m_out;
-    std::size_t m_capacity = 0;
+    std::span<std::uint8_t> m_out;
     std::size_t m_size = 0;     // whole bytes written to m_out
     std::uint64_t m_bits = 0;   // bits not yet in m_out, lowest first
     unsigned m_bitCount = 0;    // below 8 between blocks
-    std::uint32_t m_adler = 1;  // of every byte given so far
+    std::size_t m_written = 0;  // blocks
 };
 
 }  // namespace zenthor
