@@ -1,5 +1,6 @@
 // The console reporter of benchmarks that are read against each other: after the usual
-// table it prints the ratios of their real times, measured in the same run.
+// table it prints the ratios of their real times, or of a counter they both set (a size),
+// measured in the same run.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -17,6 +18,7 @@ public:
         std::string label;
         std::string numerator;  // benchmark function names
         std::string denominator;
+        std::string counter = {};  // empty: real time
     };
 
     explicit RatioReporter(std::vector<Ratio> ratios) : m_ratios(std::move(ratios)) {}
@@ -24,28 +26,46 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
+            // A skipped benchmark has no figures to compare.
+            if (run.error_occurred) {
+                continue;
+            }
             // With repetitions, the mean stands for the benchmark; medians and spreads do not.
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") {
                 continue;
             }
-            m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
+            std::map<std::string, double>& values = m_values[run.run_name.function_name];
+            values[""] = run.GetAdjustedRealTime();
+            for (const auto& [name, counter] : run.counters) {
+                values[name] = counter.value;
+            }
         }
     }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
         for (const Ratio& ratio : m_ratios) {
-            const auto top = m_times.find(ratio.numerator);
-            const auto bottom = m_times.find(ratio.denominator);
-            if (top != m_times.end() && bottom != m_times.end() && bottom->second > 0) {
-                std::printf("%s: %.2f\n", ratio.label.c_str(), top->second / bottom->second);
+            const double top = Value(ratio.numerator, ratio.counter);
+            const double bottom = Value(ratio.denominator, ratio.counter);
+            if (top >= 0 && bottom > 0) {
+                std::printf("%s: %.2f\n", ratio.label.c_str(), top / bottom);
             }
         }
     }
 
 private:
+    // -1 when the benchmark did not run or has no such counter.
+    double Value(const std::string& benchmark, const std::string& counter) const {
+        const auto run = m_values.find(benchmark);
+        if (run == m_values.end()) {
+            return -1;
+        }
+        const auto value = run->second.find(counter);
+        return value == run->second.end() ? -1 : value->second;
+    }
+
     std::vector<Ratio> m_ratios;
-    std::map<std::string, double> m_times;
+    std::map<std::string, std::map<std::string, double>> m_values;  // benchmark, counter ("": time)
 };
 
 }  // namespace zenthor::bench

@@ -40,8 +40,8 @@ inline std::string ZenthorProgram() {
     return program.string();
 }
 
-// Runs zenthor (or another build of it, `program`) with `args`; standard output is
-// dropped, standard error kept.
+// Runs zenthor (or another build of it, or a peer program it is measured against:
+// `program`) with `args`; standard output is dropped, standard error kept.
 inline ZenthorRun RunZenthorProcess(const std::vector<std::string>& args,
                                     const std::string& program = ZenthorProgram()) {
     std::vector<std::string> argv{program};

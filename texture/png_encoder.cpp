@@ -1,70 +1,56 @@
 #include "texture/png_encoder.h"
 
-#include <zlib.h>
-
-#include <cstdlib>
+#include <algorithm>
 #include <new>
 
-namespace {
-
-// zlib's deflate at a low level instead of stb's own: measured on the decoded 2048x2048 DXT5
-// texture of bench/texture_bench, it took about a third of the time of stb's defaults and wrote
-// a third fewer bytes; higher levels cost much more time for a few percent less.
-constexpr int kDeflateLevel = 2;
-// One filter for every row (Paeth) instead of trying all five per row: as small, faster.
-constexpr int kRowFilter = 4;
-
-unsigned char* Deflate(unsigned char* data, int length, int* outLength, int /*stbLevel*/) {
-    uLongf bound = compressBound(static_cast<uLong>(length));
-    auto* out = static_cast<unsigned char*>(std::malloc(bound));
-    if (out == nullptr || compress2(out, &bound, data, static_cast<uLong>(length), kDeflateLevel) != Z_OK) {
-        std::free(out);
-        return nullptr;
-    }
-    *outLength = static_cast<int>(bound);
-    return out;
-}
-
-}  // namespace
-
-#define STBIW_ZLIB_COMPRESS Deflate
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
+#include "texture/png_file.h"
+#include "texture/run_length_deflate.h"
 
 namespace zenthor {
 namespace {
 
-// stb hands over the whole file at once. Nothing may be thrown through stb, which would
-// leak its buffer, so running out of memory leaves the output empty.
-void Keep(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<std::uint8_t>*>(context);
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    try {
-        out->assign(bytes, bytes + size);
-    } catch (const std::bad_alloc&) {
-        out->clear();
-    }
-}
+// Rows are filtered and coded this many bytes at a time (at least one row): small enough
+// to stay in the cache between filtering, counting and coding, large enough that each
+// block's code table costs little.
+constexpr std::size_t kBlockBytes = 256 * 1024;
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodePng(const RgbaImage& image) {
-    std::vector<std::uint8_t> png;
+std::vector<std::uint8_t> EncodePng(const RgbaImage& image, PngRowFilter filter) {
     if (image.width == 0 || image.height == 0 || image.width > kMaxTextureSize ||
         image.height > kMaxTextureSize ||
         image.pixels.size() != std::size_t{image.width} * image.height * 4) {
-        return png;
+        return {};
     }
-    // stb keeps the filter choice in a variable of this file; it is set once, before any use.
-    static const bool filterSet = (stbi_write_force_png_filter = kRowFilter, true);
-    (void)filterSet;
-    const int width = static_cast<int>(image.width);
-    if (stbi_write_png_to_func(Keep, &png, width, static_cast<int>(image.height), 4, image.pixels.data(),
-                               width * 4) == 0) {
-        png.clear();
+    try {
+        const std::size_t rowBytes = std::size_t{image.width} * 4;
+        const std::size_t filteredRowBytes = rowBytes + 1;  // the filter's type first
+        const std::size_t rowsPerBlock = std::max<std::size_t>(1, kBlockBytes / filteredRowBytes);
+        std::vector<std::uint8_t> block(rowsPerBlock * filteredRowBytes);
+        const std::vector<std::uint8_t> zeros(rowBytes);  // above the top row
+        // Filters the rows a block at a time and hands each block to `use`; done once to
+        // plan the stream and once to write it, which costs less than keeping every
+        // filtered row.
+        auto forEachBlock = [&](auto&& use) {
+            const std::uint8_t* row = image.pixels.data();
+            const std::uint8_t* previous = zeros.data();
+            for (std::uint32_t y = 0; y < image.height;) {
+                const std::size_t rows = std::min<std::size_t>(rowsPerBlock, image.height - y);
+                for (std::size_t i = 0; i < rows; ++i, ++y, previous = row, row += rowBytes) {
+                    FilterPngRow(filter, row, previous, rowBytes, block.data() + i * filteredRowBytes);
+                }
+                use(std::span<const std::uint8_t>(block.data(), rows * filteredRowBytes));
+            }
+        };
+        RunLengthDeflater deflater;
+        forEachBlock([&](std::span<const std::uint8_t> bytes) { deflater.Plan(bytes); });
+        return PngFile(image.width, image.height, deflater.StreamSize(), [&](std::span<std::uint8_t> stream) {
+            deflater.StartWriting(stream);
+            forEachBlock([&](std::span<const std::uint8_t> bytes) { deflater.Write(bytes); });
+        });
+    } catch (const std::bad_alloc&) {
+        return {};
     }
-    return png;
 }
 
 }  // namespace zenthor

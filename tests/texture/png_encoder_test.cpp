@@ -1,29 +1,99 @@
+// EncodePng's files read back by libpng, which checks every chunk's CRC and the zlib
+// checksum: they hold the DDS decode's pixels byte for byte, under every row filter.
 #include "texture/png_encoder.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
+#include <random>
+#include <string>
 
 #include "tests/support/dds_writer.h"
+#include "texture/dds_decoder.h"
 
 namespace zenthor {
 namespace {
 
-TEST(PngEncoder, WritesPixelsThatReadBackExactly) {
-    // Clear pixels keep their colour: nothing is premultiplied.
-    for (auto [width, height] : {std::pair{1u, 1u}, std::pair{9u, 7u}, std::pair{300u, 2u}}) {
-        const RgbaImage image = test::TestImage(width, height);
-        const std::vector<std::uint8_t> png = EncodePng(image);
-        int readWidth = 0, readHeight = 0, channels = 0;
-        stbi_uc* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &readWidth,
-                                                &readHeight, &channels, 4);
-        ASSERT_NE(pixels, nullptr) << width << "x" << height;
-        EXPECT_EQ(readWidth, static_cast<int>(width));
-        EXPECT_EQ(readHeight, static_cast<int>(height));
-        EXPECT_EQ(std::vector<std::uint8_t>(pixels, pixels + image.pixels.size()), image.pixels);
-        stbi_image_free(pixels);
+struct ReadPng {
+    std::string error;  // empty when read
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint8_t> pixels;
+};
+
+ReadPng ReadWithLibpng(const std::vector<std::uint8_t>& png) {
+    ReadPng read;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&image, png.data(), png.size()) == 0) {
+        read.error = image.message;
+        return read;
+    }
+    if (image.format != PNG_FORMAT_RGBA) {
+        png_image_free(&image);
+        read.error = "not 8-bit RGBA";
+        return read;
+    }
+    read.width = image.width;
+    read.height = image.height;
+    read.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, read.pixels.data(), 0, nullptr) == 0) {
+        read.error = image.message;
+    }
+    return read;
+}
+
+RgbaImage Opaque(RgbaImage image) {
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
+        image.pixels[i] = 255;
+    }
+    return image;
+}
+
+RgbaImage OneColour(std::uint32_t width, std::uint32_t height) {
+    RgbaImage image{width, height, {}};
+    for (std::size_t i = 0; i < std::size_t{width} * height; ++i) {
+        image.pixels.insert(image.pixels.end(), {10, 20, 30, 40});
+    }
+    return image;
+}
+
+RgbaImage Noise(std::uint32_t width, std::uint32_t height) {
+    std::mt19937 random(3);
+    RgbaImage image{width, height, std::vector<std::uint8_t>(std::size_t{width} * height * 4)};
+    for (std::uint8_t& byte : image.pixels) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    return image;
+}
+
+TEST(PngEncoder, WritesTheDecodedPixelsExactlyUnderEveryFilter) {
+    const struct {
+        const char* name;
+        test::DdsFormat format;
+        RgbaImage image;
+    } cases[] = {
+        {"opaque DXT1 1x1", test::kDxt1, Opaque(test::TestImage(1, 1))},
+        {"DXT5 with alpha 3x5", test::kDxt5, test::TestImage(3, 5)},
+        {"DXT3 5x3", test::kDxt3, test::TestImage(5, 3)},
+        {"opaque DXT1 13x9", test::kDxt1, Opaque(test::TestImage(13, 9))},
+        {"A8R8G8B8 7x1, clear pixels keep their colour", test::kA8R8G8B8, test::TestImage(7, 1)},
+        {"A8R8G8B8 1x7", test::kA8R8G8B8, test::TestImage(1, 7)},
+        {"DXT5 301x300, more than one block", test::kDxt5, test::TestImage(301, 300)},
+        {"one colour 1000x70: runs over rows and blocks", test::kA8R8G8B8, OneColour(1000, 70)},
+        {"noise 200x200: stored blocks", test::kA8R8G8B8, Noise(200, 200)},
+    };
+    for (const auto& c : cases) {
+        const DdsDecodeResult decoded = DecodeDds(test::MakeDds(c.format, c.image));
+        ASSERT_EQ(decoded.status, DdsStatus::Decoded) << c.name;
+        for (int filter = 0; filter <= 4; ++filter) {
+            SCOPED_TRACE(std::string(c.name) + ", filter " + std::to_string(filter));
+            const ReadPng read = ReadWithLibpng(EncodePng(decoded.image, static_cast<PngRowFilter>(filter)));
+            ASSERT_EQ(read.error, "");
+            EXPECT_EQ(read.width, c.image.width);
+            EXPECT_EQ(read.height, c.image.height);
+            EXPECT_EQ(read.pixels, decoded.image.pixels);
+        }
     }
 }
 
