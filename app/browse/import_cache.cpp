@@ -92,6 +92,11 @@ bool FilesAsRecorded(const fs::path& folder, const std::vector<std::pair<std::st
     });
 }
 
+// One import per model (by its real path) and answer to the settings dialog.
+std::string ImportKey(const fs::path& model, bool lods) {
+    return model.native() + (lods ? "\n1" : "\n0");
+}
+
 bool StillCurrent(const CachedImport& kept) {
     if (kept.provisional) {
         return std::chrono::steady_clock::now() - kept.finished < kRetryAfter;
@@ -111,6 +116,7 @@ bool FailedForTheMoment(const WorkerRun& run, const WorkerReport& worker) {
             return !WIFSIGNALED(run.status) || WTERMSIG(run.status) == SIGKILL;
         case WorkerRun::End::TimedOut:
         case WorkerRun::End::StartFailed:
+        case WorkerRun::End::Stopped:
             break;
     }
     return true;
@@ -160,13 +166,19 @@ ImportCache::ImportCache(fs::path root, fs::path cache, BlockingWorkerPool& work
       m_usage(m_cache, sizeBound) {}
 
 std::shared_ptr<const CachedImport> ImportCache::Get(const fs::path& model, bool lods) {
-    const std::string key = model.native() + (lods ? "\n1" : "\n0");
+    const std::string key = ImportKey(model, lods);
     const std::string folderName = KeyFolder(key);
     auto cached = m_imports.Get(
         key, [](const std::shared_ptr<const CachedImport>& kept) { return StillCurrent(*kept); },
         [&] { return Import(model, model.lexically_relative(m_root).generic_string(), lods, folderName); });
     m_usage.Used(folderName);
     return cached;
+}
+
+bool ImportCache::Ready(const fs::path& model, bool lods) {
+    return m_imports.Kept(ImportKey(model, lods), [](const std::shared_ptr<const CachedImport>& kept) {
+        return StillCurrent(*kept);
+    }).has_value();
 }
 
 std::shared_ptr<const CachedImport> ImportCache::Kept(const fs::path& model, const std::string& relative, bool lods,

@@ -64,6 +64,9 @@ public:
     // The import of `model` (a resolved file below the root), current with the files it
     // read; imports it when needed.
     std::shared_ptr<const CachedImport> Get(const std::filesystem::path& model, bool lods);
+    // True when Get would answer at once from memory: the import is kept, current with its
+    // files, and not running.
+    bool Ready(const std::filesystem::path& model, bool lods);
 
     // The model written as `format` (a .glb as it is; .gltf and .obj zipped with their
     // files), made on first request; nullopt with `error` set when that fails.

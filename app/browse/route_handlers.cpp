@@ -12,7 +12,6 @@
 #include "app/browse/page_json.h"
 #include "app/browse/responses.h"
 #include "app/output/thumbnail.h"
-#include "app/support/text_encoding.h"
 #include "app/support/whole_file.h"
 #include "texture/dds_decoder.h"
 #include "texture/png_encoder.h"
@@ -90,7 +89,7 @@ void RouteHandlers::HandleDownload(const httplib::Request& req, httplib::Respons
     if (!file) return void(res.status = 500);
     const std::string name =
         cached->model.stem().string() + Extension(*format) + (*format == OutputFormat::Glb ? "" : ".zip");
-    res.set_header("Content-Disposition", "attachment; filename=\"" + OneLine(name) + "\"");
+    res.set_header("Content-Disposition", AttachmentDisposition(name));
     SendFile(res, *file);
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <atomic>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -84,8 +85,9 @@ int RunBrowse(const BrowseOptions& options, const std::vector<std::string>& plug
     }
     const std::string listen = options.listen == "localhost" ? "127.0.0.1" : options.listen;
 
-    // Ctrl-C and termination are taken by one thread, which stops the server; every
-    // other thread, the server's among them, inherits the blocked mask.
+    // Ctrl-C and termination are taken by one thread, which stops the server and its
+    // imports; a second one ends the program at once. Every other thread, the server's
+    // among them, inherits the blocked mask.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
@@ -98,7 +100,7 @@ int RunBrowse(const BrowseOptions& options, const std::vector<std::string>& plug
                                std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                    std::chrono::duration<double>(options.timeoutSeconds)));
     ImportCache imports(root, cache, workers, options.timeoutSeconds, options.cacheSize);
-    BrowseServer server({root, web}, imports);
+    BrowseServer server({root, web}, imports, WorkerCount(options.jobs));
     std::error_code bindError;
     const int port = server.Bind(listen, options.port, bindError);
     if (port < 0) {
@@ -118,13 +120,21 @@ int RunBrowse(const BrowseOptions& options, const std::vector<std::string>& plug
         OpenInBrowser(url);
     }
 
-    std::thread stopper([&server, &stopSignals] {
+    std::atomic<bool> served{false};
+    std::thread stopper([&] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
+        if (served) return;
         server.Stop();
+        workers.Stop();
+        sigwait(&stopSignals, &signal);
+        if (served) return;
+        std::cerr << "zenthor browse: stopped at once" << std::endl;
+        std::_Exit(128 + signal);
     });
     server.Serve();
     // Serving may also end by itself; the stopper is then woken the same way.
+    served = true;
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
     std::cout << "zenthor browse: stopped" << std::endl;

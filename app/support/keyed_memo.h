@@ -60,6 +60,20 @@ public:
         }
     }
 
+    // The kept value for `key` when no computation of it runs and `stillGood(kept)` says so:
+    // what Get would answer at once, without computing.
+    template <typename StillGood>
+    std::optional<Value> Kept(const Key& key, StillGood stillGood) {
+        std::optional<Value> kept;
+        {
+            std::lock_guard lock(m_mutex);
+            const auto slot = m_slots.find(key);
+            if (slot == m_slots.end() || slot->second.pending.valid()) return std::nullopt;
+            kept = slot->second.kept;
+        }
+        return kept && stillGood(*kept) ? kept : std::nullopt;
+    }
+
 private:
     struct Slot {
         std::optional<Value> kept;

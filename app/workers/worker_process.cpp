@@ -69,6 +69,8 @@ std::string DescribeWorkerFailure(const WorkerRun& run, double timeLimitSeconds)
             return "";
         case WorkerRun::End::StartFailed:
             return run.error;
+        case WorkerRun::End::Stopped:
+            return "the import was stopped";
         case WorkerRun::End::TimedOut:
             std::snprintf(text, sizeof text, "the import took longer than %g s and was stopped", timeLimitSeconds);
             return text;
@@ -166,7 +168,7 @@ WorkerRun WorkerProcess::EndRun(WorkerRun& run, WorkerRun::End end, bool killIt)
     return run;
 }
 
-WorkerRun WorkerProcess::Run(const std::string& job, Clock::time_point deadline) {
+WorkerRun WorkerProcess::Run(const std::string& job, Clock::time_point deadline, int stopFd) {
     WorkerRun run;
     if (m_pid > 0 && !m_command.confinedTo.empty() && ConfinedFolders() != m_confinedFolders) {
         Stop(false);  // idle: it ends as its job pipe closes
@@ -193,11 +195,15 @@ WorkerRun WorkerProcess::Run(const std::string& job, Clock::time_point deadline)
         if (left <= 0) {
             return EndRun(run, WorkerRun::End::TimedOut, true);
         }
-        pollfd poll{m_reports, POLLIN, 0};
-        if (::poll(&poll, 1, static_cast<int>(std::min<long long>(left, 60000))) < 0 && errno != EINTR) {
+        pollfd polls[2] = {{m_reports, POLLIN, 0}, {stopFd, POLLIN, 0}};
+        if (::poll(polls, stopFd >= 0 ? 2 : 1, static_cast<int>(std::min<long long>(left, 60000))) < 0 &&
+            errno != EINTR) {
             run.error = std::strerror(errno);
         }
-        if (poll.revents == 0) {
+        if (polls[1].revents != 0) {
+            return EndRun(run, WorkerRun::End::Stopped, true);
+        }
+        if (polls[0].revents == 0) {
             continue;
         }
         char buffer[16384];

@@ -43,6 +43,7 @@ struct WorkerRun {
         Crashed,      // it ended before finishing the report
         TimedOut,     // it passed the deadline and was stopped
         StartFailed,  // no worker could be started
+        Stopped,      // the caller stopped it (its stop descriptor became readable)
     };
     End end = End::StartFailed;
     int status = 0;      // as waitpid gives it, for a worker that ended
@@ -66,8 +67,9 @@ public:
     WorkerProcess& operator=(const WorkerProcess&) = delete;
 
     // Sends one job line (no line break in it) and reads the report until its "end" line,
-    // starting the worker first when none runs.
-    WorkerRun Run(const std::string& job, Clock::time_point deadline);
+    // starting the worker first when none runs. When `stopFd` (when not -1) becomes
+    // readable, the worker is killed and the job ends as Stopped.
+    WorkerRun Run(const std::string& job, Clock::time_point deadline, int stopFd = -1);
 
     // The running worker's process id; -1 when none runs.
     pid_t Pid() const { return m_pid; }
