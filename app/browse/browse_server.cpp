@@ -24,9 +24,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// Open connections, whatever they do; one more is refused at once. Idle ones cost a socket
-// and a buffer, no thread.
-constexpr std::size_t kMaxConnections = 256;
 // A client has this long to send a whole head, from its connection or its last answer on.
 constexpr milliseconds kHeadTime(5000);
 constexpr std::size_t kRequestsPerConnection = 100;
@@ -59,6 +56,10 @@ public:
     }
     using httplib::Server::process_request;
 
+    // The library listens with a backlog of 5: a burst of clients past it waits a second
+    // or more for the system to retry each connection. Listening again widens it.
+    void WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+
 private:
     // The accepting thread only hands the socket over, so it runs its task itself.
     struct RunAtOnce final : httplib::TaskQueue {
@@ -81,7 +82,7 @@ struct BrowseServer::Impl {
         : contentRoot(site.contentRoot),
           cache(cache),
           handlers(std::move(site), cache),
-          pageLane(kPageThreads, kMaxConnections, [this](std::unique_ptr<Connection> c) { Choose(std::move(c)); }),
+          pageLane(kPageThreads, kMaxBrowseConnections, [this](std::unique_ptr<Connection> c) { Choose(std::move(c)); }),
           importLane(std::max(1u, imports) * kThreadsPerImport, kImportQueue,
                      [this](std::unique_ptr<Connection> c) { Answer(std::move(c)); }) {}
 
@@ -99,7 +100,7 @@ struct BrowseServer::Impl {
 
     void Accept(socket_t sock) {
         UniqueFd socket(sock);
-        if (stopping || open >= kMaxConnections) {
+        if (stopping || open >= kMaxBrowseConnections) {
             const std::string busy = ClosingAnswer(503);
             (void)!send(sock, busy.data(), busy.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
             return;
@@ -145,7 +146,7 @@ struct BrowseServer::Impl {
 
     void Drain() {
         stopping = true;
-        heads.Stop();
+        heads.Stop(ClosingAnswer(503));
         for (auto* lane : {&pageLane, &importLane}) {
             for (const auto& waiting : lane->Close()) waiting->SendNow(ClosingAnswer(503));
         }
@@ -240,6 +241,7 @@ int BrowseServer::Bind(const std::string& address, int port, std::error_code& er
     const int bound = port == 0 ? m_impl->server.bind_to_any_port(address)
                                 : (m_impl->server.bind_to_port(address, port) ? port : -1);
     if (bound > 0) {
+        m_impl->server.WidenBacklog();
         m_impl->allowedHosts = HostNamesFor(address, bound);
         error.clear();
     } else {

@@ -11,6 +11,7 @@
 // own with a bounded queue (serving_lane.h, import_wait.h).
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -20,6 +21,10 @@
 namespace zenthor {
 
 class ImportCache;
+
+// Open connections, whatever they do; one more gets 503 at once. An idle one costs a socket
+// and a buffer, no thread.
+inline constexpr std::size_t kMaxBrowseConnections = 256;
 
 class BrowseServer {
 public:

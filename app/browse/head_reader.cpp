@@ -57,15 +57,22 @@ void HeadReader::Hand(Held held) {
     (void)!write(m_wakeWrite.Get(), "", 1);
 }
 
-void HeadReader::Stop() {
+void HeadReader::Stop(const std::string& answer) {
     {
         std::lock_guard lock(m_mutex);
         if (m_stopped) return;
         m_stopped = true;
+        for (Held& held : m_incoming) m_held.push_back(std::move(held));
         m_incoming.clear();
     }
     (void)!write(m_wakeWrite.Get(), "", 1);
     m_thread.join();
+    for (const Held& held : m_held) {
+        if (!answer.empty() && !held.closing && held.connection->ReadAvailable() &&
+            held.connection->ScanHead() == RequestHeadScanner::Status::Complete) {
+            held.connection->SendNow(answer);
+        }
+    }
     m_held.clear();
 }
 

@@ -36,9 +36,9 @@ public:
     // Sends `answer` (may be empty) and closes the connection once the client has stopped
     // sending. Safe from any thread.
     void Close(std::unique_ptr<Connection> connection, std::string answer = {});
-    // Closes every connection it holds and stops; connections handed over later are closed
-    // at once.
-    void Stop();
+    // Closes every connection it holds and stops; those whose whole head has arrived get
+    // `answer` first. Connections handed over later are closed at once.
+    void Stop(const std::string& answer = {});
 
 private:
     struct Held {

@@ -1,5 +1,6 @@
 // A client of `zenthor browse` for the tests: requests written byte for byte, each on a
-// connection of its own, and the arguments that start a server over a temporary tree.
+// connection of its own or several on one, and the arguments that start a server over a
+// temporary tree.
 #pragma once
 
 #include <string>
@@ -7,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/support/unique_fd.h"
 #include "tests/support/temp_content_tree.h"
 
 namespace zenthor::test {
@@ -18,8 +20,22 @@ struct Reply {
 };
 
 // One GET of `target` as written, with `host` as its Host header (the server's own when
-// empty), on a connection of its own.
-Reply Send(int port, const std::string& target, const std::string& host = "");
+// empty) and `headers` (lines ending in CRLF) after it, on a connection of its own.
+Reply Send(int port, const std::string& target, const std::string& host = "", const std::string& headers = "");
+
+// A connection to the server on loopback, invalid when refused. A read waits 30 s at most,
+// so a server that does not answer fails a test rather than hanging it.
+UniqueFd Connect(int port);
+// The server's own Host header value, "127.0.0.1:PORT".
+std::string OwnHost(int port);
+// A GET as written: Host, `headers`, then Connection.
+std::string Request(const std::string& host, const std::string& target, const std::string& headers = "",
+                    const std::string& connection = "close");
+void WriteText(const UniqueFd& fd, const std::string& text);
+// Everything the server sends until it closes the connection.
+Reply ReadToClose(const UniqueFd& fd);
+// One answer on a connection that stays open: its head, then Content-Length bytes.
+Reply ReadOne(const UniqueFd& fd);
 
 // The /api/model answer for `path` (as it goes in the URL), which must be 200.
 nlohmann::json Model(int port, const std::string& path, bool lods = false);
