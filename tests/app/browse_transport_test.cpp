@@ -214,7 +214,7 @@ TEST(Browse, ImportsThatHangHoldNeitherThePageNorTheStop) {
     constexpr int kHanging = 40;
     for (int i = 0; i < kHanging; ++i) tree.Write("d" + std::to_string(i) + "/hang.model", std::vector<std::uint8_t>{1});
     tree.Write("models/slow.model", std::vector<std::uint8_t>{1});
-    const std::string log = (tree.Base() / "imports.log").string();
+    const std::string log = (tree.Base() / "cache" / "imports.log").string();  // where workers may write
     setenv("ZENTHOR_FAULT_LOG", log.c_str(), 1);
     ZenthorServer server(BrowseArgs(tree, {"--plugin-dir", ZENTHOR_FAULT_MODEL_PLUGIN_DIR}));
     const int port = server.Port();
@@ -238,7 +238,11 @@ TEST(Browse, ImportsThatHangHoldNeitherThePageNorTheStop) {
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()).find("hang") !=
                std::string::npos;
     };
-    while (sent < kHanging || !hangs()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto ready = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((sent < kHanging || !hangs()) && std::chrono::steady_clock::now() < ready) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(hangs());
 
     // Answered after every hanging request has been taken.
     EXPECT_EQ(Send(port, "/").status, 200);
