@@ -28,7 +28,8 @@ bool PlainRelativePath(std::string_view path) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t slash = path.find('/', start);
-        const std::string_view segment = path.substr(start, slash == std::string_view::npos ? slash : slash - start);
+        const std::string_view segment =
+            path.substr(start, slash == std::string_view::npos ? slash : slash - start);
         if (segment.empty() || segment == "." || segment == "..") {
             return false;
         }
@@ -200,9 +201,11 @@ std::vector<std::string> HostNamesFor(const std::string& address, int port) {
                 char text[INET6_ADDRSTRLEN] = {};
                 if (i->ifa_addr == nullptr) continue;
                 if (i->ifa_addr->sa_family == AF_INET) {
-                    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr, text, sizeof text);
+                    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr, text,
+                              sizeof text);
                 } else if (i->ifa_addr->sa_family == AF_INET6) {
-                    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(i->ifa_addr)->sin6_addr, text, sizeof text);
+                    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(i->ifa_addr)->sin6_addr, text,
+                              sizeof text);
                 } else {
                     continue;
                 }
@@ -215,7 +218,8 @@ std::vector<std::string> HostNamesFor(const std::string& address, int port) {
 }
 
 bool HostAllowed(std::string_view host, const std::vector<std::string>& allowed) {
-    return std::any_of(allowed.begin(), allowed.end(), [&](const std::string& name) { return EqualIgnoringCase(host, name); });
+    return std::any_of(allowed.begin(), allowed.end(),
+                       [&](const std::string& name) { return EqualIgnoringCase(host, name); });
 }
 
 std::optional<fs::path> ResolveUnderRoot(const fs::path& root, std::string_view relative) {
@@ -228,7 +232,8 @@ std::optional<fs::path> ResolveUnderRoot(const fs::path& root, std::string_view 
         return std::nullopt;
     }
     // Inside the root, compared segment by segment so "/content2" is not inside "/content".
-    const auto [rootEnd, resolvedAt] = std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
+    const auto [rootEnd, resolvedAt] =
+        std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
     if (rootEnd != root.end() || resolvedAt == resolved.end()) {
         return std::nullopt;
     }

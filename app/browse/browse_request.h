@@ -90,7 +90,8 @@ ByteRange RangeOf(const std::vector<std::string>& values, bool ifRange, std::uin
 // `root` (a resolved, absolute folder): refused (nullopt) when it is empty, too long,
 // holds a NUL, a backslash, a ':' or an empty, "." or ".." segment, is absolute, or when
 // the file it resolves to (symbolic links followed) is not a regular file inside `root`.
-std::optional<std::filesystem::path> ResolveUnderRoot(const std::filesystem::path& root, std::string_view relative);
+std::optional<std::filesystem::path> ResolveUnderRoot(const std::filesystem::path& root,
+                                                      std::string_view relative);
 
 // The model a request names: `values` are the request's "path" parameters, of which there
 // must be one, naming a .model or .mesh file (letter case ignored) below `root` as
@@ -105,7 +106,8 @@ std::optional<std::filesystem::path> ResolveTexture(const std::filesystem::path&
 
 // A file of the page below `webRoot` (/assets/...), apart from its vendor/ folder, which
 // has a route of its own; and a file below vendor/three/ (/vendor/three/...).
-std::optional<std::filesystem::path> ResolveAsset(const std::filesystem::path& webRoot, std::string_view relative);
+std::optional<std::filesystem::path> ResolveAsset(const std::filesystem::path& webRoot,
+                                                  std::string_view relative);
 std::optional<std::filesystem::path> ResolveVendorFile(const std::filesystem::path& webRoot,
                                                        std::string_view relative);
 

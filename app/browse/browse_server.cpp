@@ -82,7 +82,8 @@ struct BrowseServer::Impl {
         : contentRoot(site.contentRoot),
           cache(cache),
           handlers(std::move(site), cache),
-          pageLane(kPageThreads, kMaxBrowseConnections, [this](std::unique_ptr<Connection> c) { Choose(std::move(c)); }),
+          pageLane(kPageThreads, kMaxBrowseConnections,
+                   [this](std::unique_ptr<Connection> c) { Choose(std::move(c)); }),
           importLane(std::max(1u, imports) * kThreadsPerImport, kImportQueue,
                      [this](std::unique_ptr<Connection> c) { Answer(std::move(c)); }) {}
 
@@ -113,7 +114,8 @@ struct BrowseServer::Impl {
     }
 
     void ToPageLane(std::unique_ptr<Connection> connection) {
-        if (auto refused = pageLane.Offer(std::move(connection))) heads.Close(std::move(refused), ClosingAnswer(503));
+        if (auto refused = pageLane.Offer(std::move(connection)))
+            heads.Close(std::move(refused), ClosingAnswer(503));
     }
 
     // On a page thread: answers here, or queues the request for an import's thread.
@@ -152,7 +154,8 @@ struct BrowseServer::Impl {
         }
         const auto deadline = std::chrono::steady_clock::now() + kStopGrace;
         for (auto* lane : {&pageLane, &importLane}) {
-            const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
             if (!lane->WaitIdle(std::max(left, milliseconds(0)))) lane->Interrupt();
         }
         pageLane.Join();
@@ -161,7 +164,9 @@ struct BrowseServer::Impl {
 
     using Handle = void (RouteHandlers::*)(const httplib::Request&, httplib::Response&) const;
     httplib::Server::Handler Route(Handle handle) {
-        return [this, handle](const httplib::Request& req, httplib::Response& res) { (handlers.*handle)(req, res); };
+        return [this, handle](const httplib::Request& req, httplib::Response& res) {
+            (handlers.*handle)(req, res);
+        };
     }
 
     void Routes() {
@@ -198,25 +203,28 @@ struct BrowseServer::Impl {
                 return httplib::Server::HandlerResponse::Handled;
             }
             if (req.path.rfind("/api/", 0) == 0 &&
-                !SameOriginRequest(HeaderValues(req, "Origin"), HeaderValues(req, "Sec-Fetch-Site"), allowedHosts)) {
+                !SameOriginRequest(HeaderValues(req, "Origin"), HeaderValues(req, "Sec-Fetch-Site"),
+                                   allowedHosts)) {
                 res.status = 403;
                 return httplib::Server::HandlerResponse::Handled;
             }
             return httplib::Server::HandlerResponse::Unhandled;
         });
-        server.set_post_routing_handler([](const httplib::Request& req, httplib::Response& res) { AnswerRange(req, res); });
+        server.set_post_routing_handler(
+            [](const httplib::Request& req, httplib::Response& res) { AnswerRange(req, res); });
         // No detail for anything refused or failed: an empty body.
         server.set_error_handler([](const httplib::Request&, httplib::Response& res) { res.body.clear(); });
-        server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr error) {
-            res.status = 500;
-            try {
-                std::rethrow_exception(error);
-            } catch (const WorkersStopped&) {
-                res.status = 503;  // the server is stopping
-            } catch (...) {
-            }
-            res.body.clear();
-        });
+        server.set_exception_handler(
+            [](const httplib::Request&, httplib::Response& res, std::exception_ptr error) {
+                res.status = 500;
+                try {
+                    std::rethrow_exception(error);
+                } catch (const WorkersStopped&) {
+                    res.status = 503;  // the server is stopping
+                } catch (...) {
+                }
+                res.body.clear();
+            });
         server.set_default_headers({{"X-Content-Type-Options", "nosniff"},
                                     {"Referrer-Policy", "no-referrer"},
                                     {"X-Frame-Options", "DENY"},

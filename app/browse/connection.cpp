@@ -45,7 +45,8 @@ void AddressOf(int fd, bool peer, std::string& ip, int& port) {
 
 }  // namespace
 
-Connection::Connection(UniqueFd socket, std::atomic<std::size_t>& open) : m_socket(std::move(socket)), m_open(open) {
+Connection::Connection(UniqueFd socket, std::atomic<std::size_t>& open)
+    : m_socket(std::move(socket)), m_open(open) {
     ++m_open;
 }
 

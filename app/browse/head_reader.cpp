@@ -153,7 +153,8 @@ void HeadReader::Loop() {
             next = std::min(next, held.connection->deadline);
         }
         const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - now).count() + 1;
-        if (poll(polls.data(), polls.size(), static_cast<int>(std::max<long long>(wait, 0))) < 0 && errno != EINTR) {
+        if (poll(polls.data(), polls.size(), static_cast<int>(std::max<long long>(wait, 0))) < 0 &&
+            errno != EINTR) {
             continue;
         }
         if (polls[0].revents != 0) {

@@ -40,7 +40,8 @@ void SendFile(httplib::Response& res, const fs::path& path, const char* type) {
                              [file](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
                                  char buffer[65536];
                                  file->seekg(static_cast<std::streamoff>(offset));
-                                 file->read(buffer, static_cast<std::streamsize>(std::min(length, sizeof buffer)));
+                                 file->read(buffer,
+                                            static_cast<std::streamsize>(std::min(length, sizeof buffer)));
                                  const std::streamsize n = file->gcount();
                                  return n > 0 && sink.write(buffer, static_cast<std::size_t>(n));
                              });
@@ -115,7 +116,8 @@ void AnswerRange(const httplib::Request& req, httplib::Response& res) {
     }
     res.status = 206;
     res.set_header("Content-Range", "bytes " + std::to_string(range.first) + "-" +
-                                        std::to_string(range.first + range.length - 1) + "/" + std::to_string(size));
+                                        std::to_string(range.first + range.length - 1) + "/" +
+                                        std::to_string(size));
     res.set_header("Content-Length", std::to_string(range.length));
     if (streamed) {
         res.content_length_ = static_cast<std::size_t>(range.length);
@@ -124,7 +126,8 @@ void AnswerRange(const httplib::Request& req, httplib::Response& res) {
             return whole(static_cast<std::size_t>(first) + offset, length, sink);
         };
     } else {
-        res.body = res.body.substr(static_cast<std::size_t>(range.first), static_cast<std::size_t>(range.length));
+        res.body =
+            res.body.substr(static_cast<std::size_t>(range.first), static_cast<std::size_t>(range.length));
     }
 }
 

@@ -10,7 +10,8 @@
 
 namespace zenthor {
 
-BlockingWorkerPool::BlockingWorkerPool(WorkerCommand command, unsigned size, std::chrono::steady_clock::duration timeLimit)
+BlockingWorkerPool::BlockingWorkerPool(WorkerCommand command, unsigned size,
+                                       std::chrono::steady_clock::duration timeLimit)
     : m_timeLimit(timeLimit) {
     int stop[2];
     if (pipe2(stop, O_CLOEXEC) != 0) {
@@ -50,7 +51,8 @@ WorkerRun BlockingWorkerPool::Run(const ImportRequest& job) {
         worker = std::move(m_idle.back());
         m_idle.pop_back();
     }
-    WorkerRun run = worker->Run(FormatWorkerJob(job), WorkerProcess::Clock::now() + m_timeLimit, m_stopRead.Get());
+    WorkerRun run =
+        worker->Run(FormatWorkerJob(job), WorkerProcess::Clock::now() + m_timeLimit, m_stopRead.Get());
     {
         std::lock_guard lock(m_mutex);
         m_idle.push_back(std::move(worker));

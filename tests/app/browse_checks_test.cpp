@@ -33,11 +33,13 @@ TEST(BrowseHead, EndsAtTheFirstEmptyLineOrIsRefusedPastItsBounds) {
         Status status;
         std::size_t length;  // Complete
     } cases[] = {
-        {"a plain head, the next request after it", "GET / HTTP/1.1\r\nHost: a\r\n\r\n" + next, Status::Complete, 27},
+        {"a plain head, the next request after it", "GET / HTTP/1.1\r\nHost: a\r\n\r\n" + next,
+         Status::Complete, 27},
         {"a head without headers", "GET / HTTP/1.1\r\n\r\n", Status::Complete, 18},
         {"not yet ended", "GET / HTTP/1.1\r\nHost: a\r\n", Status::Incomplete, 0},
         {"bare line feeds end no head", "GET / HTTP/1.1\n\nHost: a\n\n", Status::Incomplete, 0},
-        {"the most header lines", HeadWithLines(kMaxHeaderLines), Status::Complete, HeadWithLines(kMaxHeaderLines).size()},
+        {"the most header lines", HeadWithLines(kMaxHeaderLines), Status::Complete,
+         HeadWithLines(kMaxHeaderLines).size()},
         {"one header line more", HeadWithLines(kMaxHeaderLines + 1), Status::TooLarge, 0},
         {"the most bytes", HeadOfSize(kMaxHeadBytes), Status::Complete, kMaxHeadBytes},
         {"one byte more", HeadOfSize(kMaxHeadBytes + 1), Status::TooLarge, 0},
@@ -80,7 +82,7 @@ TEST(BrowseOrigin, OnlyThePageItselfOrNoPageReachesTheApi) {
         {{}, {}, true},  // curl
         {{"http://127.0.0.1:8765"}, {"same-origin"}, true},
         {{"http://LOCALHOST:8765"}, {}, true},
-        {{}, {"none"}, true},  // typed into the address bar
+        {{}, {"none"}, true},         // typed into the address bar
         {{}, {"cross-site"}, false},  // an <img> on another site
         {{}, {"same-site"}, false},
         {{"http://127.0.0.1:8765"}, {"cross-site"}, false},
@@ -148,7 +150,8 @@ TEST(BrowseDownloadName, IsOneParameterPairWhateverTheNameHolds) {
         {"x.exe\"; filename*=UTF-8''evil.html; a=\".glb",
          R"(attachment; filename="x.exe__ filename*=UTF-8''evil.html_ a=_.glb"; )"
          R"(filename*=UTF-8''x.exe%22%3B%20filename%2A%3DUTF-8%27%27evil.html%3B%20a%3D%22.glb)"},
-        {"a\\b\r\nc%20.obj.zip", R"(attachment; filename="a_b__c_20.obj.zip"; filename*=UTF-8''a%5Cb%0D%0Ac%2520.obj.zip)"},
+        {"a\\b\r\nc%20.obj.zip",
+         R"(attachment; filename="a_b__c_20.obj.zip"; filename*=UTF-8''a%5Cb%0D%0Ac%2520.obj.zip)"},
         {"caf\xC3\xA9.glb", R"(attachment; filename="caf__.glb"; filename*=UTF-8''caf%C3%A9.glb)"},
         {"\xE9t\xE9.glb", R"(attachment; filename="_t_.glb"; filename*=UTF-8''%E9t%E9.glb)"},  // not UTF-8
     };

@@ -59,14 +59,16 @@ void WriteText(const UniqueFd& fd, const std::string& text) {
 Reply ReadToClose(const UniqueFd& fd) {
     std::string response;
     char buffer[65536];
-    for (ssize_t n; (n = read(fd.Get(), buffer, sizeof buffer)) > 0;) response.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = read(fd.Get(), buffer, sizeof buffer)) > 0;)
+        response.append(buffer, static_cast<std::size_t>(n));
     return Parse(response);
 }
 
 Reply ReadOne(const UniqueFd& fd) {
     std::string response;
     char c;
-    while (response.find("\r\n\r\n") == std::string::npos && read(fd.Get(), &c, 1) == 1) response.push_back(c);
+    while (response.find("\r\n\r\n") == std::string::npos && read(fd.Get(), &c, 1) == 1)
+        response.push_back(c);
     Reply reply = Parse(response);
     const std::size_t at = reply.head.find("Content-Length: ");
     std::size_t length = at == std::string::npos ? 0 : std::stoul(reply.head.substr(at + 16));
@@ -103,8 +105,11 @@ int WorkersWith(const std::string& marker) {
 
 std::vector<std::string> BrowseArgs(const TempContentTree& tree, std::vector<std::string> extra,
                                     const char* timeoutSeconds) {
-    std::vector<std::string> args{"browse", tree.Root().string(), "--port", "0", "--cache-dir",
-                                  (tree.Base() / "cache").string(), "--jobs", "2", "--timeout", timeoutSeconds};
+    std::vector<std::string> args{"browse",      tree.Root().string(),
+                                  "--port",      "0",
+                                  "--cache-dir", (tree.Base() / "cache").string(),
+                                  "--jobs",      "2",
+                                  "--timeout",   timeoutSeconds};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
 }

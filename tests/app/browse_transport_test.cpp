@@ -39,8 +39,9 @@ TEST(Browse, DownloadsAreSavedUnderTheirOwnNameWhateverItHolds) {
     const std::string hostile = "x.exe\"; filename*=UTF-8''evil.html; a=\"";
     fs::copy_file(tree.Path("models/sample.model"), tree.Root() / "models" / (hostile + ".model"));
     ZenthorServer server(BrowseArgs(tree));
-    const Reply reply = Send(server.Port(), "/api/download?path=models/" + httplib::detail::encode_query_param(hostile) +
-                                                ".model&format=glb");
+    const Reply reply =
+        Send(server.Port(), "/api/download?path=models/" + httplib::detail::encode_query_param(hostile) +
+                                ".model&format=glb");
     EXPECT_EQ(reply.status, 200);
     EXPECT_THAT(reply.head + "\r\n",
                 HasSubstr("\r\nContent-Disposition: " + AttachmentDisposition(hostile + ".glb") + "\r\n"));
@@ -79,7 +80,8 @@ TEST(Browse, ServesOneRangeOfAnyAnswerAndNothingPastItsEnd) {
     std::string manyRanges = "bytes=0-0";
     for (int i = 0; i < 800; ++i) manyRanges += ",0-0";
     // A file of the page, a file of the cache, and JSON made for the answer.
-    for (const std::string target : {"/", "/api/view?path=models/sample.model", "/api/model?path=models/sample.model"}) {
+    for (const std::string target :
+         {"/", "/api/view?path=models/sample.model", "/api/model?path=models/sample.model"}) {
         const std::string whole = Send(server.Port(), target).body;
         ASSERT_GT(whole.size(), 10u) << target;
         const std::string size = std::to_string(whole.size());
@@ -90,8 +92,9 @@ TEST(Browse, ServesOneRangeOfAnyAnswerAndNothingPastItsEnd) {
             std::string contentRange;
         } cases[] = {
             {"bytes=0-9", 206, whole.substr(0, 10), "bytes 0-9/" + size},
-            {"bytes=-4", 206, whole.substr(whole.size() - 4), "bytes " + std::to_string(whole.size() - 4) + "-" +
-                                                                   std::to_string(whole.size() - 1) + "/" + size},
+            {"bytes=-4", 206, whole.substr(whole.size() - 4),
+             "bytes " + std::to_string(whole.size() - 4) + "-" + std::to_string(whole.size() - 1) + "/" +
+                 size},
             {"bytes=" + size + "-", 416, "", "bytes */" + size},
             {"bytes=99999999-", 416, "", "bytes */" + size},
             {manyRanges, 200, whole, ""},
@@ -102,7 +105,9 @@ TEST(Browse, ServesOneRangeOfAnyAnswerAndNothingPastItsEnd) {
             const std::string what = target + " " + c.range.substr(0, 40);
             EXPECT_EQ(reply.status, c.status) << what;
             EXPECT_EQ(reply.body, c.body) << what;
-            EXPECT_THAT(reply.head, HasSubstr("\r\nContent-Length: " + std::to_string(c.body.size()) + "\r\n")) << what;
+            EXPECT_THAT(reply.head,
+                        HasSubstr("\r\nContent-Length: " + std::to_string(c.body.size()) + "\r\n"))
+                << what;
             if (!c.contentRange.empty()) {
                 EXPECT_THAT(reply.head, HasSubstr("\r\nContent-Range: " + c.contentRange + "\r\n")) << what;
             }
@@ -126,11 +131,13 @@ TEST(Browse, HeadsPastTheirBoundsAreRefusedWithoutBeingRead) {
     for (const auto& c : cases) {
         const UniqueFd fd = Connect(server.Port());
         std::string lines;
-        for (std::size_t i = 0; i < c.lines; ++i) lines += "X-" + std::to_string(i) + ": " + std::string(c.lineSize, 'a') + "\r\n";
+        for (std::size_t i = 0; i < c.lines; ++i)
+            lines += "X-" + std::to_string(i) + ": " + std::string(c.lineSize, 'a') + "\r\n";
         std::thread sender([&] {
             const std::string request = Request(OwnHost(server.Port()), "/", lines);
             for (std::size_t at = 0; at < request.size();) {
-                const ssize_t n = send(fd.Get(), request.data() + at, std::min<std::size_t>(request.size() - at, 65536), MSG_NOSIGNAL);
+                const ssize_t n = send(fd.Get(), request.data() + at,
+                                       std::min<std::size_t>(request.size() - at, 65536), MSG_NOSIGNAL);
                 if (n <= 0) break;
                 at += static_cast<std::size_t>(n);
             }
@@ -212,7 +219,8 @@ TEST(Browse, ConnectionsPastItsLimitAreRefusedAtOnce) {
 TEST(Browse, ImportsThatHangHoldNeitherThePageNorTheStop) {
     TempContentTree tree;
     constexpr int kHanging = 40;
-    for (int i = 0; i < kHanging; ++i) tree.Write("d" + std::to_string(i) + "/hang.model", std::vector<std::uint8_t>{1});
+    for (int i = 0; i < kHanging; ++i)
+        tree.Write("d" + std::to_string(i) + "/hang.model", std::vector<std::uint8_t>{1});
     tree.Write("models/slow.model", std::vector<std::uint8_t>{1});
     const std::string log = (tree.Base() / "cache" / "imports.log").string();  // where workers may write
     setenv("ZENTHOR_FAULT_LOG", log.c_str(), 1);
@@ -235,8 +243,8 @@ TEST(Browse, ImportsThatHangHoldNeitherThePageNorTheStop) {
     }
     const auto hangs = [&] {
         std::ifstream in(log);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()).find("hang") !=
-               std::string::npos;
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())
+                   .find("hang") != std::string::npos;
     };
     const auto ready = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while ((sent < kHanging || !hangs()) && std::chrono::steady_clock::now() < ready) {
