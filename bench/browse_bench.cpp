@@ -8,24 +8,18 @@
 // (What the page then does in a browser is timed by bench/browse_page.mjs.)
 #include <benchmark/benchmark.h>
 #include <httplib.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <thread>
 
 #include "bench/bench_main.h"
+#include "bench/browse_process.h"
 #include "tests/support/large_models.h"
 #include "bench/zenthor_run.h"
 #include "tests/support/sample_content.h"
 #include "tests/support/temp_content_tree.h"
-
-extern char** environ;
 
 namespace {
 
@@ -36,48 +30,9 @@ using namespace zenthor::bench;
 constexpr std::uint32_t kTriangles = 1000000;
 constexpr int kClients = 8;
 
-// `zenthor browse` in the background, stopped with Ctrl-C.
-class Server {
-public:
-    Server(const fs::path& content, const fs::path& cache) {
-        char outPath[] = "/tmp/zenthor-bench-browse-XXXXXX";
-        m_out = mkstemp(outPath);
-        unlink(outPath);
-        std::vector<std::string> args{ZenthorProgram(), "browse", content.string(), "--port", "0", "--cache-dir",
-                                      cache.string(), "--timeout", "600"};
-        std::vector<char*> argv;
-        for (std::string& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, m_out, 1);
-        posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        for (int tries = 0; tries < 3000 && m_port < 0; ++tries) {
-            std::ifstream in("/proc/self/fd/" + std::to_string(m_out));
-            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            if (const std::size_t at = text.find("http://127.0.0.1:"); at != std::string::npos && text.find('\n', at) != std::string::npos) {
-                m_port = std::stoi(text.substr(at + 17));
-            }
-            usleep(10000);
-        }
-    }
-    ~Server() {
-        kill(m_pid, SIGINT);
-        waitpid(m_pid, nullptr, 0);
-        close(m_out);
-    }
-    int Port() const { return m_port; }
-
-private:
-    pid_t m_pid = -1;
-    int m_out = -1;
-    int m_port = -1;
-};
-
 struct Fixture {
     std::unique_ptr<TempContentTree> tree;
-    std::unique_ptr<Server> server;
+    std::unique_ptr<BrowseProcess> server;
     std::string model;
 };
 
@@ -118,7 +73,8 @@ void BM_LargeModelConvertedByImport(benchmark::State& state) {
 // Requests for `target` from kClients clients at once; items are answers.
 void Serve(benchmark::State& state, const std::string& target) {
     Fixture& fixture = TheFixture();
-    Get(*std::make_unique<httplib::Client>("127.0.0.1", fixture.server->Port()), target);  // made and kept first
+    Get(*std::make_unique<httplib::Client>("127.0.0.1", fixture.server->Port()),
+        target);  // made and kept first
     for (auto _ : state) {
         std::atomic<std::int64_t> answered{0};
         std::vector<std::thread> clients;
@@ -157,7 +113,9 @@ int main(int argc, char** argv) {
             fixture.tree = std::make_unique<TempContentTree>();
             WriteSampleContent(fixture.tree->Root());
             fixture.model = fixture.tree->Write("models/large.model", TerrainModel(kTriangles));
-            fixture.server = std::make_unique<Server>(fixture.tree->Root(), fixture.tree->Base() / "cache");
+            fixture.server = std::make_unique<BrowseProcess>(
+                std::vector<std::string>{fixture.tree->Root().string(), "--port", "0", "--cache-dir",
+                                         (fixture.tree->Base() / "cache").string(), "--timeout", "600"});
         },
         [] {
             TheFixture().server.reset();
