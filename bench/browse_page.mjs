@@ -10,13 +10,18 @@
 //    imports it again), once with the import kept.
 // 2. The grid of 1,000 models showing every picture, paged through one screen at a time
 //    as soon as the screen's pictures are there, from a fresh cache (imports and
-//    pictures made) and from a kept one. Floor: the same /api/model answers and pictures
-//    fetched from Node by as many clients as the grid's own limit (4).
+//    pictures made) and from a kept one. Floor: the listing, then each model's picture
+//    (after its /api/model answer when its import is not kept) fetched from Node, by as
+//    many clients as the server runs imports (fresh) or as Chromium opens connections to
+//    one host (kept).
 // 3. Frame times while scrolling through the whole grid once every picture is there
 //    (p50/p95). Floor: the same scroll with the grid's tiles hidden.
+// 4. The grid of 10,000 models, every import kept: the first screenful of pictures (floor:
+//    the listing and those pictures from Node), frame times scrolling to the end (floor:
+//    the grid hidden), and the page's DOM nodes and script heap at the top and the end.
 //
 //   cmake --build --preset default --target zenthor make_browse_trees
-//   node bench/browse_page.mjs [--build build/default] [--runs 3] [--only view|grid]
+//   node bench/browse_page.mjs [--build build/default] [--runs 3] [--only view|grid|grid10k]
 import { spawn, execFileSync } from 'node:child_process';
 import { mkdtempSync, rmSync, utimesSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -36,12 +41,15 @@ const runs = Number(options.runs);
 const zenthor = join(options.build, 'bin/zenthor');
 const largeModel = 'models/large.model';
 const longWait = 600_000;  // ms; an import of the large model under load takes a while
-const gridClients = 4;  // the grid's own limit of /api/model requests at once (grid.js)
+const jobs = 2;  // imports the server runs at once (--jobs), which the grid asks for at a time
+const browserConnections = 6;  // Chromium's connections to one host, the most pictures load at once
 const scrollStep = 100;  // px per frame
+const longScrollStep = 400;  // px per frame through the 10,000-model grid
 
 // `zenthor browse` on `content` with its own cache folder, stopped with Ctrl-C.
 async function startServer(content, cache) {
-  const child = spawn(zenthor, ['browse', content, '--port', '0', '--cache-dir', cache, '--timeout', '600'],
+  const child = spawn(zenthor, ['browse', content, '--port', '0', '--cache-dir', cache, '--timeout', '600',
+    '--jobs', String(jobs)],
     { stdio: ['ignore', 'pipe', 'inherit'] });
   const url = await new Promise((resolve, reject) => {
     let out = '';
@@ -129,56 +137,68 @@ async function floorFirstView(browser, base) {
   }
 }
 
-// Milliseconds from the navigation until every tile shows its picture, bringing the first
-// tile without one to the top of the view whenever the view's pictures are all there.
-async function pageGridPictures(page, base) {
+// Milliseconds from the navigation until the pictures of `screens` screens of the grid
+// have shown (all of it when not given), paging down one screen as soon as every picture
+// on the screen is there; with the paths the first screen showed.
+async function pageGridPictures(page, base, screens = Infinity) {
   await page.goto(base);
   await page.waitForSelector('body[data-listed]', { timeout: longWait });
-  return page.evaluate(async (limit) => {
+  return page.evaluate(async (limit, screens) => {
     const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
-    const tiles = [...document.querySelectorAll('#grid li')];
+    const grid = document.getElementById('grid');
     const shown = (tile) => {
       const img = tile.querySelector('img');
       return img.src !== '' && img.complete && img.naturalWidth > 0;
     };
-    // Tracked without asking for layout, which would add work of the driver's own.
-    const inView = new Set();
-    const observer = new IntersectionObserver((entries) => {
-      for (const entry of entries) {
-        entry.isIntersecting ? inView.add(entry.target) : inView.delete(entry.target);
-      }
+    const onScreen = () => [...grid.children].filter((tile) => {
+      const box = tile.getBoundingClientRect();
+      return box.bottom > 0 && box.top < innerHeight;
     });
-    tiles.forEach((tile) => observer.observe(tile));
-    for (let missing = tiles.find((tile) => !shown(tile)); missing; missing = tiles.find((tile) => !shown(tile))) {
-      missing.scrollIntoView({ block: 'start' });
+    let firstScreen = null;
+    for (let screen = 0; screen < screens; ++screen) {
       await frame();
-      await frame();  // the observers have seen the scroll
-      while ([...inView].some((tile) => !shown(tile))) {
+      await frame();  // the grid has laid out the screen
+      while (onScreen().some((tile) => !shown(tile))) {
         if (performance.now() > limit) {
-          throw new Error(`${tiles.filter((tile) => !shown(tile)).length} pictures still missing`);
+          throw new Error(`${onScreen().filter((tile) => !shown(tile)).length} pictures still missing`);
         }
         await frame();
       }
+      firstScreen ??= onScreen().map((tile) => tile.dataset.param);
+      const before = scrollY;
+      scrollBy(0, innerHeight);
+      if (scrollY === before) {
+        break;
+      }
     }
-    observer.disconnect();
-    return performance.now();
-  }, longWait);
+    return { ms: performance.now(), firstScreen };
+  }, longWait, screens);
 }
 
-// Milliseconds for every model's answer and picture, from `clients` clients at once.
-async function floorGridPictures(base) {
-  const { models } = await (await getOk(new URL('/api/models', base))).json();
+// Milliseconds for the listing and what the grid needs of each model named (all when not
+// given), from `clients` clients at once: the picture of a kept import, or else the
+// model's answer and then its picture.
+async function floorGridPictures(base, clients, params = null) {
   const start = performance.now();
+  const { models } = await (await getOk(new URL('/api/models', base))).json();
+  const wanted = params ? models.filter((model) => params.includes(model.pathParam)) : models;
   let next = 0;
   const client = async () => {
-    while (next < models.length) {
-      const { path } = models[next++];
-      const info = await (await getOk(new URL(`/api/model?path=${encodeURIComponent(path)}&lods=0`, base))).json();
-      await (await getOk(new URL(info.thumbnail, base))).arrayBuffer();
+    while (next < wanted.length) {
+      const model = wanted[next++];
+      const thumbnail = model.kept?.thumbnail ??
+        (await (await getOk(new URL(`/api/model?path=${model.pathParam}&lods=0`, base))).json()).thumbnail;
+      await (await getOk(new URL(thumbnail, base))).arrayBuffer();
     }
   };
-  await Promise.all(Array.from({ length: gridClients }, client));
+  await Promise.all(Array.from({ length: clients }, client));
   return performance.now() - start;
+}
+
+// The page's DOM nodes and script heap, as Chromium counts them.
+async function pageWeight(page) {
+  const { Nodes, JSHeapUsedSize } = await page.metrics();
+  return { nodes: Nodes, heapMiB: JSHeapUsedSize / (1024 * 1024) };
 }
 
 // The times between frames while the page scrolls by `step` pixels a frame from top to
@@ -230,7 +250,8 @@ function spread(values, unit) {
 function report() {
   console.log(`\nmedian (min–max) over ${runs} runs; the ratios are taken run by run`);
   for (const [figure, values] of results) {
-    console.log(`  ${figure.padEnd(58)} ${spread(values, figure.includes('ratio') ? '×' : ' ms')}`);
+    const unit = figure.includes('ratio') ? '×' : figure.includes('(') || figure.includes('nodes') ? '' : ' ms';
+    console.log(`  ${figure.padEnd(58)} ${spread(values, unit)}`);
   }
 }
 
@@ -264,18 +285,18 @@ async function benchGrid(browser, trees) {
     let floorCold;
     let floorWarm;
     try {
-      floorCold = await floorGridPictures(server.url);
-      floorWarm = await floorGridPictures(server.url);
+      floorCold = await floorGridPictures(server.url, jobs);
+      floorWarm = await floorGridPictures(server.url, browserConnections);
     } finally {
       await server.stop();
     }
     server = await startServer(content, join(trees, `grid-cache-page-${run}`));
     try {
       const cold = await freshPage(browser);
-      const pageCold = await pageGridPictures(cold.page, server.url);
+      const pageCold = (await pageGridPictures(cold.page, server.url)).ms;
       await cold.close();
       const warm = await freshPage(browser);
-      const pageWarm = await pageGridPictures(warm.page, server.url);
+      const pageWarm = (await pageGridPictures(warm.page, server.url)).ms;
       const frames = await scrollFrames(warm.page, scrollStep);
       await warm.page.$eval('#grid', (grid) => { grid.style.visibility = 'hidden'; });
       const floorFrames = await scrollFrames(warm.page, scrollStep);
@@ -295,6 +316,41 @@ async function benchGrid(browser, trees) {
   }
 }
 
+// The 10,000-model grid with every import kept: the first screenful of pictures against
+// the listing and those pictures fetched from Node; then frame times scrolling to the end
+// against the same scroll with the grid hidden, and the page's weight at both ends.
+async function benchLargeGrid(browser, trees) {
+  const content = join(trees, 'grid10k/content');
+  const server = await startServer(content, join(trees, 'grid10k-cache'));
+  try {
+    const warming = await floorGridPictures(server.url, jobs);
+    console.log(`10,000 models imported in ${(warming / 1000).toFixed(0)} s`);
+    for (let run = 1; run <= runs; ++run) {
+      const { page, close } = await freshPage(browser);
+      const { ms: pageFirst, firstScreen } = await pageGridPictures(page, server.url, 1);
+      const floorFirst = await floorGridPictures(server.url, browserConnections, firstScreen);
+      await page.evaluate(() => scrollTo(0, 0));
+      const top = await pageWeight(page);
+      const frames = await scrollFrames(page, longScrollStep);
+      const end = await pageWeight(page);
+      await page.$eval('#grid', (grid) => { grid.style.visibility = 'hidden'; });
+      const floorFrames = await scrollFrames(page, longScrollStep);
+      await close();
+      const [p95, floor95] = [quantile(frames, 0.95), quantile(floorFrames, 0.95)];
+      console.log(`run ${run}: 10,000 models: first screen (${firstScreen.length} pictures) ${pageFirst.toFixed(0)} ms ` +
+        `(floor ${floorFirst.toFixed(0)}); scroll frames p95 ${p95.toFixed(1)} ms over ${frames.length} frames ` +
+        `(floor ${floor95.toFixed(1)}); DOM nodes ${top.nodes} at the top, ${end.nodes} at the end; ` +
+        `script heap ${top.heapMiB.toFixed(1)} MiB, then ${end.heapMiB.toFixed(1)} MiB`);
+      recordAgainstFloor('10,000 models, first screen, kept', pageFirst, floorFirst);
+      recordAgainstFloor('10,000 models, scroll frame p95', p95, floor95);
+      record('10,000 models, DOM nodes at the end', end.nodes);
+      record('10,000 models, script heap at the end (MiB)', end.heapMiB);
+    }
+  } finally {
+    await server.stop();
+  }
+}
+
 async function main() {
   const trees = mkdtempSync(join(tmpdir(), 'zenthor-browse-page-'));
   const browser = await puppeteer.launch({
@@ -308,8 +364,11 @@ async function main() {
     if (options.only !== 'grid') {
       await benchFirstView(browser, trees);
     }
-    if (options.only !== 'view') {
+    if (options.only !== 'view' && options.only !== 'grid10k') {
       await benchGrid(browser, trees);
+    }
+    if (options.only !== 'view' && options.only !== 'grid') {
+      await benchLargeGrid(browser, trees);
     }
     report();
   } finally {

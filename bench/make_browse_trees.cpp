@@ -2,7 +2,8 @@
 //   FOLDER/large/content/  the sample tree and models/large.model, the 1,000,000-triangle
 //                          terrain;
 //   FOLDER/grid/content/   1,000 small textured models (boxes of varied sizes on the sample
-//                          textures) in ten folders, for the grid.
+//                          textures) in ten folders, for the grid;
+//   FOLDER/grid10k/content/ 10,000 such models in a hundred folders.
 // (Textures resolve below the folder named "content".)
 #include <cstdio>
 #include <exception>
@@ -18,7 +19,6 @@ namespace {
 using namespace zenthor::test;
 namespace fs = std::filesystem;
 
-constexpr int kGridModels = 1000;
 
 Bytes GridModel(int i) {
     static const char* const kTextures[] = {"stone", "crate", "cloth"};
@@ -33,12 +33,15 @@ Bytes GridModel(int i) {
 void WriteTrees(const fs::path& folder) {
     WriteSampleContent(folder / "large/content");
     WriteFile(folder / "large/content/models/large.model", zenthor::test::TerrainModel(1000000));
-    const fs::path grid = folder / "grid/content";
-    for (const auto& [path, bytes] : SampleContentFiles()) {
-        if (path.starts_with("textures/")) WriteFile(grid / path, bytes);
-    }
-    for (int i = 0; i < kGridModels; ++i) {
-        WriteFile(grid / "models" / ("set" + std::to_string(i / 100)) / ("m" + std::to_string(i) + ".model"), GridModel(i));
+    for (const auto& [name, models] : {std::pair("grid", 1000), std::pair("grid10k", 10000)}) {
+        const fs::path grid = folder / name / "content";
+        for (const auto& [path, bytes] : SampleContentFiles()) {
+            if (path.starts_with("textures/")) WriteFile(grid / path, bytes);
+        }
+        for (int i = 0; i < models; ++i) {
+            WriteFile(grid / "models" / ("set" + std::to_string(i / 100)) / ("m" + std::to_string(i) + ".model"),
+                      GridModel(i));
+        }
     }
 }
 

@@ -232,8 +232,8 @@ struct BrowseServer::Impl {
     }
 };
 
-BrowseServer::BrowseServer(BrowseSite site, ImportCache& cache, unsigned imports)
-    : m_impl(new Impl(std::move(site), cache, imports)) {
+BrowseServer::BrowseServer(BrowseSite site, ImportCache& cache)
+    : m_impl(new Impl(site, cache, site.jobs)) {
     m_impl->Limits();
     m_impl->Routes();
 }

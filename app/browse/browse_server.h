@@ -28,8 +28,8 @@ inline constexpr std::size_t kMaxBrowseConnections = 256;
 
 class BrowseServer {
 public:
-    // `imports`: how many imports run at once (the workers behind `cache`).
-    BrowseServer(BrowseSite site, ImportCache& cache, unsigned imports);
+    // `site.jobs`: how many imports run at once (the workers behind `cache`).
+    BrowseServer(BrowseSite site, ImportCache& cache);
     ~BrowseServer();
     BrowseServer(const BrowseServer&) = delete;
     BrowseServer& operator=(const BrowseServer&) = delete;

@@ -26,10 +26,11 @@ constexpr const char* kThumbnailFile = "thumbnail.png";
 // picture and view right after its answer); later ones import it again.
 constexpr std::chrono::seconds kRetryAfter(10);
 
-// A stable folder name for a key (FNV-1a), so a restarted server finds its results again.
-std::string KeyFolder(const std::string& key) {
+// 64 bits of FNV-1a as 16 hexadecimal digits: stable across runs, so a restarted server
+// finds its result folders again and a browser's kept pictures stay valid.
+std::string StableHash(const std::string& bytes) {
     std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : key) {
+    for (unsigned char c : bytes) {
         hash = (hash ^ c) * 1099511628211ull;
     }
     char text[17];
@@ -104,6 +105,11 @@ bool StillCurrent(const CachedImport& kept) {
     return FilesAsRecorded(kept.folder, kept.files) && DependenciesUnchanged(kept.dependencies);
 }
 
+// KeyedMemo's check of a kept result.
+bool KeptCurrent(const std::shared_ptr<const CachedImport>& kept) {
+    return StillCurrent(*kept);
+}
+
 // A failure that another attempt may not meet: everything but an answer whose output was
 // written (or that failed on the model itself) and a crash of the importer. A worker
 // killed by SIGKILL was killed from outside (the kernel out of memory, the server
@@ -167,18 +173,24 @@ ImportCache::ImportCache(fs::path root, fs::path cache, BlockingWorkerPool& work
 
 std::shared_ptr<const CachedImport> ImportCache::Get(const fs::path& model, bool lods) {
     const std::string key = ImportKey(model, lods);
-    const std::string folderName = KeyFolder(key);
+    const std::string folderName = StableHash(key);
     auto cached = m_imports.Get(
-        key, [](const std::shared_ptr<const CachedImport>& kept) { return StillCurrent(*kept); },
+        key, KeptCurrent,
         [&] { return Import(model, model.lexically_relative(m_root).generic_string(), lods, folderName); });
     m_usage.Used(folderName);
     return cached;
 }
 
 bool ImportCache::Ready(const fs::path& model, bool lods) {
-    return m_imports.Kept(ImportKey(model, lods), [](const std::shared_ptr<const CachedImport>& kept) {
-        return StillCurrent(*kept);
-    }).has_value();
+    return m_imports.Kept(ImportKey(model, lods), KeptCurrent).has_value();
+}
+
+std::shared_ptr<const CachedImport> ImportCache::Peek(const fs::path& model, bool lods) {
+    const std::string key = ImportKey(model, lods);
+    if (auto kept = m_imports.Kept(key, KeptCurrent)) {
+        return *kept;
+    }
+    return Kept(model, model.lexically_relative(m_root).generic_string(), lods, m_cache / StableHash(key));
 }
 
 std::shared_ptr<const CachedImport> ImportCache::Kept(const fs::path& model, const std::string& relative, bool lods,
@@ -196,6 +208,7 @@ std::shared_ptr<const CachedImport> ImportCache::Kept(const fs::path& model, con
     cached->dependencies = std::move(record->dependencies);
     cached->files = std::move(record->files);
     cached->files.emplace_back(kRecordFile, text.size());
+    cached->version = StableHash(text);
     return cached;
 }
 
@@ -242,6 +255,7 @@ std::shared_ptr<const CachedImport> ImportCache::Import(const fs::path& model, c
     // A result that cannot be kept is still served; it is only imported again next time.
     if (WriteFileAtomically(folder / kRecordFile, text, error)) {
         cached->files.emplace_back(kRecordFile, text.size());
+        cached->version = StableHash(text);
     }
     m_usage.Holds(folderName);
     return cached;

@@ -49,6 +49,9 @@ struct CachedImport {
     ImportReport report;
     std::vector<std::string> warnings;
     std::filesystem::path folder;  // the cache folder of this import: view.glb, thumbnail.png
+    // Names this result's files apart from any other result of the model, for addresses a
+    // browser may keep for good; empty for a result that is not kept.
+    std::string version;
     std::vector<Dependency> dependencies;
     // The files of the folder this result relies on, by name, with their sizes.
     std::vector<std::pair<std::string, std::uint64_t>> files;
@@ -67,6 +70,9 @@ public:
     // True when Get would answer at once from memory: the import is kept, current with its
     // files, and not running.
     bool Ready(const std::filesystem::path& model, bool lods);
+    // The import of `model` when one is kept and current, in memory or on disk; null when
+    // Get would have to import it (or is importing it). Never imports.
+    std::shared_ptr<const CachedImport> Peek(const std::filesystem::path& model, bool lods);
 
     // The model written as `format` (a .glb as it is; .gltf and .obj zipped with their
     // files), made on first request; nullopt with `error` set when that fails.

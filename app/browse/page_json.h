@@ -5,6 +5,8 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -12,9 +14,13 @@ namespace zenthor {
 
 struct CachedImport;
 
+// The import of a resolved model file when one is kept and current; null otherwise.
+using KeptImport = std::function<std::shared_ptr<const CachedImport>(const std::filesystem::path& model)>;
+
 // Every .model below the resolved `root`, as '/'-separated paths relative to it in order,
-// with its name, size and pathParam; links that lead out of the tree are left out.
-nlohmann::json ModelListJson(const std::filesystem::path& root);
+// with its name, size and pathParam, and what the grid shows of its import (`kept`) when
+// one is kept; links that lead out of the tree are left out.
+nlohmann::json ModelListJson(const std::filesystem::path& root, const KeptImport& kept);
 
 // One model's import: its status, objects, report, message box and the addresses of its
 // view, picture and downloads.

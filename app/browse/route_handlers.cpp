@@ -30,6 +30,14 @@ std::vector<std::string> ParamValues(const httplib::Request& req, const char* na
     return values;
 }
 
+// A result's file asked for by its versioned address (page_json.h) never changes there: a
+// browser may keep it for good. Anything else is asked again each time.
+void SetCaching(const httplib::Request& req, httplib::Response& res, const CachedImport& cached) {
+    const std::string version = req.get_param_value("v");
+    res.set_header("Cache-Control",
+                   !version.empty() && version == cached.version ? "max-age=31536000, immutable" : "no-cache");
+}
+
 }  // namespace
 
 RouteHandlers::RouteHandlers(BrowseSite site, ImportCache& cache)
@@ -54,7 +62,10 @@ void RouteHandlers::HandleVendor(const httplib::Request& req, httplib::Response&
 }
 
 void RouteHandlers::HandleModels(const httplib::Request&, httplib::Response& res) const {
-    SendJson(res, ModelListJson(m_site.contentRoot));
+    nlohmann::json listing =
+        ModelListJson(m_site.contentRoot, [this](const fs::path& model) { return m_cache.Peek(model, false); });
+    listing["jobs"] = m_site.jobs;
+    SendJson(res, listing);
 }
 
 void RouteHandlers::HandleModel(const httplib::Request& req, httplib::Response& res) const {
@@ -66,12 +77,14 @@ void RouteHandlers::HandleModel(const httplib::Request& req, httplib::Response& 
 void RouteHandlers::HandleView(const httplib::Request& req, httplib::Response& res) const {
     const auto cached = Import(req);
     if (!cached || !cached->imported) return void(res.status = 404);
+    SetCaching(req, res, *cached);
     SendFile(res, cached->folder / "view.glb");
 }
 
 void RouteHandlers::HandleThumbnail(const httplib::Request& req, httplib::Response& res) const {
     const auto cached = Import(req);
     if (!cached) return void(res.status = 404);
+    SetCaching(req, res, *cached);
     std::error_code error;
     if (cached->imported && fs::exists(cached->folder / "thumbnail.png", error)) {
         SendFile(res, cached->folder / "thumbnail.png");

@@ -21,6 +21,7 @@ struct CachedImport;
 struct BrowseSite {
     std::filesystem::path contentRoot;  // resolved
     std::filesystem::path webRoot;      // the page's files, with vendor/three/ below it
+    unsigned jobs = 1;                  // imports that run at once
 };
 
 class RouteHandlers {

@@ -100,7 +100,7 @@ int RunBrowse(const BrowseOptions& options, const std::vector<std::string>& plug
                                std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                    std::chrono::duration<double>(options.timeoutSeconds)));
     ImportCache imports(root, cache, workers, options.timeoutSeconds, options.cacheSize);
-    BrowseServer server({root, web}, imports, WorkerCount(options.jobs));
+    BrowseServer server({root, web, WorkerCount(options.jobs)}, imports);
     std::error_code bindError;
     const int port = server.Bind(listen, options.port, bindError);
     if (port < 0) {

@@ -202,9 +202,9 @@ std::string LevelOfDetailLine(const ImportReport& report, bool verbose, std::str
            (howToLoad.empty() ? "" : "; " + std::string(howToLoad));
 }
 
-nlohmann::json ImportReportJson(const ImportReport& report, std::string (*text)(std::string_view)) {
+nlohmann::json ImportReportJson(const ImportReport& report, const std::function<std::string(std::string_view)>& text) {
     using nlohmann::json;
-    const auto references = [text](const std::vector<ImportReport::Reference>& refs, bool withWhy) {
+    const auto references = [&text](const std::vector<ImportReport::Reference>& refs, bool withWhy) {
         json list = json::array();
         for (const ImportReport::Reference& r : refs) {
             json item = {{"name", text(r.name)}, {"path", text(r.path)}};

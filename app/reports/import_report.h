@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -87,6 +88,7 @@ void PrintImportReport(std::ostream& out, const ImportReport& report, bool verbo
 std::string LevelOfDetailLine(const ImportReport& report, bool verbose, std::string_view howToLoad);
 
 // `text` makes each name, path and line JSON text (UTF-8).
-nlohmann::json ImportReportJson(const ImportReport& report, std::string (*text)(std::string_view) = ToUtf8);
+nlohmann::json ImportReportJson(const ImportReport& report,
+                                const std::function<std::string(std::string_view)>& text = ToUtf8);
 
 }  // namespace zenthor

@@ -179,6 +179,38 @@ TEST(BrowseCache, ACacheFolderThatCannotBeMadeIsNamedWithTheReason) {
     EXPECT_NE(Model(server.Port(), "models/a.model", true).value("status", ""), "failed");
 }
 
+// The value of the header `name` in a reply's head ("" when absent).
+std::string Header(const Reply& reply, const std::string& name) {
+    const std::size_t at = reply.head.find("\r\n" + name + ": ");
+    return at == std::string::npos ? "" : reply.head.substr(at + name.size() + 4, reply.head.find("\r\n", at + 2) - at - name.size() - 4);
+}
+
+TEST(BrowseCache, TheListingCarriesKeptResultsWhosePicturesABrowserMayKeepForGood) {
+    TempContentTree tree;
+    tree.Write("models/a.model", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\one"))}), MeshRefsChunk({"gone"})});
+    ZenthorServer server(BrowseArgs(tree));
+    const auto listed = [&] { return json::parse(Send(server.Port(), "/api/models").body).at("models").at(0); };
+    EXPECT_FALSE(listed().contains("kept"));
+
+    const json answer = Model(server.Port(), "models/a.model");
+    const json kept = listed().at("kept");
+    for (const char* field : {"status", "triangles", "reason", "thumbnail"}) {
+        EXPECT_EQ(kept.at(field), answer.at(field)) << field;
+    }
+    // Said below the content folder, which the page names once.
+    EXPECT_THAT(answer.value("reportText", ""), HasSubstr("texture not found: textures/rock.512.dds"));
+    EXPECT_THAT(answer.dump(), Not(HasSubstr(fs::canonical(tree.Root()).string())));
+
+    const std::string picture = kept.value("thumbnail", "");
+    EXPECT_EQ(Header(Send(server.Port(), picture), "Cache-Control"), "max-age=31536000, immutable");
+    EXPECT_EQ(Header(Send(server.Port(), "/api/thumbnail?path=models/a.model&lods=0&v=0"), "Cache-Control"), "no-cache");
+
+    // A changed model is no kept result, and its next result has an address of its own.
+    tree.Write("models/a.model", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\two"))})});
+    EXPECT_FALSE(listed().contains("kept"));
+    EXPECT_NE(Model(server.Port(), "models/a.model").value("thumbnail", ""), picture);
+}
+
 TEST(BrowseCache, EveryNameThatLeadsToOneFileSharesItsResult) {
     TempContentTree tree;
     tree.Write("models/a.model", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\one"))})});

@@ -156,7 +156,7 @@ async function main() {
     await check('every model is listed under its own name, with its import status, counts and picture', async () => {
       await openGrid(page);
       const tiles = await page.$$eval('#grid li', (nodes) => nodes.map((node) => node.dataset.path));
-      assertEqual(tiles, listing.models.map((model) => model.path), 'tiles');
+      assertEqual(tiles.sort(), listing.models.map((model) => model.path).sort(), 'tiles');
       const labels = new Map();  // badge labels by status
       for (const model of listing.models) {
         // Tiles load as they come into view, so each is brought there.
@@ -188,6 +188,40 @@ async function main() {
       assertEqual(new Set(labels.values()).size, labels.size, `statuses told apart by their labels ${JSON.stringify([...labels])}`);
       await page.evaluate(() => window.scrollTo(0, 0));
       await page.screenshot({ path: screenshotAs('grid') });
+    });
+
+    await check('folder, status and order are chosen in the page, kept in its address and by a reload', async () => {
+      const shownTiles = () => page.$$eval('#grid li', (nodes) => nodes.map((node) => node.dataset.path));
+      const folder = failed.path.slice(0, failed.path.lastIndexOf('/') + 1);
+      const below = listing.models.filter((model) => model.path.startsWith(folder));
+      await openGrid(page);
+      const folderOption = await page.$eval(`#folder option[value="${folder}"]`, (option) => option.textContent);
+      assert(folderOption.includes(`(${below.length})`), `the folder's choice does not count its ${below.length} models: ${folderOption}`);
+      await page.select('#folder', folder);
+      await page.select('#status', 'failed');
+      const address = new URL(page.url());
+      assertEqual([address.searchParams.get('folder'), address.searchParams.get('status')], [folder, 'failed'], 'address');
+      const failedBelow = below.filter((model) => infos.get(model.path).status === 'failed').map((model) => model.path);
+      assertEqual((await shownTiles()).sort(), failedBelow.sort(), 'failed models of the folder');
+      await page.reload();
+      await page.waitForSelector('body[data-listed]', { timeout });
+      assertEqual((await shownTiles()).sort(), failedBelow.sort(), 'the same models after a reload');
+      assertEqual(await page.$eval('#status', (choice) => choice.value), 'failed', 'status choice after a reload');
+
+      // Back from a model to the grid as it was left.
+      await page.click(`${tileOf(failed.path)} a`);
+      await settledView(page);
+      await page.click('a.back');
+      await page.waitForFunction(() => !document.getElementById('browse').hidden, { timeout });
+      assertEqual(new URL(page.url()).search, address.search, 'address of the grid gone back to');
+
+      for (const [sort, key] of [['size', (path) => listing.models.find((m) => m.path === path).size],
+        ['triangles', (path) => (infos.get(path).status === 'failed' ? -1 : infos.get(path).triangles)]]) {
+        await page.goto(new URL(`/?sort=${sort}`, base).href);
+        await page.waitForSelector('body[data-listed]', { timeout });
+        const values = (await shownTiles()).map(key);
+        assertEqual(values, [...values].sort((a, b) => b - a), `models by ${sort}, largest first`);
+      }
     });
 
     await check('a failed model says why in its tile, its view and its report, and offers only "Include lods"', async () => {

@@ -37,7 +37,7 @@ export function modelInfo(param, lods) {
   if (!answer) {
     // A failed request is forgotten so that the next look retries it.
     // A failed import may leave out what it does not have.
-    answer = getJson(url).then((info) => ({ objects: [], triangles: 0, reportText: '', ...info })).catch((error) => {
+    answer = getJson(url).then((info) => ({ objects: [], objectCount: 0, triangles: 0, reason: '', reportText: '', ...info })).catch((error) => {
       infoCache.delete(url);
       throw error;
     });

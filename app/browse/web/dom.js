@@ -43,15 +43,7 @@ export function plural(count, one, many) {
 }
 
 export function countsText(info) {
-  return `${plural(info.objects.length, 'object', 'objects')} · ${plural(info.triangles, 'triangle', 'triangles')}`;
-}
-
-// One line saying why a model is not fully there: the failure, or the first thing left out.
-export function reasonText(info) {
-  if (info.status === 'failed') {
-    return info.error || 'The import failed.';
-  }
-  return info.reportText ? info.reportText.trim().split('\n')[0].trim() : '';
+  return `${plural(info.objectCount, 'object', 'objects')} · ${plural(info.triangles, 'triangle', 'triangles')}`;
 }
 
 // A click that should open a link in place: not one asking for a new tab or window.

@@ -1,46 +1,56 @@
-// The grid of every model: one tile per model, filled with its import's answer once the
-// tile comes near the view. Tiles are all of one size (app.css), so filling one costs no
-// layout of the others.
+// The grid of models: tiles of one size in rows, of which only the rows on and near the
+// screen are in the page, so ten thousand models cost no more nodes, layout or picture
+// decodes than a screenful. A tile shows its model's import once known: from the listing
+// for results the server keeps, otherwise asked for while the tile is on or near the
+// screen, the tiles on screen first.
 import { modelInfo, pageUrl } from './api.js';
-import { countsText, el, onPlainLinkClick, reasonText, refusedStatus, setBadge } from './dom.js';
+import { countsText, el, onPlainLinkClick, refusedStatus, setBadge } from './dom.js';
+import { folderOf } from './grid_query.js';
 
-// Each answer may be a fresh import on the server; a few at a time keep its workers busy
-// without queueing imports for tiles the user has already scrolled past.
-const concurrentLoads = 4;
+// Rows laid out beyond each edge of the screen, so that scrolling finds them ready.
+const overscanScreens = 1;
 
+// Loads in the order asked for, `limit` at a time; what is asked again moves to the end
+// and what is no longer wanted is dropped before its turn.
 class LoadQueue {
   constructor(limit, load) {
     this.limit = limit;
     this.load = load;
-    this.waiting = new Set();  // in the order the tiles came into view
-    this.running = 0;
+    this.waiting = new Set();
+    this.running = new Set();
   }
 
-  want(item) {
-    this.waiting.add(item);
+  // From now on, only `items`, in this order.
+  wantOnly(items) {
+    this.waiting = new Set(items.filter((item) => !this.running.has(item)));
     this.pump();
   }
 
-  drop(item) {
-    this.waiting.delete(item);
-  }
-
   pump() {
-    while (this.running < this.limit && this.waiting.size > 0) {
+    while (this.running.size < this.limit && this.waiting.size > 0) {
       const item = this.waiting.values().next().value;
       this.waiting.delete(item);
-      this.running += 1;
+      this.running.add(item);
       this.load(item).finally(() => {
-        this.running -= 1;
+        this.running.delete(item);
         this.pump();
       });
     }
   }
 }
 
-function folderOf(path) {
-  const slash = path.lastIndexOf('/');
-  return slash < 0 ? '' : path.slice(0, slash + 1);
+export function sizeText(bytes) {
+  if (bytes < 1024) {
+    return `${bytes} B`;
+  }
+  const units = ['KB', 'MB', 'GB'];
+  let value = bytes / 1024;
+  let unit = 0;
+  while (value >= 1024 && unit < units.length - 1) {
+    value /= 1024;
+    unit += 1;
+  }
+  return `${value.toFixed(value < 10 ? 1 : 0)} ${units[unit]}`;
 }
 
 function makeTile(model) {
@@ -50,7 +60,7 @@ function makeTile(model) {
     el('span', { class: 'thumb' }, el('img', { alt: '', width: 256, height: 256, decoding: 'async', hidden: true })),
     el('span', { class: 'tile-name', text: model.name }),
     el('span', { class: 'tile-folder', text: folderOf(model.path) }),
-    el('span', { class: 'tile-facts' }, badge, el('span', { class: 'counts' })),
+    el('span', { class: 'tile-facts' }, badge, el('span', { class: 'counts' }), el('span', { class: 'size', text: sizeText(model.size) })),
     el('span', { class: 'reason' }));
   return el('li', { class: 'tile', 'data-path': model.path, 'data-param': model.pathParam }, link);
 }
@@ -60,7 +70,7 @@ function showInfo(tile, info) {
   setBadge(tile.querySelector('.badge'), info.status);
   tile.querySelector('.counts').textContent = info.status === 'failed' ? '' : countsText(info);
   const reason = tile.querySelector('.reason');
-  reason.textContent = reasonText(info);
+  reason.textContent = info.reason;
   reason.title = reason.textContent;
   if (info.thumbnail) {
     const img = tile.querySelector('img');
@@ -76,55 +86,136 @@ function showUnreachable(tile, error) {
   tile.querySelector('.reason').textContent = status === 'missing' ? 'This model no longer exists.' : error.message;
 }
 
+// The grid's measures, from its style (app.css), which changes with the window's width.
+function layoutOf(list) {
+  const style = getComputedStyle(list);
+  const number = (name) => parseFloat(style.getPropertyValue(name));
+  const gap = number('--tile-gap');
+  const width = list.clientWidth;
+  const columns = Math.max(1, Math.floor((width + gap) / (number('--tile-min-width') + gap)));
+  return { columns, gap, rowHeight: number('--tile-height') + gap };
+}
+
 export class Grid {
-  constructor(list, onOpen) {
+  // `onOpen(param)` opens a model; `onInfo(model)` hears of each import that becomes known.
+  constructor(list, onOpen, onInfo) {
     this.list = list;
-    this.models = new Map();  // tile → model
-    this.queue = new LoadQueue(concurrentLoads, (tile) => this.fill(tile));
-    this.observer = new IntersectionObserver((entries) => {
-      for (const entry of entries) {
-        if (entry.isIntersecting) {
-          this.queue.want(entry.target);
-        } else {
-          this.queue.drop(entry.target);
+    this.onInfo = onInfo;
+    this.models = [];
+    this.tiles = new Map();  // model → its tile, for the models laid out now
+    this.range = { first: 0, last: 0 };
+    this.layout = null;
+    this.queue = new LoadQueue(4, (model) => this.load(model));
+    this.frameAsked = false;
+    onPlainLinkClick(list, 'a.tile-link', (link) => onOpen(link.dataset.param));
+    addEventListener('scroll', () => this.renderSoon(), { passive: true });
+    addEventListener('resize', () => this.renderSoon(true));
+  }
+
+  // Imports the server runs at once: as many tiles ask at a time.
+  setConcurrency(count) {
+    this.queue.limit = Math.max(1, count);
+    this.queue.pump();
+  }
+
+  // Shows `models` (each with its `info` once known), in this order, from the top.
+  show(models) {
+    this.models = models;
+    this.render(true);
+  }
+
+  renderSoon(measure = false) {
+    this.measure ||= measure;
+    if (!this.frameAsked) {
+      this.frameAsked = true;
+      requestAnimationFrame(() => {
+        this.frameAsked = false;
+        this.render(this.measure);
+      });
+    }
+  }
+
+  render(measure = false) {
+    this.measure = false;
+    if (measure || !this.layout) {
+      this.layout = layoutOf(this.list);
+    }
+    const { columns, gap, rowHeight } = this.layout;
+    const rows = Math.ceil(this.models.length / columns);
+    // The rows on screen, then as many again above and below.
+    const top = scrollY - (this.list.getBoundingClientRect().top + scrollY);
+    const overscan = innerHeight * overscanScreens;
+    const firstRow = Math.max(0, Math.floor((top - overscan) / rowHeight));
+    const lastRow = Math.min(rows, Math.ceil((top + innerHeight + overscan) / rowHeight));
+    const first = firstRow * columns;
+    const last = Math.min(this.models.length, lastRow * columns);
+
+    this.list.style.gridTemplateColumns = `repeat(${columns}, minmax(0, 1fr))`;
+    this.list.style.height = `${Math.max(0, rows * rowHeight - gap)}px`;
+    this.list.style.paddingTop = `${firstRow * rowHeight}px`;
+    const shown = this.models.slice(first, last);
+    const kept = new Map();
+    for (const model of shown) {
+      let tile = this.tiles.get(model);
+      if (!tile) {
+        tile = makeTile(model);
+        if (model.info) {
+          showInfo(tile, model.info);
         }
       }
-    }, { rootMargin: '400px 0px' });
-    onPlainLinkClick(list, 'a.tile-link', (link) => onOpen(link.dataset.param));
+      kept.set(model, tile);
+    }
+    if (first !== this.range.first || last !== this.range.last || kept.size !== this.tiles.size ||
+        shown.some((model) => !this.tiles.has(model))) {
+      this.list.replaceChildren(...kept.values());
+    }
+    for (const model of this.tiles.keys()) {
+      if (!kept.has(model)) {
+        delete model.refused;  // asked again when it is laid out again
+      }
+    }
+    this.tiles = kept;
+    this.range = { first, last };
+
+    // The tiles on screen first, in reading order, then those around them.
+    const onScreenFirst = Math.max(first, Math.floor(top / rowHeight) * columns);
+    const unknown = (model) => !model.info && !model.refused;
+    this.queue.wantOnly([...this.models.slice(onScreenFirst, last), ...this.models.slice(first, onScreenFirst)]
+      .filter(unknown));
   }
 
-  show(models) {
-    const tiles = models.map((model) => {
-      const tile = makeTile(model);
-      this.models.set(tile, model);
-      return tile;
-    });
-    this.list.replaceChildren(...tiles);
-    tiles.forEach((tile) => this.observer.observe(tile));
-  }
-
-  async fill(tile) {
+  async load(model) {
     try {
-      showInfo(tile, await modelInfo(this.models.get(tile).pathParam, false));
-      this.observer.unobserve(tile);
+      model.info = await modelInfo(model.pathParam, false);
+      this.onInfo(model);
     } catch (error) {
-      showUnreachable(tile, error);  // still observed: it is asked again when it comes back into view
+      model.refused = true;
+      const tile = this.tiles.get(model);
+      if (tile) {
+        showUnreachable(tile, error);
+      }
+      return;
+    }
+    const tile = this.tiles.get(model);
+    if (tile) {
+      showInfo(tile, model.info);
     }
   }
 
-  // Shows the tiles whose path holds every word of the query; returns how many.
-  filter(query) {
-    const words = query.toLowerCase().split(/\s+/).filter(Boolean);
-    let shown = 0;
-    for (const [tile, model] of this.models) {
-      const path = model.path.toLowerCase();
-      tile.hidden = !words.every((word) => path.includes(word));
-      shown += tile.hidden ? 0 : 1;
-    }
-    return shown;
-  }
-
+  // The link of the model's tile, laid out and scrolled into view if need be; null when the
+  // grid does not show the model.
   tileFor(param) {
-    return this.list.querySelector(`li[data-param="${CSS.escape(param)}"] a`);
+    const index = this.models.findIndex((model) => model.pathParam === param);
+    if (index < 0) {
+      return null;
+    }
+    const model = this.models[index];
+    if (!this.tiles.has(model)) {
+      const { columns, rowHeight } = this.layout ?? layoutOf(this.list);
+      const listTop = this.list.getBoundingClientRect().top + scrollY;
+      scrollTo(0, listTop + Math.floor(index / columns) * rowHeight);
+      this.render();
+    }
+    return this.tiles.get(model)?.querySelector('a') ?? null;
   }
 }
