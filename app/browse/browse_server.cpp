@@ -177,6 +177,7 @@ struct BrowseServer::Impl {
         server.Get("/api/model", Route(&RouteHandlers::HandleModel));
         server.Get("/api/view", Route(&RouteHandlers::HandleView));
         server.Get("/api/thumbnail", Route(&RouteHandlers::HandleThumbnail));
+        server.Get("/api/thumbnails", Route(&RouteHandlers::HandleThumbnails));
         server.Get("/api/download", Route(&RouteHandlers::HandleDownload));
         server.Get("/api/texture", Route(&RouteHandlers::HandleTexture));
     }

@@ -81,16 +81,43 @@ void RouteHandlers::HandleView(const httplib::Request& req, httplib::Response& r
     SendFile(res, cached->folder / "view.glb");
 }
 
+std::vector<std::uint8_t> RouteHandlers::PictureOf(const CachedImport& cached) const {
+    std::vector<std::uint8_t> png;
+    return cached.imported && ReadWholeFile(cached.folder / "thumbnail.png", png) ? png : m_noPicture;
+}
+
 void RouteHandlers::HandleThumbnail(const httplib::Request& req, httplib::Response& res) const {
     const auto cached = Import(req);
     if (!cached) return void(res.status = 404);
     SetCaching(req, res, *cached);
-    std::error_code error;
-    if (cached->imported && fs::exists(cached->folder / "thumbnail.png", error)) {
-        SendFile(res, cached->folder / "thumbnail.png");
-    } else {
-        SendPng(res, m_noPicture);
+    SendPng(res, PictureOf(*cached));
+}
+
+void RouteHandlers::HandleThumbnails(const httplib::Request& req, httplib::Response& res) const {
+    const std::vector<std::string> paths = ParamValues(req, "path");
+    const std::vector<std::string> versions = ParamValues(req, "v");
+    if (paths.empty() || paths.size() > kMaxPicturesAtOnce || versions.size() != paths.size()) {
+        return void(res.status = 404);
     }
+    std::string body;
+    bool current = true;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::optional<fs::path> model = ResolveModel(m_site.contentRoot, {paths[i]});
+        const auto cached = model ? m_cache.Peek(*model, false) : nullptr;
+        std::vector<std::uint8_t> png;
+        if (cached && cached->version == versions[i]) {
+            png = PictureOf(*cached);
+        } else {
+            current = false;  // no picture: gone, changed, or not imported yet
+        }
+        const auto size = static_cast<std::uint32_t>(png.size());
+        for (const int shift : {24, 16, 8, 0}) {
+            body.push_back(static_cast<char>((size >> shift) & 0xFF));
+        }
+        body.append(png.begin(), png.end());
+    }
+    res.set_header("Cache-Control", current ? "max-age=31536000, immutable" : "no-cache");
+    res.set_content(std::move(body), "application/octet-stream");
 }
 
 void RouteHandlers::HandleDownload(const httplib::Request& req, httplib::Response& res) const {

@@ -35,10 +35,16 @@ public:
     void HandleModel(const httplib::Request& req, httplib::Response& res) const;      // /api/model?path=&lods=
     void HandleView(const httplib::Request& req, httplib::Response& res) const;       // /api/view?path=&lods=
     void HandleThumbnail(const httplib::Request& req, httplib::Response& res) const;  // /api/thumbnail?path=&lods=
+    void HandleThumbnails(const httplib::Request& req, httplib::Response& res) const;  // /api/thumbnails?path=&v=...
     void HandleDownload(const httplib::Request& req, httplib::Response& res) const;   // /api/download?...&format=
     void HandleTexture(const httplib::Request& req, httplib::Response& res) const;    // /api/texture?path=
 
 private:
+    // The most pictures one /api/thumbnails request names.
+    static constexpr std::size_t kMaxPicturesAtOnce = 64;
+
+    // The import's picture as PNG bytes: its thumbnail, or the picture of none.
+    std::vector<std::uint8_t> PictureOf(const CachedImport& cached) const;
     // The import of the model the request names; null when it names none.
     std::shared_ptr<const CachedImport> Import(const httplib::Request& req) const;
 

@@ -6,6 +6,7 @@
 import { modelInfo, pageUrl } from './api.js';
 import { countsText, el, onPlainLinkClick, refusedStatus, setBadge } from './dom.js';
 import { folderOf } from './grid_query.js';
+import { PictureSheets } from './picture_sheets.js';
 
 // Rows laid out beyond each edge of the screen, so that scrolling finds them ready.
 const overscanScreens = 1;
@@ -65,17 +66,22 @@ function makeTile(model) {
   return el('li', { class: 'tile', 'data-path': model.path, 'data-param': model.pathParam }, link);
 }
 
-function showInfo(tile, info) {
+function showPicture(tile, url) {
+  const img = tile.querySelector('img');
+  img.src = url;
+  img.hidden = false;
+}
+
+// The tile shows the import; its picture is `picture` (null: still on its way).
+function showInfo(tile, info, picture) {
   tile.dataset.status = info.status;
   setBadge(tile.querySelector('.badge'), info.status);
   tile.querySelector('.counts').textContent = info.status === 'failed' ? '' : countsText(info);
   const reason = tile.querySelector('.reason');
   reason.textContent = info.reason;
   reason.title = reason.textContent;
-  if (info.thumbnail) {
-    const img = tile.querySelector('img');
-    img.src = info.thumbnail;
-    img.hidden = false;
+  if (picture) {
+    showPicture(tile, picture);
   }
 }
 
@@ -93,7 +99,7 @@ function layoutOf(list) {
   const gap = number('--tile-gap');
   const width = list.clientWidth;
   const columns = Math.max(1, Math.floor((width + gap) / (number('--tile-min-width') + gap)));
-  return { columns, gap, rowHeight: number('--tile-height') + gap };
+  return { columns, gap, rowHeight: number('--tile-height') + gap, columnWidth: (width - gap * (columns - 1)) / columns };
 }
 
 export class Grid {
@@ -103,25 +109,39 @@ export class Grid {
     this.onInfo = onInfo;
     this.models = [];
     this.tiles = new Map();  // model → its tile, for the models laid out now
-    this.range = { first: 0, last: 0 };
     this.layout = null;
     this.queue = new LoadQueue(4, (model) => this.load(model));
+    this.sheets = new PictureSheets((model, url) => {
+      const tile = this.tiles.get(model);
+      if (tile) {
+        showPicture(tile, url);
+      }
+    });
     this.frameAsked = false;
     onPlainLinkClick(list, 'a.tile-link', (link) => onOpen(link.dataset.param));
     addEventListener('scroll', () => this.renderSoon(), { passive: true });
     addEventListener('resize', () => this.renderSoon(true));
   }
 
-  // Imports the server runs at once: as many tiles ask at a time.
-  setConcurrency(count) {
-    this.queue.limit = Math.max(1, count);
+  // `jobs` imports run at once on the server. Twice as many requests keep the next import
+  // waiting there when one ends; at most five leave one of Chromium's six connections to
+  // a host for the pictures.
+  setConcurrency(jobs) {
+    this.queue.limit = Math.max(1, Math.min(2 * jobs, 5));
     this.queue.pump();
   }
 
   // Shows `models` (each with its `info` once known), in this order, from the top.
   show(models) {
     this.models = models;
+    this.sheets.clear();
     this.render(true);
+  }
+
+  // The picture to show now for a model whose import is known: from its sheet, or its own.
+  pictureOf(model) {
+    const fromSheet = this.sheets.pictureOf(model);
+    return fromSheet === undefined ? model.info.thumbnail : fromSheet;
   }
 
   renderSoon(measure = false) {
@@ -136,11 +156,12 @@ export class Grid {
   }
 
   render(measure = false) {
-    this.measure = false;
-    if (measure || !this.layout) {
+    const remeasured = measure || !this.layout;
+    if (remeasured) {
       this.layout = layoutOf(this.list);
     }
-    const { columns, gap, rowHeight } = this.layout;
+    this.measure = false;
+    const { columns, gap, rowHeight, columnWidth } = this.layout;
     const rows = Math.ceil(this.models.length / columns);
     // The rows on screen, then as many again above and below.
     const top = scrollY - (this.list.getBoundingClientRect().top + scrollY);
@@ -149,33 +170,38 @@ export class Grid {
     const lastRow = Math.min(rows, Math.ceil((top + innerHeight + overscan) / rowHeight));
     const first = firstRow * columns;
     const last = Math.min(this.models.length, lastRow * columns);
-
-    this.list.style.gridTemplateColumns = `repeat(${columns}, minmax(0, 1fr))`;
     this.list.style.height = `${Math.max(0, rows * rowHeight - gap)}px`;
-    this.list.style.paddingTop = `${firstRow * rowHeight}px`;
-    const shown = this.models.slice(first, last);
+    this.sheets.want(this.models, first, last);
+
+    // Tiles stay where they are in the page while they are laid out: those that leave go,
+    // those that come are added, and none of the others is touched.
     const kept = new Map();
-    for (const model of shown) {
+    const added = [];
+    for (let index = first; index < last; ++index) {
+      const model = this.models[index];
       let tile = this.tiles.get(model);
       if (!tile) {
         tile = makeTile(model);
         if (model.info) {
-          showInfo(tile, model.info);
+          showInfo(tile, model.info, this.pictureOf(model));
         }
+        added.push(tile);
+      }
+      if (!tile.isConnected || remeasured || tile.dataset.index !== String(index)) {
+        tile.dataset.index = index;
+        tile.style.transform = `translate(${(index % columns) * (columnWidth + gap)}px, ${Math.floor(index / columns) * rowHeight}px)`;
+        tile.style.width = `${columnWidth}px`;
       }
       kept.set(model, tile);
     }
-    if (first !== this.range.first || last !== this.range.last || kept.size !== this.tiles.size ||
-        shown.some((model) => !this.tiles.has(model))) {
-      this.list.replaceChildren(...kept.values());
-    }
-    for (const model of this.tiles.keys()) {
+    for (const [model, tile] of this.tiles) {
       if (!kept.has(model)) {
+        tile.remove();
         delete model.refused;  // asked again when it is laid out again
       }
     }
+    this.list.append(...added);
     this.tiles = kept;
-    this.range = { first, last };
 
     // The tiles on screen first, in reading order, then those around them.
     const onScreenFirst = Math.max(first, Math.floor(top / rowHeight) * columns);
@@ -198,7 +224,7 @@ export class Grid {
     }
     const tile = this.tiles.get(model);
     if (tile) {
-      showInfo(tile, model.info);
+      showInfo(tile, model.info, model.info.thumbnail);
     }
   }
 
