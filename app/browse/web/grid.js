@@ -70,6 +70,8 @@ function showPicture(tile, url) {
   const img = tile.querySelector('img');
   img.src = url;
   img.hidden = false;
+  // Decoded now, off the main thread, rather than when the tile first scrolls into view.
+  img.decode().catch(() => {});
 }
 
 // The tile shows the import; its picture is `picture` (null: still on its way).

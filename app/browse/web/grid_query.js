@@ -72,7 +72,9 @@ export function folderCounts(models) {
   return [...counts].sort(([a], [b]) => (a < b ? -1 : a > b ? 1 : 0)).map(([folder, count]) => ({ folder, count }));
 }
 
-const byName = (a, b) => a.name.localeCompare(b.name, 'en', { numeric: true }) || (a.path < b.path ? -1 : 1);
+// One collator for every comparison: localeCompare with options makes one per call.
+const names = new Intl.Collator('en', { numeric: true });
+const byName = (a, b) => names.compare(a.name, b.name) || (a.path < b.path ? -1 : 1);
 
 function largestFirst(value) {
   return (a, b) => {
