@@ -19,10 +19,13 @@ struct Reply {
     std::string body;
 };
 
+// What a browser asks of every answer that bears on the server: compression.
+inline const std::string kBrowserHeaders = "Accept-Encoding: gzip, deflate, br\r\n";
+
 // One GET of `target` as written, with `host` as its Host header (the server's own when
 // empty) and `headers` (lines ending in CRLF) after it, on a connection of its own.
 Reply Send(int port, const std::string& target, const std::string& host = "",
-           const std::string& headers = "");
+           const std::string& headers = kBrowserHeaders);
 
 // A connection to the server on loopback, invalid when refused. A read waits 30 s at most,
 // so a server that does not answer fails a test rather than hanging it.
