@@ -188,6 +188,7 @@ std::string Header(const Reply& reply, const std::string& name) {
 TEST(BrowseCache, TheListingCarriesKeptResultsWhosePicturesABrowserMayKeepForGood) {
     TempContentTree tree;
     tree.Write("models/a.model", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\one"))}), MeshRefsChunk({"gone"})});
+    tree.Write("models/b.model", {MeshesChunk({MeshEntry(TriangleMesh("rock", "b\\one"))})});
     ZenthorServer server(BrowseArgs(tree));
     const auto listed = [&] { return json::parse(Send(server.Port(), "/api/models").body).at("models").at(0); };
     EXPECT_FALSE(listed().contains("kept"));
@@ -202,8 +203,20 @@ TEST(BrowseCache, TheListingCarriesKeptResultsWhosePicturesABrowserMayKeepForGoo
     EXPECT_THAT(answer.dump(), Not(HasSubstr(fs::canonical(tree.Root()).string())));
 
     const std::string picture = kept.value("thumbnail", "");
-    EXPECT_EQ(Header(Send(server.Port(), picture), "Cache-Control"), "max-age=31536000, immutable");
+    const Reply alone = Send(server.Port(), picture);
+    EXPECT_EQ(Header(alone, "Cache-Control"), "max-age=31536000, immutable");
     EXPECT_EQ(Header(Send(server.Port(), "/api/thumbnail?path=models/a.model&lods=0&v=0"), "Cache-Control"), "no-cache");
+
+    // A sheet holds each picture behind its length; one named by an old version is empty.
+    const std::string version = picture.substr(picture.find("&v=") + 3);
+    const auto length = [](std::uint32_t n) {
+        return std::string{static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
+                           static_cast<char>(n)};
+    };
+    const Reply sheet =
+        Send(server.Port(), "/api/thumbnails?path=models/a.model&v=" + version + "&path=models/b.model&v=0");
+    EXPECT_EQ(sheet.body, length(alone.body.size()) + alone.body + length(0));
+    EXPECT_EQ(Header(sheet, "Cache-Control"), "no-cache");
 
     // A changed model is no kept result, and its next result has an address of its own.
     tree.Write("models/a.model", {MeshesChunk({MeshEntry(TriangleMesh("rock", "a\\two"))})});
