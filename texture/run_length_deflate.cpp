@@ -242,8 +242,10 @@ public:
             m_bits = 0;
             m_count = 0;
         }
-        std::memcpy(m_out, bytes, size);
-        m_out += size;
+        if (size > 0) {  // an empty stored block may come with no bytes at all
+            std::memcpy(m_out, bytes, size);
+            m_out += size;
+        }
     }
 
     // Codes literals `perFlush` at a time: `perFlush` codes and the bits left from a flush

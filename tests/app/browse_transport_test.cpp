@@ -31,6 +31,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace test;
+using ::testing::AnyOf;
 using ::testing::HasSubstr;
 
 TEST(Browse, DownloadsAreSavedUnderTheirOwnNameWhateverItHolds) {
@@ -126,25 +127,35 @@ TEST(Browse, HeadsPastTheirBoundsAreRefusedWithoutBeingRead) {
         {kMaxHeaderLines - 2, 500, 200},  // with Host and Connection, the most lines
         {kMaxHeaderLines - 1, 10, 431},
         {9, 8000, 431},
-        {13000, 8000, 431},  // sent on while the server has stopped reading
+        // Sent on while the server has stopped reading: the connection ends long before the
+        // 104 MB are through. The 431 may be lost to the reset of a connection closed with
+        // bytes unread, when the client reads it late (a loaded machine).
+        {13000, 8000, 431},
     };
     for (const auto& c : cases) {
         const UniqueFd fd = Connect(server.Port());
         std::string lines;
         for (std::size_t i = 0; i < c.lines; ++i)
             lines += "X-" + std::to_string(i) + ": " + std::string(c.lineSize, 'a') + "\r\n";
+        const std::string request = Request(OwnHost(server.Port()), "/", lines);
+        std::size_t sent = 0;
         std::thread sender([&] {
-            const std::string request = Request(OwnHost(server.Port()), "/", lines);
-            for (std::size_t at = 0; at < request.size();) {
-                const ssize_t n = send(fd.Get(), request.data() + at,
-                                       std::min<std::size_t>(request.size() - at, 65536), MSG_NOSIGNAL);
+            while (sent < request.size()) {
+                const ssize_t n = send(fd.Get(), request.data() + sent,
+                                       std::min<std::size_t>(request.size() - sent, 65536), MSG_NOSIGNAL);
                 if (n <= 0) break;
-                at += static_cast<std::size_t>(n);
+                sent += static_cast<std::size_t>(n);
             }
         });
         const Reply reply = ReadToClose(fd);
         sender.join();
-        EXPECT_EQ(reply.status, c.status) << c.lines << " lines of " << c.lineSize;
+        const std::string what = std::to_string(c.lines) + " lines of " + std::to_string(c.lineSize);
+        if (request.size() > 1000000) {
+            EXPECT_LT(sent, request.size()) << what;
+            EXPECT_THAT(reply.status, AnyOf(c.status, 0)) << what;
+        } else {
+            EXPECT_EQ(reply.status, c.status) << what;
+        }
     }
 }
 
