@@ -147,13 +147,13 @@ ByteRange RangeOf(const std::vector<std::string>& values, bool ifRange, std::uin
     if (values.size() != 1 || ifRange || !StartsWithIgnoringCase(Trimmed(values.front()), kUnit)) {
         return whole;
     }
-    const std::string_view spec = Trimmed(values.front()).substr(kUnit.size());
-    const std::size_t dash = spec.find('-');
+    const std::string_view bounds = Trimmed(values.front()).substr(kUnit.size());
+    const std::size_t dash = bounds.find('-');
     if (dash == std::string_view::npos) {
         return whole;
     }
-    const std::string_view firstText = spec.substr(0, dash);
-    const std::string_view lastText = spec.substr(dash + 1);
+    const std::string_view firstText = bounds.substr(0, dash);
+    const std::string_view lastText = bounds.substr(dash + 1);
     const std::optional<std::uint64_t> first = DecimalOrEmpty(firstText);
     const std::optional<std::uint64_t> last = DecimalOrEmpty(lastText);
     // A comma (several ranges), a space or anything else but digits: not a range served.

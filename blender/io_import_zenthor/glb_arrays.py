@@ -53,6 +53,15 @@ class Node:
 _TO_BLENDER = np.array([[1, 0, 0, 0], [0, 0, -1, 0], [0, 1, 0, 0], [0, 0, 0, 1]], dtype=np.float64)
 
 
+def _blender_axes(vectors):
+    """glTF's Y-up vectors in Blender's Z-up axes, as _TO_BLENDER turns them."""
+    turned = np.empty_like(vectors)
+    turned[:, 0] = vectors[:, 0]
+    turned[:, 1] = -vectors[:, 2]
+    turned[:, 2] = vectors[:, 1]
+    return turned
+
+
 def _chunks(data):
     if len(data) < 12:
         raise GlbError("shorter than a .glb header")
@@ -126,18 +135,10 @@ def read(path):
             continue
         primitive = doc["meshes"][node["mesh"]]["primitives"][0]
         attributes = primitive["attributes"]
-        gltf_positions = accessor(attributes["POSITION"], 3)
-        positions = np.empty_like(gltf_positions)
-        positions[:, 0] = gltf_positions[:, 0]
-        positions[:, 1] = -gltf_positions[:, 2]
-        positions[:, 2] = gltf_positions[:, 1]
+        positions = _blender_axes(accessor(attributes["POSITION"], 3))
         normals = None
         if "NORMAL" in attributes:
-            gltf_normals = accessor(attributes["NORMAL"], 3)
-            normals = np.empty_like(gltf_normals)
-            normals[:, 0] = gltf_normals[:, 0]
-            normals[:, 1] = -gltf_normals[:, 2]
-            normals[:, 2] = gltf_normals[:, 1]
+            normals = _blender_axes(accessor(attributes["NORMAL"], 3))
         uvs = None
         if "TEXCOORD_0" in attributes:
             gltf_uvs = accessor(attributes["TEXCOORD_0"], 2)
